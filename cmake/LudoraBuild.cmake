@@ -1,0 +1,60 @@
+# Compiler settings and helpers shared by every folder.
+#
+# Narrow literals: the Windows build compiles UTF-8 sources to code page 936 bytes
+# (-fexec-charset), so "游戏" in code is the program's 8-bit text. Portable code
+# (also built natively with clang, which only knows UTF-8) keeps narrow literals ASCII
+# and writes other bytes as escapes.
+
+add_compile_options(-Wall -Wextra -Wimplicit-fallthrough)
+
+if(WIN32)
+  set(LUDORA_CONFIG win32)
+  add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800 NOMINMAX STRICT)
+  add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP936)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+  set(LUDORA_DEPS_PREFIX "" CACHE PATH "Prefix of the cross-built libjpeg and libpng")
+  set(WIDL i686-w64-mingw32-widl)
+  set(WINE_IDL_DIR /usr/include/wine/wine/windows)
+  set(WINE_TLB_DIR /usr/lib/i386-linux-gnu/wine/i386-windows)
+  # Every Windows program of the build runs under Wine with this tree's own prefix.
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${CMAKE_BINARY_DIR}/wine)
+else()
+  set(LUDORA_CONFIG native)
+  set(LUDORA_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_compile_options(${LUDORA_SANITIZE})
+  add_link_options(${LUDORA_SANITIZE})
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set(LUDORA_FUZZ ON)
+  endif()
+endif()
+
+# ludora_test(name SOURCES ... LIBS ...): a GoogleTest executable; under Windows it runs
+# through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR names.
+function(ludora_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 TEST_PREFIX "${LUDORA_CONFIG}:" PROPERTIES TIMEOUT 120)
+endfunction()
+
+# ludora_fuzz(name SOURCES ... LIBS ... CORPUS dir SECONDS n): a libFuzzer harness run as
+# one bounded test (native clang build only). Any crash, leak, hang or OOM fails the test.
+function(ludora_fuzz name)
+  if(NOT LUDORA_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "CORPUS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT F_SECONDS)
+    set(F_SECONDS 60)
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+            sh -c "mkdir -p '${work}' && exec \"$0\" -max_total_time=${F_SECONDS} -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 '${work}' '${F_CORPUS}'"
+            $<TARGET_FILE:${name}>)
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${F_SECONDS}0 LABELS fuzz)
+endfunction()

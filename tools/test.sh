@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The whole test run from a fresh clone: installs what is missing, builds the Windows
+# (cross) and the native configurations, and runs every test under one CTest.
+set -euo pipefail
+start=$(date +%s)
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LUDORA_BUILD:-$root/build}
+jobs=${LUDORA_JOBS:-$(nproc)}
+
+bash "$root/tools/setup-packages.sh"
+"$root/tools/build-deps.sh" "$build/deps"
+
+cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DLUDORA_DEPS_PREFIX="$build/deps" >/dev/null
+cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+
+xvfb_pid=
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+exec 3>"$build/xvfb.display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 50); do [ -s "$build/xvfb.display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$build/xvfb.display")"
+
+cmake --build "$build/native" -j "$jobs"
+cmake --build "$build/win32" -j "$jobs"
+built=$(date +%s)
+echo "set-up and build took $((built - start)) s"
+
+printf 'subdirs("native" "win32")\n' > "$build/CTestTestfile.cmake"
+set +e
+ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 900 | tee "$build/ctest.log"
+rc=${PIPESTATUS[0]}
+set -e
+echo "whole run took $(( $(date +%s) - start )) s"
+summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -1 || true)
+if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+  echo "$(( BASH_REMATCH[2] - BASH_REMATCH[1] )) passed, ${BASH_REMATCH[1]} failed"
+fi
+exit "$rc"

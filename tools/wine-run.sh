@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the build under Wine: wine-run.sh WINEDIR PROGRAM [ARGS...]
+# The prefix (WINEDIR/prefix) is made once per build tree, with a pinned Windows version,
+# a virtual desktop (destroying windows is slow without a window manager) and no crash
+# dialog; one persistent wineserver then serves every run.
+set -euo pipefail
+winedir=$1; shift
+
+export WINEPREFIX="$winedir/prefix"
+export WINEDEBUG=-all
+# ANSI code page 936; passed to Wine only (no Linux locale of that name need exist).
+locale=(LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8)
+export TZ=Asia/Shanghai
+export WINEARCH=win32
+
+mkdir -p "$winedir"
+exec 9>"$winedir/lock"
+flock 9
+if [ ! -f "$winedir/ready" ]; then
+  rm -rf "$WINEPREFIX"
+  # No Gecko or Mono installer during the boot.
+  env "${locale[@]}" WINEDLLOVERRIDES="mscoree=;mshtml=" DISPLAY= wineboot -i >/dev/null 2>&1
+  cat > "$winedir/settings.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine]
+"Version"="win7"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+REG
+  env "${locale[@]}" DISPLAY= wine regedit /S "$(winepath -w "$winedir/settings.reg")" >/dev/null 2>&1
+  wineserver -k; wineserver -w
+  touch "$winedir/ready"
+fi
+# One server for the whole run, started with no inherited descriptors: whoever reads our
+# output (CTest) must see it end when the program ends. A first trivial program brings up
+# the prefix's resident processes the same way.
+if ! wineserver -k0 2>/dev/null; then
+  wineserver -p </dev/null >/dev/null 2>&1
+  env "${locale[@]}" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+fi
+flock -u 9
+exec 9>&-
+
+exec env "${locale[@]}" wine "$@"
