@@ -1,0 +1,51 @@
+// The upgrade info file: "#key=value" lines and "#key={block}" values looked up
+// anywhere in the text, the numbered file addresses and whether the release is newer.
+#pragma once
+
+#include "upgrade/VersionDate.h"
+
+#include <vector>
+
+namespace up {
+
+enum class TekUpgradeMethod { umSelfUpgrade, umUseExternalSetup, umRedirectToURL };
+enum class TUpgraderVersionControl { byDate, byNumber };
+
+class TUpgradeInfoFile {
+public:
+    explicit TUpgradeInfoFile(AnsiString text);
+
+    // The first "#key=" (key in lower case, matched case-insensitively), up to the first
+    // control character; empty when absent.
+    AnsiString LineValue(const AnsiString& key) const;
+    // The first "#key={", up to the first "}"; line breaks kept.
+    AnsiString BlockValue(const AnsiString& key) const;
+
+    // "url", "url0", then "url<N>" counting on from the number of files found so far,
+    // up to the first missing number.
+    std::vector<AnsiString> Files() const;
+    // "version" (trimmed) newer than the installed dotted number.
+    bool NewerByNumber(const AnsiString& installedVersion) const;
+    // "date" strictly after the installed month/day/year; a malformed date reads as today.
+    bool NewerByDate(const AnsiString& installedDate, TDateTime today) const;
+    AnsiString Message() const { return BlockValue("message"); }
+    TekUpgradeMethod Method() const;
+
+private:
+    AnsiString text_;
+    AnsiString lowered_;
+};
+
+// What a check reads from a fetched info file.
+struct TUpgradeRelease {
+    std::vector<AnsiString> files;
+    bool updateFound = false; // newer and at least one file
+    AnsiString message;       // read only when an update is found
+    TekUpgradeMethod method = TekUpgradeMethod::umSelfUpgrade;
+};
+
+TUpgradeRelease ReadUpgradeRelease(const AnsiString& infoText, TUpgraderVersionControl control,
+                                   const AnsiString& versionNumber, const AnsiString& versionDate,
+                                   TDateTime today);
+
+} // namespace up
