@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
+#include <string_view>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,5 +33,56 @@ class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
 class EListError : public Exception { using Exception::Exception; };
 class EPropertyError : public Exception { using Exception::Exception; };
 class EClassNotFound : public Exception { using Exception::Exception; };
+
+} // namespace cl
+
+namespace cl {
+
+// ASCII case rules, as the class library's text comparisons use them.
+AnsiString UpperCase(std::string_view s);
+AnsiString LowerCase(std::string_view s);
+int CompareText(std::string_view a, std::string_view b);
+bool SameText(std::string_view a, std::string_view b);
+AnsiString Trim(std::string_view s);      // blanks and control characters at both ends
+AnsiString TrimLeft(std::string_view s);
+AnsiString TrimRight(std::string_view s);
+
+AnsiString IntToStr(std::int64_t value);
+AnsiString IntToHex(std::uint64_t value, int digits);
+// An optional sign and decimal digits, or "$" (also "0x") and hexadecimal digits, within
+// 32 bits; anything else is EConvertError / the default.
+std::int32_t StrToInt(std::string_view s);
+std::int32_t StrToIntDef(std::string_view s, std::int32_t fallback);
+bool TryStrToInt(std::string_view s, std::int32_t& value);
+std::int64_t StrToInt64Def(std::string_view s, std::int64_t fallback);
+bool TryStrToInt64(std::string_view s, std::int64_t& value);
+
+// An argument of Format.
+class TFormatArg {
+public:
+    TFormatArg(int v) : kind_(Int), i_(v) {}
+    TFormatArg(long v) : kind_(Int), i_(v) {}
+    TFormatArg(long long v) : kind_(Int), i_(v) {}
+    TFormatArg(unsigned v) : kind_(Int), i_(v) {}
+    TFormatArg(unsigned long v) : kind_(Int), i_(static_cast<std::int64_t>(v)) {}
+    TFormatArg(unsigned long long v) : kind_(Int), i_(static_cast<std::int64_t>(v)) {}
+    TFormatArg(double v) : kind_(Float), f_(v) {}
+    TFormatArg(const char* v) : kind_(Str), s_(v ? v : "") {}
+    TFormatArg(std::string_view v) : kind_(Str), s_(v) {}
+    TFormatArg(const AnsiString& v) : kind_(Str), s_(v) {}
+
+private:
+    friend AnsiString Format(std::string_view, std::initializer_list<TFormatArg>);
+    enum Kind { Int, Float, Str } kind_;
+    std::int64_t i_ = 0;
+    double f_ = 0;
+    std::string_view s_;
+};
+
+// Formats with the conversions %d %u %x %X %f %s and %% ("%" [index ":"] ["-"] [width]
+// ["." precision] type; "*" takes width or precision from the arguments). A bad template,
+// a missing argument or one of the wrong kind raises EConvertError; it never reads past
+// the arguments given.
+AnsiString Format(std::string_view format, std::initializer_list<TFormatArg> args);
 
 } // namespace cl
