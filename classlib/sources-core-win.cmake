@@ -1,0 +1,4 @@
+list(APPEND CLASSLIB_WIN_SOURCES
+  IniFiles.cpp
+  Registry.cpp
+)

@@ -1,0 +1,9 @@
+set(CLASSLIB_CORE_SOURCES
+  SysUtils.cpp
+  Classes.cpp
+  TypInfo.cpp
+  Strings.cpp
+  Streams.cpp
+  Encoding.cpp
+  FormReader.cpp
+)
