@@ -58,3 +58,16 @@ function(ludora_fuzz name)
             $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${F_SECONDS}0 LABELS fuzz)
 endfunction()
+
+# ludora_typelib(output.tlb source.idl): compiles a type library with widl, taking the
+# standard IDL imports from Wine's development headers.
+function(ludora_typelib tlb idl)
+  get_filename_component(idl_abs ${idl} ABSOLUTE)
+  add_custom_command(OUTPUT ${tlb}
+    COMMAND ${WIDL} -m32 -t -I ${WINE_IDL_DIR} -L ${WINE_TLB_DIR} -o ${tlb} ${idl_abs}
+    DEPENDS ${idl_abs}
+    COMMENT "Type library ${idl}")
+endfunction()
+
+# The installed tree: the programs sit beside LocalPage/ and Data/ in one folder.
+set(LUDORA_BIN_DIR ${CMAKE_BINARY_DIR}/bin)

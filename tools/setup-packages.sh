@@ -6,8 +6,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
   libz-mingw-w64-dev
-  wine wine32:i386 libwine-dev xvfb xauth fonts-wqy-microhei
-  dpkg-dev python3 curl
+  wine wine32:i386 libwine-dev xvfb xauth fonts-wqy-microhei fonts-wine
+  dpkg-dev python3 curl imagemagick
 )
 
 missing=()

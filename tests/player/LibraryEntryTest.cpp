@@ -1,0 +1,16 @@
+#include "classlib/WinHandle.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+TEST(Library, LoadsAndExportsShowFormByNameAndOrdinal)
+{
+    std::string path = std::string("Z:") + TESSEL_DLL;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    cl::ModuleHandle lib(LoadLibraryA(path.c_str()));
+    ASSERT_TRUE(lib);
+    FARPROC byName = GetProcAddress(lib.get(), "ShowForm");
+    ASSERT_NE(byName, nullptr);
+    EXPECT_EQ(GetProcAddress(lib.get(), MAKEINTRESOURCEA(1)), byName);
+}

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the client and starts it under Wine from the installed tree (build/win32/bin).
+# Without a DISPLAY it runs on a private Xvfb screen (LUDORA_SCREENSHOT=file.png saves a
+# picture of it after a few seconds and ends the run).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LUDORA_BUILD:-$root/build}
+
+bash "$root/tools/setup-packages.sh"
+"$root/tools/build-deps.sh" "$build/deps"
+cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DLUDORA_DEPS_PREFIX="$build/deps" >/dev/null
+cmake --build "$build/win32" --target Ludora Tessel
+
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  exec 3>"$build/run.display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  exec 3>&-
+  for _ in $(seq 50); do [ -s "$build/run.display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$build/run.display")"
+  echo "running on the private screen $DISPLAY"
+fi
+
+cd "$build/win32/bin"
+if [ -n "${LUDORA_SCREENSHOT:-}" ]; then
+  "$root/tools/wine-run.sh" "$build/win32/wine" Ludora.exe "$@" &
+  pids+=($!)
+  sleep "${LUDORA_SCREENSHOT_DELAY:-8}"
+  import -window root "$LUDORA_SCREENSHOT"
+  echo "saved $LUDORA_SCREENSHOT"
+else
+  "$root/tools/wine-run.sh" "$build/win32/wine" Ludora.exe "$@"
+fi
