@@ -1,0 +1,233 @@
+// The upgrader's Windows routines under Wine (the harness runs in Asia/Shanghai, UTC+8).
+#include "upgrade/UpgradeUtils.h"
+
+#include "WinTestUtil.h"
+#include "classlib/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace up;
+using uptest::TScratchFile;
+
+namespace {
+
+const TDateTime kSecond = 1.0 / 86400;
+
+void WriteFile(const AnsiString& path, const char* bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The raw (UTC) write time of a file.
+TDateTime RawWriteTimeUTC(const AnsiString& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    SYSTEMTIME st;
+    EXPECT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_TRUE(FileTimeToSystemTime(&data.ftLastWriteTime, &st));
+    return EncodeDate(st.wYear, st.wMonth, st.wDay) + EncodeTime(st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+}
+
+class TRegTree {
+public:
+    TRegTree(HKEY root, const char* path) : root_(root), path_(path) {}
+    ~TRegTree() { RegDeleteTreeA(root_, path_.c_str()); }
+    void Set(const AnsiString& sub, const char* name, const AnsiString& value) const
+    {
+        HKEY key;
+        const AnsiString full = sub.empty() ? path_ : path_ + "\\" + sub;
+        ASSERT_EQ(RegCreateKeyExA(root_, full.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(key);
+    }
+
+private:
+    HKEY root_;
+    AnsiString path_;
+};
+
+} // namespace
+
+TEST(UpgradeUtils, TimeZoneOfTheHarness)
+{
+    EXPECT_NEAR(TimeZoneBias(), -480.0 / 1440, 1e-12);
+    EXPECT_NEAR(UTCToLocal(1.0), 1.0 + 8.0 / 24, 1e-12);
+    const TDateTime local = EncodeDate(1994, 11, 6) + EncodeTime(16, 49, 37, 0);
+    for (const char* text : {"Sun, 06 Nov 1994 08:49:37 GMT", "Sunday, 06-Nov-94 08:49:37 GMT", "Sun Nov  6 08:49:37 1994"})
+        EXPECT_NEAR(HTTPDateToDateTime(text), local, kSecond / 10) << text;
+    EXPECT_EQ(HTTPDateToDateTime(""), 0);
+    EXPECT_NEAR(Now(), Today() + 0.5, 0.5 + kSecond);
+}
+
+// The values are local time: the file keeps them as UTC, 8 hours earlier here.
+TEST(UpgradeUtils, SetFileTimesConvertsLocalToUTC)
+{
+    TScratchFile file("ft");
+    WriteFile(file.Path(), "x");
+    const TDateTime before = RawWriteTimeUTC(file.Path());
+    const TDateTime local = EncodeDate(2011, 8, 26) + EncodeTime(10, 30, 4, 0);
+    ASSERT_TRUE(SetFileTimes(file.Path(), local, -1, local));
+    EXPECT_NEAR(RawWriteTimeUTC(file.Path()), local - 8.0 / 24, kSecond / 100);
+    TDateTime readBack = 0;
+    ASSERT_TRUE(GetFileWriteTime(file.Path(), readBack));
+    EXPECT_NEAR(readBack, local, kSecond / 100);
+
+    // -1 and years a file time cannot hold leave a time as it is.
+    ASSERT_TRUE(SetFileTimes(file.Path(), -1, -1, EncodeDate(1500, 1, 1)));
+    EXPECT_NEAR(RawWriteTimeUTC(file.Path()), local - 8.0 / 24, kSecond / 100);
+    EXPECT_NE(before, RawWriteTimeUTC(file.Path()));
+    EXPECT_FALSE(SetFileTimes(file.Path() + ".missing", local, local, local));
+}
+
+TEST(UpgradeUtils, FileSizesAndAttributes)
+{
+    TScratchFile file("fs");
+    EXPECT_EQ(GetFileSize64(file.Path()), -1);
+    WriteFile(file.Path(), "");
+    EXPECT_EQ(GetFileSize64(file.Path()), 0);
+    WriteFile(file.Path(), "0123456789");
+    EXPECT_EQ(GetFileSize64(file.Path()), 10);
+
+    struct Case { TupFileAttributes set; DWORD bits; };
+    const Case cases[] = {
+        {AttrSet(atrArchive) | AttrSet(atrHidden), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
+        {AttrSet(atrReadOnly), FILE_ATTRIBUTE_READONLY},
+        {AttrSet(atrArchive), FILE_ATTRIBUTE_ARCHIVE},
+    };
+    // Wine reports every regular file as archive, so that bit is not compared.
+    const DWORD mask = 0x1FFF & ~FILE_ATTRIBUTE_ARCHIVE;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(SetFileAttrs(file.Path(), c.set));
+        EXPECT_EQ(GetFileAttributesA(file.Path().c_str()) & mask, c.bits & mask);
+    }
+    EXPECT_EQ(FileAttributeBits(AttrSet(atrSystem) | AttrSet(atrTemporary) | AttrSet(atrOffline)),
+              DWORD(FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE));
+    EXPECT_FALSE(SetFileAttrs(file.Path() + ".missing", AttrSet(atrArchive)));
+}
+
+TEST(UpgradeUtils, TempDirFallsBackToProgramDir)
+{
+    const AnsiString temp = GetTempDir();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(temp.back(), '\\');
+    EXPECT_NE(GetFileAttributesA(temp.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+
+    char tmp[MAX_PATH], tempVar[MAX_PATH];
+    GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
+    GetEnvironmentVariableA("TEMP", tempVar, MAX_PATH);
+    SetEnvironmentVariableA("TMP", "C:\\no-such-folder-here");
+    SetEnvironmentVariableA("TEMP", "C:\\no-such-folder-here");
+    EXPECT_EQ(GetTempDir(), ProgramDir());
+    SetEnvironmentVariableA("TMP", tmp);
+    SetEnvironmentVariableA("TEMP", tempVar);
+    EXPECT_EQ(ProgramDir().back(), '\\');
+}
+
+TEST(UpgradeUtils, ShellOpenCommandOfAnExtension)
+{
+    const TRegTree ext(HKEY_CLASSES_ROOT, ".ludoratest1");
+    const TRegTree type(HKEY_CLASSES_ROOT, "LudoraTest1.File");
+    ext.Set("", nullptr, "LudoraTest1.File");
+    type.Set("shell\\open\\command", nullptr, "\"C:\\x y\\viewer.exe\" \"%1\"");
+    AnsiString program;
+    EXPECT_TRUE(GetShellOpenCommand(".ludoratest1", program));
+    EXPECT_EQ(program, "C:\\x y\\viewer.exe");
+
+    // No open verb: a verb whose name contains "open" wins, else the first with a command.
+    const TRegTree ext2(HKEY_CLASSES_ROOT, ".ludoratest2");
+    const TRegTree type2(HKEY_CLASSES_ROOT, "LudoraTest2.File");
+    ext2.Set("", nullptr, "LudoraTest2.File");
+    type2.Set("shell\\edit\\command", nullptr, "C:\\edit.exe %1");
+    type2.Set("shell\\OpenNew\\command", nullptr, "C:\\opennew.exe %1");
+    EXPECT_TRUE(GetShellOpenCommand(".ludoratest2", program));
+    EXPECT_EQ(program, "C:\\opennew.exe");
+
+    const TRegTree ext3(HKEY_CLASSES_ROOT, ".ludoratest3");
+    const TRegTree type3(HKEY_CLASSES_ROOT, "LudoraTest3.File");
+    ext3.Set("", nullptr, "LudoraTest3.File");
+    type3.Set("shell\\edit\\command", nullptr, "C:\\edit.exe /e %1");
+    EXPECT_TRUE(GetShellOpenCommand(".ludoratest3", program));
+    EXPECT_EQ(program, "C:\\edit.exe");
+
+    for (const char* none : {"", ".", ".ludoratest-none"}) {
+        EXPECT_FALSE(GetShellOpenCommand(none, program)) << none;
+        EXPECT_EQ(program, "");
+    }
+}
+
+TEST(UpgradeUtils, OnlineByRemoteAccessValue)
+{
+    const TRegTree key(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess");
+    const bool byAddress = HasNetworkAddress();
+    EXPECT_EQ(IsOnline(), byAddress); // no such value
+    auto setValue = [](DWORD value) {
+        HKEY k;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess", 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, &k, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(k, "Remote Connection", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(k);
+    };
+    setValue(1);
+    EXPECT_TRUE(IsOnline());
+    setValue(0);
+    EXPECT_FALSE(IsOnline());
+}
+
+TEST(UpgradeUtils, ResourceToStream)
+{
+    cl::TMemoryStream stream;
+    ASSERT_TRUE(ResourceToStream(GetModuleHandleA(nullptr), "UPTEST", MAKEINTRESOURCEA(10), &stream));
+    EXPECT_EQ(AnsiString(reinterpret_cast<const char*>(stream.Memory()), static_cast<std::size_t>(stream.Size())),
+              "resource bytes\n");
+    EXPECT_FALSE(ResourceToStream(GetModuleHandleA(nullptr), "NOSUCH", MAKEINTRESOURCEA(10), &stream));
+    EXPECT_FALSE(ResourceToStream(GetModuleHandleA(nullptr), "UPTEST", MAKEINTRESOURCEA(10), nullptr));
+}
+
+namespace {
+HANDLE waitEvent = INVALID_HANDLE_VALUE;
+int timerTicks = 0;
+void CALLBACK SignalOnTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ++timerTicks;
+    KillTimer(nullptr, id);
+    SignalEvent(waitEvent);
+}
+} // namespace
+
+TEST(UpgradeUtils, WaitForEventRunsMessagesUntilSignalled)
+{
+    timerTicks = 0;
+    SetTimer(nullptr, 0, 20, SignalOnTimer);
+    const ULONGLONG start = GetTickCount64();
+    WaitForEvent(waitEvent, 5000, false);
+    EXPECT_LT(GetTickCount64() - start, 2000u);
+    EXPECT_EQ(timerTicks, 1);
+    EXPECT_EQ(waitEvent, INVALID_HANDLE_VALUE);
+    SignalEvent(waitEvent); // no event: nothing happens
+
+    const ULONGLONG t = GetTickCount64();
+    WaitForEvent(waitEvent, 150, false);
+    EXPECT_GE(GetTickCount64() - t, 140u);
+}
+
+TEST(UpgradeUtils, WaitForEventAndQuit)
+{
+    MSG msg;
+    for (bool stop : {true, false}) {
+        PostQuitMessage(7);
+        const ULONGLONG t = GetTickCount64();
+        WaitForEvent(waitEvent, 300, stop);
+        const ULONGLONG took = GetTickCount64() - t;
+        if (stop)
+            EXPECT_LT(took, 250u);
+        else
+            EXPECT_GE(took, 290u);
+        // The quit is posted again for the caller's own loop.
+        ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << stop;
+        EXPECT_EQ(msg.wParam, 7u);
+    }
+}

@@ -1,0 +1,301 @@
+"""A local test portal: an HTTP server on 127.0.0.1 whose routes answer as the test says.
+
+Each route has a scenario (status, body, Last-Modified in one of the three HTTP date
+layouts, no length, truncation, slow trickle, Basic authentication with a realm); every
+request is logged. The server stops by itself after a time limit.
+
+In Python:
+    with Portal(time_limit=60) as portal:
+        portal.set_route("/update/update.inf", Scenario(body=b"#version=5"))
+        ... portal.url("/update/update.inf") ... portal.log()
+
+From another process (a Windows test under Wine), over the control routes:
+    POST /_portal/route   JSON {"path": "/x", <Scenario fields>} sets a route
+    POST /_portal/reset   forgets all routes and the log
+    GET  /_portal/log     JSON list of {"method", "path", "headers", "status", "sent", "port"}
+    POST /_portal/port    opens one more listening port, answers {"port": n}
+
+As a command wrapper (CTest's emulator for the Windows tests that need it):
+    python3 portal.py run [--time-limit S] -- program args...
+runs the program with LUDORA_PORTAL=http://127.0.0.1:<port> in its environment.
+"""
+
+import base64
+import email.utils
+import http.server
+import json
+import os
+import socket
+import subprocess
+import sys
+import threading
+import time
+from dataclasses import dataclass, field, fields
+from datetime import datetime, timezone
+
+CONTROL = "/_portal/"
+
+
+def http_date(moment, layout="rfc1123"):
+    """The moment (aware datetime) in one of the three layouts HTTP/1.1 allows."""
+    moment = moment.astimezone(timezone.utc)
+    if layout == "rfc1123":
+        return email.utils.format_datetime(moment, usegmt=True)
+    if layout == "rfc850":
+        return moment.strftime("%A, %d-%b-%y %H:%M:%S GMT")
+    if layout == "asctime":
+        return moment.strftime("%a %b ") + ("%2d" % moment.day) + moment.strftime(" %H:%M:%S %Y")
+    raise ValueError("unknown date layout " + layout)
+
+
+@dataclass
+class Scenario:
+    status: int = 200
+    body: bytes = b""
+    body_size: int = 0            # > 0: a generated body of this many bytes instead of body
+    headers: dict = field(default_factory=dict)
+    last_modified: float = 0      # seconds since 1970 (UTC); 0: no Last-Modified
+    date_layout: str = "rfc1123"
+    send_length: bool = True      # False: no Content-Length, the connection end ends the body
+    truncate_after: int = -1      # >= 0: close after this many body bytes (length still full)
+    trickle_bytes: int = 0        # > 0: send the body in pieces of this size ...
+    trickle_delay: float = 0.0    # ... this many seconds apart
+    auth_user: str = ""           # non-empty: Basic authentication demanded with this realm
+    auth_password: str = ""
+    realm: str = "Ludora"
+
+    @classmethod
+    def from_json(cls, data):
+        known = {f.name for f in fields(cls)}
+        unknown = set(data) - known - {"path", "body_text"}
+        if unknown:
+            raise ValueError("unknown scenario fields: " + ", ".join(sorted(unknown)))
+        values = {k: v for k, v in data.items() if k in known}
+        if "body_text" in data:
+            values["body"] = data["body_text"].encode("latin-1")
+        return cls(**values)
+
+    def length(self):
+        return self.body_size if self.body_size > 0 else len(self.body)
+
+    def chunks(self, size=65536):
+        """The body in pieces, generated when body_size is set."""
+        if self.body_size <= 0:
+            for at in range(0, len(self.body), size):
+                yield self.body[at:at + size]
+            return
+        cycle = bytes(range(256)) * (size // 256 + 2)
+        sent = 0
+        while sent < self.body_size:
+            count = min(size, self.body_size - sent)
+            yield cycle[sent % 256:sent % 256 + count]
+            sent += count
+
+
+def generated_body(size):
+    """The bytes a body_size scenario sends."""
+    return (bytes(range(256)) * (size // 256 + 1))[:size]
+
+
+class _Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):  # the portal keeps its own log
+        pass
+
+    def do_GET(self):
+        self._serve()
+
+    def do_HEAD(self):
+        self._serve()
+
+    def do_POST(self):
+        self._serve()
+
+    def _serve(self):
+        portal = self.server.portal
+        path = self.path.split("?", 1)[0]
+        if path.startswith(CONTROL):
+            return self._control(portal, path[len(CONTROL):])
+        scenario = portal.route(path)
+        entry = {"method": self.command, "path": self.path, "headers": dict(self.headers.items()),
+                 "status": 404, "sent": 0, "port": self.server.server_address[1]}
+        try:
+            if scenario is None:
+                self._plain(404, b"not found")
+            elif scenario.auth_user and not self._authorized(scenario):
+                entry["status"] = 401
+                self._plain(401, b"login required",
+                            {"WWW-Authenticate": 'Basic realm="%s"' % scenario.realm})
+            else:
+                entry["status"] = scenario.status
+                self._answer(scenario, entry)
+        except (BrokenPipeError, ConnectionResetError, ConnectionAbortedError):
+            self.close_connection = True
+        finally:
+            portal.record(entry)
+
+    def _authorized(self, scenario):
+        expected = base64.b64encode(("%s:%s" % (scenario.auth_user, scenario.auth_password)).encode()).decode()
+        return self.headers.get("Authorization", "") == "Basic " + expected
+
+    def _plain(self, status, body, headers=None):
+        self.send_response(status)
+        for name, value in (headers or {}).items():
+            self.send_header(name, value)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def _answer(self, scenario, entry):
+        self.send_response(scenario.status)
+        self.send_header("Content-Type", scenario.headers.get("Content-Type", "application/octet-stream"))
+        for name, value in scenario.headers.items():
+            if name.lower() != "content-type":
+                self.send_header(name, value)
+        if scenario.last_modified:
+            moment = datetime.fromtimestamp(scenario.last_modified, timezone.utc)
+            self.send_header("Last-Modified", http_date(moment, scenario.date_layout))
+        if scenario.send_length:
+            self.send_header("Content-Length", str(scenario.length()))
+        if not scenario.send_length or scenario.truncate_after >= 0:
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        self.end_headers()
+        if self.command == "HEAD":
+            return
+        limit = scenario.truncate_after if scenario.truncate_after >= 0 else scenario.length()
+        piece = scenario.trickle_bytes if scenario.trickle_bytes > 0 else 65536
+        for chunk in scenario.chunks(piece):
+            chunk = chunk[:limit - entry["sent"]]
+            if not chunk:
+                break
+            self.wfile.write(chunk)
+            self.wfile.flush()
+            entry["sent"] += len(chunk)
+            if scenario.trickle_bytes > 0:
+                time.sleep(scenario.trickle_delay)
+        if entry["sent"] < scenario.length():
+            self.wfile.flush()
+            self.connection.shutdown(socket.SHUT_RDWR)
+
+    def _control(self, portal, command):
+        length = int(self.headers.get("Content-Length", "0") or 0)
+        data = json.loads(self.rfile.read(length) or b"{}") if length else {}
+        try:
+            if command == "route" and self.command == "POST":
+                portal.set_route(data["path"], Scenario.from_json(data))
+                answer = {"ok": True}
+            elif command == "reset" and self.command == "POST":
+                portal.reset()
+                answer = {"ok": True}
+            elif command == "log":
+                answer = portal.log()
+            elif command == "port" and self.command == "POST":
+                answer = {"port": portal.add_port()}
+            else:
+                raise ValueError("unknown control request " + command)
+            self._plain(200, json.dumps(answer).encode())
+        except (ValueError, KeyError, TypeError) as error:
+            self._plain(400, str(error).encode())
+
+
+class _Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, portal, port):
+        self.portal = portal
+        super().__init__(("127.0.0.1", port), _Handler)
+
+
+class Portal:
+    """The test portal; routes and log are shared by all of its listening ports."""
+
+    def __init__(self, port=0, time_limit=600):
+        self._lock = threading.Lock()
+        self._routes = {}
+        self._log = []
+        self._servers = []
+        self._time_limit = time_limit
+        self._timer = None
+        self._first_port = port
+
+    def start(self):
+        self.port = self.add_port(self._first_port)
+        self._timer = threading.Timer(self._time_limit, self.stop)
+        self._timer.daemon = True
+        self._timer.start()
+        return self
+
+    def add_port(self, port=0):
+        server = _Server(self, port)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        with self._lock:
+            self._servers.append(server)
+        return server.server_address[1]
+
+    def stop(self):
+        if self._timer:
+            self._timer.cancel()
+        with self._lock:
+            servers, self._servers = self._servers, []
+        for server in servers:
+            server.shutdown()
+            server.server_close()
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def url(self, path, port=None):
+        return "http://127.0.0.1:%d%s" % (port or self.port, path)
+
+    def set_route(self, path, scenario):
+        with self._lock:
+            self._routes[path] = scenario
+
+    def route(self, path):
+        with self._lock:
+            return self._routes.get(path)
+
+    def reset(self):
+        with self._lock:
+            self._routes.clear()
+            self._log.clear()
+
+    def record(self, entry):
+        with self._lock:
+            self._log.append(entry)
+
+    def log(self):
+        with self._lock:
+            return [dict(e) for e in self._log]
+
+
+def _run(argv):
+    time_limit = 600
+    if argv[:1] == ["--time-limit"]:
+        time_limit, argv = float(argv[1]), argv[2:]
+    if argv[:1] == ["--"]:
+        argv = argv[1:]
+    if not argv:
+        sys.exit("usage: portal.py run [--time-limit S] -- program args...")
+    with Portal(time_limit=time_limit) as portal:
+        env = dict(os.environ, LUDORA_PORTAL="http://127.0.0.1:%d" % portal.port)
+        return subprocess.call(argv, env=env)
+
+
+if __name__ == "__main__":
+    if sys.argv[1:2] == ["run"]:
+        sys.exit(_run(sys.argv[2:]))
+    if sys.argv[1:2] == ["serve"]:
+        with Portal(time_limit=float(sys.argv[2]) if len(sys.argv) > 2 else 600) as p:
+            print(p.url("/"), flush=True)
+            time.sleep(p._time_limit)
+        sys.exit(0)
+    sys.exit(__doc__)
