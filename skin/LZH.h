@@ -1,0 +1,72 @@
+// LZHUF decoding: an LZSS ring of 4096 bytes whose literals and match lengths share one
+// adaptive Huffman code, with a fixed prefix code for the upper bits of match positions.
+#pragma once
+
+#include "classlib/SysUtils.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace skin {
+
+class ElzhException : public cl::Exception {
+    using cl::Exception::Exception;
+};
+
+class TLZH {
+public:
+    // Largest output a decode accepts; the size comes from outside the coded bits, and a
+    // damaged stream would otherwise produce gigabytes of bytes decoded from zero bits.
+    static constexpr std::int32_t MaxOutputSize = 32 * 1024 * 1024;
+
+    // The input is read from data[0..size) and must outlive Decode; output is appended.
+    void SetInput(const std::uint8_t* data, std::size_t size);
+    void SetOutput(std::vector<std::uint8_t>& output) { output_ = &output; }
+
+    // Decodes until OutputSize bytes exist (a damaged stream may overshoot by up to 59).
+    // Missing input reads as zero bits. Sizes above MaxOutputSize raise ElzhException.
+    void Decode(std::int32_t OutputSize);
+
+    static constexpr int Window = 4096;
+    static constexpr int LongestMatch = 60;
+    static constexpr int Threshold = 2;
+    static constexpr int Symbols = 256 - Threshold + LongestMatch; // 314
+    static constexpr int TreeNodes = 2 * Symbols - 1;              // 627
+    static constexpr int Root = TreeNodes - 1;
+    static constexpr unsigned RebuildLimit = 0x8000;
+    static constexpr std::uint8_t RingFill = 0x20;
+    static constexpr int StartPosition = Window - LongestMatch;    // 4036
+
+private:
+    struct Tables {
+        std::uint16_t freq[TreeNodes + 1];
+        std::int16_t prnt[TreeNodes + Symbols];
+        std::int16_t son[TreeNodes];
+        std::uint8_t ring[Window];
+    };
+
+    std::size_t ReadBytes(std::uint8_t* buffer, std::size_t count);
+    std::size_t WriteBytes(const std::uint8_t* buffer, std::size_t count);
+
+    void FillBits();
+    int GetBit();
+    int GetByte();
+    void StartTree();
+    void RebuildTree();
+    void Update(int symbol);
+    int DecodeChar();
+    int DecodePosition();
+    void Put(std::uint8_t byte);
+
+    const std::uint8_t* input_ = nullptr;
+    std::size_t inputSize_ = 0;
+    std::size_t inputPos_ = 0;
+    std::vector<std::uint8_t>* output_ = nullptr;
+    std::uint16_t bitBuf_ = 0;
+    std::uint8_t bitCount_ = 0;
+    Tables* t_ = nullptr;
+    int r_ = 0;
+};
+
+} // namespace skin

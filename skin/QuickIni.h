@@ -1,0 +1,43 @@
+// The skin description parser: an ini text parsed once into kept lines and section
+// headers, answering string and integer queries by section and key. Read-only.
+#pragma once
+
+#include "classlib/SysUtils.h"
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace skin {
+
+class TQuickIni {
+public:
+    // Parses text, replacing earlier contents. Lines end at CR, LF or a character 0 (which
+    // also ends the text); lines are trimmed, and empty lines and ";" comments dropped.
+    void LoadFromStream(std::string_view text);
+    void LoadFromStream(const std::vector<std::uint8_t>& bytes)
+    {
+        LoadFromStream(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
+
+    // The first value of Key (ASCII case ignored) in Section; Default when the key, its
+    // value or the section is missing.
+    cl::AnsiString ReadString(std::string_view Section, std::string_view Key, const cl::AnsiString& Default) const;
+    // Decimal with optional sign, or hexadecimal after "$" or "0x"; Default otherwise.
+    std::int32_t ReadInteger(std::string_view Section, std::string_view Key, std::int32_t Default) const;
+    // The section names without brackets, in text order, replacing Strings' contents.
+    void ReadSections(std::vector<cl::AnsiString>& Strings) const;
+    // Index in Lines of the first header "[Section]" (case ignored), or -1.
+    int SectionIndex(std::string_view Section) const;
+
+    const std::vector<cl::AnsiString>& Lines() const { return lines_; }
+    // Header text with brackets, and its index in Lines.
+    const std::vector<std::pair<cl::AnsiString, int>>& Sections() const { return sections_; }
+
+private:
+    std::vector<cl::AnsiString> lines_;
+    std::vector<std::pair<cl::AnsiString, int>> sections_;
+};
+
+} // namespace skin

@@ -1,0 +1,14 @@
+// Files that the build's packer step wrote for the skin tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace skintest {
+
+// Contents of fixtures/<relative>; fails the current test when the file is missing.
+std::vector<std::uint8_t> ReadFixture(const std::string& relative);
+std::string Text(const std::vector<std::uint8_t>& bytes);
+
+} // namespace skintest

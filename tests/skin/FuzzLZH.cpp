@@ -1,0 +1,20 @@
+// Decoder on arbitrary bits: the first two bytes give the output size (up to 16 KiB).
+#include "skin/LZH.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 2) return 0;
+    std::int32_t outputSize = data[0] | (data[1] & 0x3F) << 8;
+    std::vector<std::uint8_t> out;
+    skin::TLZH lzh;
+    lzh.SetInput(data + 2, size - 2);
+    lzh.SetOutput(out);
+    lzh.Decode(outputSize);
+    if (out.size() < static_cast<std::size_t>(outputSize) ||
+        out.size() > static_cast<std::size_t>(outputSize) + skin::TLZH::LongestMatch - 1)
+        __builtin_trap();
+    return 0;
+}
