@@ -10,7 +10,8 @@
 
 namespace uptest {
 
-// Dispatches messages until done() is true or ms pass; returns done().
+// Dispatches messages until done() is true or ms pass; returns done(). A thread ending
+// posts nothing, so the wait also wakes every 20 ms to look again.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD ms)
 {
     const ULONGLONG deadline = GetTickCount64() + ms;
@@ -18,7 +19,8 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD ms)
         const ULONGLONG now = GetTickCount64();
         if (now >= deadline)
             return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        const ULONGLONG slice = deadline - now < 20 ? deadline - now : 20;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(slice), QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
