@@ -1,5 +1,7 @@
 // The program's entry. Until the main window exists it shows a plain window with the
 // program's title and runs until that window closes.
+#include "classlib/ComServ.h"
+
 #include <windows.h>
 
 namespace {
@@ -15,6 +17,13 @@ LRESULT CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
+    try {
+        cl::TComServer server(instance);
+        if (!server.Initialize(std::vector<cl::AnsiString>(__argv + 1, __argv + __argc))) return 0;
+    } catch (const cl::Exception& e) {
+        MessageBoxA(nullptr, e.what(), "Orvane游戏盒", MB_ICONSTOP);
+        return 1;
+    }
     WNDCLASSA wc{};
     wc.lpfnWndProc = MainProc;
     wc.hInstance = instance;
