@@ -10,6 +10,7 @@ by the LZHUF stream; with --stream an int32 length of the skin file goes first, 
 Usage:
   skinpack.py [--stream] -o OUT FILE...        pack files (stored under their base names)
   skinpack.py --lzh -o OUT FILE                compress one file (size dword + stream)
+An argument @LIST reads further arguments, one a line, from the file LIST.
 """
 import argparse
 import os
@@ -226,7 +227,7 @@ def archive(entries):
 
 
 def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0], fromfile_prefix_chars='@')
     ap.add_argument('-o', '--output', required=True)
     ap.add_argument('--stream', action='store_true', help='prefix the int32 property length')
     ap.add_argument('--lzh', action='store_true', help='compress one file, no archive')

@@ -7,13 +7,14 @@
 
 namespace skintest {
 
-std::vector<std::uint8_t> ReadFixture(const std::string& relative)
+std::vector<std::uint8_t> ReadFile(const std::string& path)
 {
-    std::string path = std::string(SKIN_FIXTURES) + "/" + relative;
     std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "missing fixture " << path;
+    EXPECT_TRUE(in.good()) << "missing file " << path;
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::vector<std::uint8_t> ReadFixture(const std::string& relative) { return ReadFile(std::string(SKIN_FIXTURES) + "/" + relative); }
 
 std::string Text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
