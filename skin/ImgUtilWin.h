@@ -1,0 +1,19 @@
+// Bitmap helpers, Windows part: system colours in blends, gradient fills on a device
+// context. The pixel work itself is in ImgUtil.h.
+#pragma once
+
+#include "skin/ImgUtil.h"
+
+#include <windows.h>
+
+namespace skin {
+
+// A negative colour names the system colour of index (colour & 0xFF).
+TColor ColorToRGB(TColor colour);
+TColor Blend(TColor c1, TColor c2, int amount);
+
+// Paints the ramp from c1 to c2 across R (rows when vertical, else columns), one brush
+// per 1-pixel band, only the bands inside the DC's clip box.
+void FillGradient(HDC dc, const RECT& R, TColor c1, bool vertical, TColor c2);
+
+} // namespace skin

@@ -1,0 +1,94 @@
+// Gradient fills and system-colour blends, read back from a 32-bit DIB.
+#include "skin/ImgUtilWin.h"
+
+#include "classlib/WinHandle.h"
+
+#include <gtest/gtest.h>
+
+using namespace skin;
+
+namespace {
+
+// A top-down 32-bit DIB selected into a memory DC, pre-filled with a sentinel colour.
+class Dib {
+public:
+    Dib(int w, int h) : w_(w), dc_(CreateCompatibleDC(nullptr))
+    {
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        bmp_.reset(CreateDIBSection(dc_.get(), &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+        old_ = SelectObject(dc_.get(), bmp_.get());
+        for (int i = 0; i < w * h; ++i) bits_[i] = 0x123456;
+    }
+    ~Dib() { SelectObject(dc_.get(), old_); }
+    HDC dc() const { return dc_.get(); }
+    TColor At(int x, int y) const
+    {
+        GdiFlush();
+        std::uint32_t p = bits_[y * w_ + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+
+private:
+    int w_;
+    cl::MemoryDc dc_;
+    cl::BitmapHandle bmp_;
+    HGDIOBJ old_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+};
+
+const TColor Sentinel = RGB(0x12, 0x34, 0x56);
+
+} // namespace
+
+TEST(ImgUtilWin, VerticalGradientPaintsOneRampEntryPerRow)
+{
+    Dib dib(4, 12);
+    RECT r{1, 1, 3, 11};
+    FillGradient(dib.dc(), r, RGB(0, 0, 0), true, RGB(90, 180, 9));
+    const auto& ramp = ColorRampSlot(GetColorRamp(10, RGB(0, 0, 0), RGB(90, 180, 9)));
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            bool inside = x >= 1 && x < 3 && y >= 1 && y < 11;
+            EXPECT_EQ(dib.At(x, y), inside ? ramp[y - 1] : Sentinel) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(dib.At(1, 1), RGB(0, 0, 0));
+    EXPECT_EQ(dib.At(1, 10), RGB(90, 180, 9));
+}
+
+TEST(ImgUtilWin, HorizontalGradientInAClipPaintsTheSameColoursThere)
+{
+    Dib full(20, 2), clipped(20, 2);
+    RECT r{0, 0, 20, 2};
+    FillGradient(full.dc(), r, RGB(200, 10, 10), false, RGB(10, 10, 200));
+    cl::RegionHandle clip(CreateRectRgn(10, 0, 15, 2));
+    SelectClipRgn(clipped.dc(), clip.get());
+    FillGradient(clipped.dc(), r, RGB(200, 10, 10), false, RGB(10, 10, 200));
+    for (int x = 0; x < 20; ++x) {
+        SCOPED_TRACE(x);
+        EXPECT_EQ(clipped.At(x, 1), x >= 10 && x < 15 ? full.At(x, 1) : Sentinel);
+    }
+}
+
+TEST(ImgUtilWin, NothingOutsideTheClipOrForEmptyRectangles)
+{
+    Dib dib(8, 8);
+    cl::RegionHandle clip(CreateRectRgn(0, 0, 2, 2));
+    SelectClipRgn(dib.dc(), clip.get());
+    FillGradient(dib.dc(), RECT{4, 4, 8, 8}, RGB(1, 2, 3), true, RGB(4, 5, 6));
+    SelectClipRgn(dib.dc(), nullptr);
+    FillGradient(dib.dc(), RECT{4, 4, 8, 4}, RGB(1, 2, 3), true, RGB(4, 5, 6));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(dib.At(x, y), Sentinel);
+}
+
+TEST(ImgUtilWin, BlendResolvesSystemColours)
+{
+    const TColor btnFace = static_cast<TColor>(0xFF000000u | COLOR_BTNFACE);
+    const TColor window = static_cast<TColor>(0xFF000000u | COLOR_WINDOW);
+    EXPECT_EQ(ColorToRGB(btnFace), static_cast<TColor>(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(Blend(btnFace, window, 150),
+              BlendRGB(static_cast<TColor>(GetSysColor(COLOR_BTNFACE)), static_cast<TColor>(GetSysColor(COLOR_WINDOW)), 150));
+    EXPECT_EQ(Blend(RGB(255, 255, 255), RGB(0, 0, 0), 100), RGB(26, 26, 26));
+}
