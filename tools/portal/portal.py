@@ -12,7 +12,8 @@ In Python:
 From another process (a Windows test under Wine), over the control routes:
     POST /_portal/route   JSON {"path": "/x", <Scenario fields>} sets a route
     POST /_portal/reset   forgets all routes and the log
-    GET  /_portal/log     JSON list of {"method", "path", "headers", "status", "sent", "port"}
+    GET  /_portal/log     JSON list of {"method", "path", "headers", "status", "sent", "port"};
+                          with ?format=lines one "METHOD PATH STATUS SENT auth|-" line each
     POST /_portal/port    opens one more listening port, answers {"port": n}
 
 As a command wrapper (CTest's emulator for the Windows tests that need it):
@@ -191,6 +192,11 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             elif command == "reset" and self.command == "POST":
                 portal.reset()
                 answer = {"ok": True}
+            elif command == "log" and "format=lines" in self.path:
+                lines = "".join("%s %s %d %d %s\n" % (e["method"], e["path"], e["status"], e["sent"],
+                                                        "auth" if "Authorization" in e["headers"] else "-")
+                                for e in portal.log())
+                return self._plain(200, lines.encode())
             elif command == "log":
                 answer = portal.log()
             elif command == "port" and self.command == "POST":
