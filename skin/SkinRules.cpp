@@ -1,0 +1,60 @@
+// Skin description rules that need no bitmap.
+#include "skin/SkinRules.h"
+
+#include "classlib/SysUtils.h"
+
+namespace skin {
+
+TColor ParseColor(std::string_view Text, TColor Default)
+{
+    cl::AnsiString text = cl::Trim(Text);
+    if (text.empty()) return Default;
+    int channel[3] = {0, 0, 0};
+    int count = 0;
+    bool inRun = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (!inRun) {
+                if (count == 3) break;
+                ++count;
+                inRun = true;
+            }
+            channel[count - 1] = (channel[count - 1] * 10 + (c - '0')) % 256;
+        } else {
+            inRun = false;
+        }
+    }
+    return RGB(channel[0], channel[1], channel[2]);
+}
+
+bool IsCaptionButtonSection(std::string_view name)
+{
+    cl::AnsiString upper = cl::UpperCase(name);
+    return upper.rfind("BUTTON", 0) == 0 && upper != "BUTTON" && upper != "BUTTONS" && upper != "BUTTON.RADIO" &&
+           upper != "BUTTON.CHECKBOX";
+}
+
+int CaptionButtonFrames(int frame, int width, int height, int action)
+{
+    if (frame > 0) return frame;
+    if (action < 0 || width <= 0 || height <= 0) return 6;
+    // width / height <= 3.8, compared exactly (x87 division would round 76 / 20 above 3.8).
+    return 5LL * width <= 19LL * height ? 3 : 6;
+}
+
+int GlyphStripFrames(int frames, int width, int height)
+{
+    if (frames > 0) return frames;
+    int n = width / (height < 16 ? 13 : 16);
+    return n < 4 ? 4 : n;
+}
+
+TGradientColors ToolbarGradient(TColor buttonFace, TColor formColor)
+{
+    TGradientColors g{BlendRGB(buttonFace, RGB(255, 255, 255), 150), BlendRGB(0x808080, formColor, 150)};
+    int s = ColorSaturation(formColor);
+    if (s > 110) g.bottom = BlendRGB(formColor, RGB(255, 255, 255), (5625 - 25 * s) / 140 + 50);
+    return g;
+}
+
+} // namespace skin

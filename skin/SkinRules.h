@@ -1,0 +1,38 @@
+// Rules of the skin description that need no bitmap (portable): colour texts, which
+// sections are caption buttons, frame counts derived from image sizes, the toolbar
+// gradient's colours, and the cells of the maximised-child buttons.
+#pragma once
+
+#include "skin/ImgUtil.h"
+
+#include <string_view>
+
+namespace skin {
+
+// "237 242 249": up to three runs of decimal digits (red, green, blue), each modulo 256;
+// missing numbers are 0. An empty (or blank) text gives Default.
+TColor ParseColor(std::string_view Text, TColor Default);
+
+// A section whose upper-cased name begins with "BUTTON" and is not one of "BUTTON",
+// "BUTTONS", "BUTTON.RADIO", "BUTTON.CHECKBOX".
+bool IsCaptionButtonSection(std::string_view name);
+
+// Frame count of a caption button: a "frame" value above 0 stands; otherwise 6, or 3 for
+// a non-empty image at most 3.8 times as wide as high, and 6 for any negative action.
+int CaptionButtonFrames(int frame, int width, int height, int action);
+
+// Frame count of a check or radio glyph strip: a value above 0 stands; otherwise the
+// width divided by 13 (strips under 16 pixels high) or 16, and at least 4.
+int GlyphStripFrames(int frames, int width, int height);
+
+// Frame counts read from a skin divide image widths later: at least 1.
+inline int AtLeastOneFrame(int frames) { return frames < 1 ? 1 : frames; }
+
+// Top and bottom colours of the toolbar gradient for the form colour and ButtonFace
+// (both plain RGB).
+struct TGradientColors {
+    TColor top, bottom;
+};
+TGradientColors ToolbarGradient(TColor buttonFace, TColor formColor);
+
+} // namespace skin
