@@ -6,6 +6,8 @@
 #include "WinTestUtil.h"
 #include "upgrade/TransferText.h"
 
+#include <wininet.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -261,5 +263,186 @@ TEST_F(HttpTransfer, OutcomesTable)
         for (const std::string& line : c.log)
             expectedLog.push_back(line.substr(0, 6) + path.substr(2) + line.substr(6));
         EXPECT_EQ(Strings(log.begin(), log.end()), expectedLog);
+    }
+}
+
+// Stopping a slow transfer half-way: no outcome event, only the stopped notification; the
+// partial file goes when asked to. Without kill the worker stops at its next checkpoint.
+TEST_F(HttpTransfer, AbortMidTrickle)
+{
+    for (bool kill : {false, true}) {
+        SCOPED_TRACE(kill ? "kill" : "no kill");
+        const AnsiString path = kill ? "/slow-kill" : "/slow";
+        ASSERT_TRUE(portal.SetRoute(path, R"("body_size": 65536, "trickle_bytes": 512, "trickle_delay": 0.02)"));
+        TScratchFile output("abt");
+        TupCustomHTTP http(nullptr);
+        http.URL = portal.URL(path);
+        http.OutputFileName = output.Path();
+        TRecorder rec;
+        rec.Attach(http);
+        rec.onFirstProgress = [kill](TupCustomHTTP& h) { h.Abort(true, kill); };
+        ASSERT_TRUE(http.Read());
+        ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+        // Let a late event show itself if there were one.
+        PumpUntil([] { return false; }, 200);
+        EXPECT_EQ(rec.events, (Strings{"header 200", "progress", "stopped"}));
+        EXPECT_EQ(ReadWhole(output.Path()), "<none>");
+        EXPECT_FALSE(http.Busy());
+        // The component is ready for the next transfer.
+        ASSERT_TRUE(portal.SetRoute("/after", R"("body_text": "next")"));
+        http.URL = portal.URL("/after");
+        rec.ended = false;
+        rec.onFirstProgress = nullptr;
+        ASSERT_TRUE(http.Read());
+        ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+        EXPECT_EQ(rec.events.back(), "done 4");
+        EXPECT_EQ(ReadWhole(output.Path()), "next");
+    }
+}
+
+// An output file that cannot be created is a failed transfer, never a done one, with or
+// without a known length.
+TEST_F(HttpTransfer, UncreatableOutputFileFails)
+{
+    for (const char* scenario : {R"("body_text": "payload")", R"("body_text": "payload", "send_length": false)"}) {
+        SCOPED_TRACE(scenario);
+        ASSERT_TRUE(portal.SetRoute("/p", scenario));
+        TupCustomHTTP http(nullptr);
+        http.URL = portal.URL("/p");
+        http.OutputFileName = "C:\\no-such-folder-at-all\\out.uTMP";
+        TRecorder rec;
+        rec.Attach(http);
+        ASSERT_TRUE(http.Read());
+        ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+        EXPECT_EQ(rec.events.size(), 3u);
+        EXPECT_EQ(rec.events.at(0), "header 200");
+        EXPECT_EQ(rec.events.at(1).compare(0, 16, "connection lost "), 0);
+        EXPECT_EQ(rec.events.at(2), "finished");
+    }
+}
+
+TEST_F(HttpTransfer, HeaderHandlerCancels)
+{
+    ASSERT_TRUE(portal.SetRoute("/c", R"("body_text": "never read")"));
+    TScratchFile output("cnl");
+    TupCustomHTTP http(nullptr);
+    http.URL = portal.URL("/c");
+    http.OutputFileName = output.Path();
+    TRecorder rec;
+    rec.clearCanContinue = true;
+    rec.Attach(http);
+    ASSERT_TRUE(http.Read());
+    ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+    EXPECT_EQ(rec.events, (Strings{"header 200", "canceled"}));
+    EXPECT_EQ(ReadWhole(output.Path()), "<none>");
+}
+
+// Without a length the progress has no percentage and the time left is -elapsed; an
+// address without a scheme is fetched over http.
+TEST_F(HttpTransfer, ProgressWithoutLengthAndAddressWithoutScheme)
+{
+    ASSERT_TRUE(portal.SetRoute("/u", R"("body_size": 3000, "send_length": false, "trickle_bytes": 1000, "trickle_delay": 0.3)"));
+    TupCustomHTTP http(nullptr);
+    http.URL = portal.URL("/u").substr(7); // "127.0.0.1:port/u"
+    TRecorder rec;
+    rec.Attach(http);
+    ASSERT_TRUE(http.Read());
+    ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+    EXPECT_EQ(rec.events, (Strings{"header 200", "progress", "done 3000"}));
+    EXPECT_EQ(rec.headerLength, 0);
+    EXPECT_EQ(rec.lastPercent, 0);
+    EXPECT_EQ(rec.lastLeft, -rec.lastElapsed);
+    EXPECT_EQ(rec.body.size(), 3000u); // into memory: no output file named
+}
+
+// A handler of the outcome may start the next transfer at once (as a download of several
+// files does from its done event).
+TEST_F(HttpTransfer, NextTransferStartedFromDone)
+{
+    ASSERT_TRUE(portal.SetRoute("/one", R"("body_text": "1")"));
+    ASSERT_TRUE(portal.SetRoute("/two", R"("body_text": "22")"));
+    TupCustomHTTP http(nullptr);
+    http.URL = portal.URL("/one");
+    Strings done;
+    bool started = false;
+    http.OnDone = [&](cl::TObject*, const AnsiString&, std::int64_t size, cl::TStream*) {
+        done.push_back(http.URL + " " + std::to_string(size));
+        if (done.size() == 1) {
+            http.URL = portal.URL("/two");
+            started = http.Read();
+        }
+    };
+    ASSERT_TRUE(http.Read());
+    ASSERT_TRUE(PumpUntil([&] { return done.size() == 2 && !http.Busy(); }, 10000));
+    EXPECT_TRUE(started);
+    EXPECT_EQ(done, (Strings{portal.URL("/one") + " 1", portal.URL("/two") + " 2"}));
+}
+
+// Freeing the component in the middle of a transfer: it returns promptly and no event
+// reaches the freed object.
+TEST_F(HttpTransfer, DestroyedMidTransfer)
+{
+    ASSERT_TRUE(portal.SetRoute("/d", R"("body_size": 65536, "trickle_bytes": 512, "trickle_delay": 0.02)"));
+    TScratchFile output("dst");
+    auto events = std::make_shared<int>(0);
+    auto http = std::make_unique<TupCustomHTTP>(nullptr);
+    http->URL = portal.URL("/d");
+    http->OutputFileName = output.Path();
+    http->OnTransferProgress = [events](cl::TObject*, const AnsiString&, cl::TStream*, float, std::uint8_t, int, int,
+                                        std::int64_t, std::int64_t) { ++*events; };
+    http->OnDone = [events](cl::TObject*, const AnsiString&, std::int64_t, cl::TStream*) { *events += 1000; };
+    ASSERT_TRUE(http->Read());
+    ASSERT_TRUE(PumpUntil([&] { return *events >= 2; }, 10000));
+    const int seen = *events;
+    const ULONGLONG start = GetTickCount64();
+    http.reset();
+    EXPECT_LT(GetTickCount64() - start, static_cast<ULONGLONG>(TupCustomThread::kStopWait));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(*events, seen);
+}
+
+TEST(HttpAddresses, CrackAndExtract)
+{
+    TupURLParts parts;
+    ASSERT_TRUE(CrackURL("http://ann:pw@example.test:8080/update/setup.exe?x=1", parts));
+    EXPECT_EQ(parts.scheme, "http");
+    EXPECT_EQ(parts.host, "example.test");
+    EXPECT_EQ(parts.user, "ann");
+    EXPECT_EQ(parts.password, "pw");
+    EXPECT_EQ(parts.port, 8080u);
+    EXPECT_EQ(parts.path, "/update/setup.exe");
+    EXPECT_EQ(parts.extra, "?x=1");
+    ASSERT_TRUE(CrackURL("example.test/a", parts));
+    EXPECT_EQ(parts.scheme, "http");
+    EXPECT_EQ(parts.port, 80u);
+    EXPECT_EQ(ExtractURLHost("http://example.test/update/setup.exe"), "example.test");
+    EXPECT_EQ(ExtractURLFileName("http://example.test/update/setup.exe?v=2"), "setup.exe");
+    EXPECT_EQ(RequestFlags("https", 1u << coCreateTempFilesIfCantCache, 0), DWORD(INTERNET_FLAG_SECURE));
+    EXPECT_EQ(RequestFlags("http", (1u << coCreateTempFilesIfCantCache) | (1u << coPragmaNoCache), 1u << ioKeepConnection),
+              DWORD(INTERNET_FLAG_NEED_FILE | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_KEEP_CONNECTION));
+}
+
+TEST(HttpFileStream, CreatesClearsProtectionAndReports)
+{
+    TScratchFile file("tfs");
+    {
+        TupFileStream s(file.Path(), false, TupFileMode::CreateAlways);
+        s.WriteBuffer("abc", 3);
+    }
+    SetFileAttributesA(file.Path().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    {
+        TupFileStream s(file.Path(), true, TupFileMode::OpenAlways);
+        s.Seek(0, cl::TSeekOrigin::soEnd);
+        s.WriteBuffer("d", 1);
+    }
+    EXPECT_NE(GetFileAttributesA(file.Path().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u); // attributes back
+    EXPECT_EQ(ReadWhole(file.Path()), "abcd");
+    try {
+        TupFileStream s("C:\\no-such-folder-at-all\\x", true, TupFileMode::CreateAlways);
+        ADD_FAILURE() << "no exception";
+    } catch (const cl::EFCreateError& e) {
+        const AnsiString prefix = "Cannot create file \"C:\\no-such-folder-at-all\\x\". ";
+        EXPECT_EQ(e.Message().compare(0, prefix.size(), prefix), 0) << e.Message();
+        EXPECT_GT(e.Message().size(), prefix.size()); // with the system's error text
     }
 }
