@@ -1,0 +1,33 @@
+#include "shell/UnConst.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+TEST(UnConst, AppPathIsTheExecutableFolderWithATrailingBackslash)
+{
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    ASSERT_FALSE(AppPath.empty());
+    EXPECT_EQ(AppPath.back(), '\\');
+    EXPECT_EQ(std::string(exe).rfind(AppPath, 0), 0u);
+    EXPECT_EQ(std::string(exe).find('\\', AppPath.size()), std::string::npos);
+}
+
+TEST(UnConst, ExtractFilePath)
+{
+    struct Case {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"C:\\Ludora.exe", "C:\\"},
+        {"Z:\\games\\box\\Ludora.exe", "Z:\\games\\box\\"},
+        {"C:\\\x81\x5C.exe", "C:\\"},        // trail byte 0x5C is no separator
+        {"C:\\\x81\x5C\\Ludora.exe", "C:\\\x81\x5C\\"},
+        {"Ludora.exe", ""},
+        {"C:x.exe", "C:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(ExtractFilePath(c.in), c.out);
+    }
+}
