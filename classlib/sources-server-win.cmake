@@ -1,3 +1,4 @@
 list(APPEND CLASSLIB_WIN_SOURCES
   ComServ.cpp
+  AutoObj.cpp
 )
