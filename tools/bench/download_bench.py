@@ -1,0 +1,82 @@
+"""Downloads a 64 MB file from the local test portal through the upgrader's transfer
+component (under Wine) and with curl, in one run, and prints the throughput ratio: once
+with the component's defaults (4096-byte buffer, a progress event per read, as the
+upgrader runs it) and once with a 1 MB buffer.
+
+    python3 tools/bench/download_bench.py [BUILD-DIR]      (default: build)
+
+BUILD-DIR is a tree of tools/test.sh (it holds win32/ and its Wine prefix). The program
+upgrade_http_bench is built there if needed. A display is started when none is set.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tools", "portal"))
+from portal import Portal, Scenario  # noqa: E402
+
+SIZE = 64 * 1024 * 1024
+RUNS = 3
+
+
+def start_display():
+    if os.environ.get("DISPLAY"):
+        return None
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    number = os.read(read, 16).decode().strip()
+    os.close(read)
+    os.environ["DISPLAY"] = ":" + number
+    return xvfb
+
+
+def main():
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build"))
+    win32 = os.path.join(build, "win32")
+    subprocess.check_call(["cmake", "--build", win32, "--target", "upgrade_http_bench"], stdout=subprocess.DEVNULL)
+    program = os.path.join(win32, "tests", "upgrade", "upgrade_http_bench.exe")
+    wine = [os.path.join(ROOT, "tools", "wine-run.sh"), os.path.join(win32, "wine")]
+    xvfb = start_display()
+    work = tempfile.mkdtemp(prefix="ludora-bench-")
+    try:
+        with Portal(time_limit=900) as portal:
+            portal.set_route("/update/big.bin", Scenario(body_size=SIZE))
+            url = portal.url("/update/big.bin")
+            target = os.path.join(work, "big.bin")
+            curl_times = []
+            configs = {"default buffer (4096)": [], "1 MB buffer": []}
+            for _ in range(RUNS):
+                start = time.monotonic()
+                subprocess.check_call(["curl", "-s", "-o", target, url])
+                curl_times.append(time.monotonic() - start)
+                assert os.path.getsize(target) == SIZE
+                os.remove(target)
+                for name, times in configs.items():
+                    extra = [] if name.startswith("default") else ["1048576"]
+                    out = subprocess.check_output(wine + [program, url, "Z:" + target.replace("/", "\\")] + extra)
+                    out = out.decode().split()
+                    times.append(int(out[0]) / 1000.0)
+                    assert int(out[1]) == SIZE and os.path.getsize(target) == SIZE, out
+                    os.remove(target)
+        mb = SIZE / (1024 * 1024)
+        best_curl = min(curl_times)
+        print("curl:       best %.2f s (%.0f MB/s) of %s" % (best_curl, mb / best_curl, ["%.2f" % t for t in curl_times]))
+        for name, times in configs.items():
+            best = min(times)
+            print("component, %s: best %.2f s (%.0f MB/s) of %s; ratio to curl %.2f"
+                  % (name, best, mb / best, ["%.2f" % t for t in times], best_curl / best))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+        if xvfb:
+            xvfb.terminate()
+
+
+if __name__ == "__main__":
+    main()
