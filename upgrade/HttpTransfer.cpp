@@ -693,7 +693,7 @@ void TupCustomHTTP::FinishStopped(TTransferJob& job)
 
 void TupCustomHTTP::Complete(TTransferJob& job)
 {
-    if (job.aborted)
+    if (job.aborted || job.stoppedReported)
         return; // a stopped transfer has no outcome
     job.CloseHandles();
     job.localFile.reset();

@@ -5,6 +5,37 @@
 
 namespace up {
 
+const cl::TEnumType UpgradeMethodType{{"umSelfUpgrade", "umUseExternalSetup", "umRedirectToURL"}};
+
+const cl::TClass& TUpgraderInfo::StaticClass()
+{
+    return cl::DefineClass<TUpgraderInfo, cl::TPersistent>("TUpgraderInfo", [](cl::TPublisher<TUpgraderInfo>& p) {
+        p.Owned("Files", &TUpgraderInfo::Files);
+        p.Enum("UpgradeMethod", UpgradeMethodType, &TUpgraderInfo::UpgradeMethod, &TUpgraderInfo::UpgradeMethod);
+        p.String("UpgradeMsg", &TUpgraderInfo::UpgradeMsg, &TUpgraderInfo::UpgradeMsg);
+    });
+}
+
+void TUpgraderInfo::Assign(const cl::TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TUpgraderInfo*>(&source);
+    if (!other)
+        return cl::TPersistent::Assign(source);
+    files_->Assign(*other->files_);
+    UpgradeMethod = other->UpgradeMethod;
+    UpgradeMsg = other->UpgradeMsg;
+}
+
+AnsiString TUpgraderInfo::InfoFileText() const
+{
+    AnsiString text;
+    for (int i = 0; i < files_->Count(); ++i)
+        text += (i == 0 ? AnsiString("#url=") : "#url" + std::to_string(i + 1) + "=") + files_->Get(i) + "\r\n";
+    text += "#method=" + std::to_string(static_cast<int>(UpgradeMethod)) + "\r\n";
+    text += "#message={" + UpgradeMsg + "}\r\n";
+    return text;
+}
+
 TUpgradeInfoFile::TUpgradeInfoFile(AnsiString text) : text_(std::move(text)), lowered_(LowerCaseAscii(text_)) {}
 
 AnsiString TUpgradeInfoFile::LineValue(const AnsiString& key) const

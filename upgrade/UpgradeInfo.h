@@ -2,14 +2,17 @@
 // anywhere in the text, the numbered file addresses and whether the release is newer.
 #pragma once
 
+#include "classlib/Strings.h"
 #include "upgrade/VersionDate.h"
 
+#include <memory>
 #include <vector>
 
 namespace up {
 
 enum class TekUpgradeMethod { umSelfUpgrade, umUseExternalSetup, umRedirectToURL };
 enum class TUpgraderVersionControl { byDate, byNumber };
+extern const cl::TEnumType UpgradeMethodType;
 
 class TUpgradeInfoFile {
 public:
@@ -42,6 +45,24 @@ struct TUpgradeRelease {
     bool updateFound = false; // newer and at least one file
     AnsiString message;       // read only when an update is found
     TekUpgradeMethod method = TekUpgradeMethod::umSelfUpgrade;
+};
+
+// The release as design data (the auto-upgrader's published InfoFile): the files, the
+// method and the message, from which the service's info file is written. A check never
+// reads it.
+class TUpgraderInfo : public cl::TPersistent {
+    CL_CLASS(TUpgraderInfo)
+public:
+    void Assign(const cl::TPersistent& source) override;
+    cl::TStringList* Files() const { return files_.get(); }
+    TekUpgradeMethod UpgradeMethod = TekUpgradeMethod::umSelfUpgrade;
+    AnsiString UpgradeMsg;
+    // "#url=", "#url2=", ... (the numbering the reader follows), "#method=" with the
+    // method's ordinal and "#message={...}", each line ended by CR LF.
+    AnsiString InfoFileText() const;
+
+private:
+    std::unique_ptr<cl::TStringList> files_ = std::make_unique<cl::TStringList>();
 };
 
 TUpgradeRelease ReadUpgradeRelease(const AnsiString& infoText, TUpgraderVersionControl control,

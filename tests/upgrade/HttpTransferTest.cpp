@@ -4,6 +4,7 @@
 #include "upgrade/HttpTransfer.h"
 
 #include "WinTestUtil.h"
+#include "classlib/TypInfo.h"
 #include "upgrade/TransferText.h"
 
 #include <wininet.h>
@@ -445,4 +446,43 @@ TEST(HttpFileStream, CreatesClearsProtectionAndReports)
         EXPECT_EQ(e.Message().compare(0, prefix.size(), prefix), 0) << e.Message();
         EXPECT_GT(e.Message().size(), prefix.size()); // with the system's error text
     }
+}
+
+// The properties a form resource sets, by name and as text.
+TEST(HttpPublished, PropertiesByName)
+{
+    TupCustomHTTP http(nullptr);
+    EXPECT_EQ(cl::GetPropText(http, "CacheOptions"),
+              "[coReloadIfNoExpireInformation,coReloadUpdatedObjects,coCreateTempFilesIfCantCache]");
+    EXPECT_EQ(cl::GetPropText(http, "InternetOptions"), "[ioKeepConnection]");
+    EXPECT_EQ(cl::GetPropText(http, "TransferBufferSize"), "4096");
+    EXPECT_EQ(cl::GetPropText(http, "ThreadPriority"), "tpNormal");
+    cl::SetPropText(http, "CacheOptions", "[coAlwaysReload]");
+    EXPECT_EQ(http.CacheOptions, 1u << coAlwaysReload);
+    cl::SetPropText(http, "ThreadPriority", "tpLower");
+    EXPECT_EQ(http.ThreadPriority(), TThreadPriority::tpLower);
+
+    auto* proxy = cl::GetObjectProp(http, "Proxy");
+    ASSERT_NE(proxy, nullptr);
+    EXPECT_EQ(cl::GetPropText(*proxy, "ProxyPort"), "8080");
+    EXPECT_EQ(cl::GetPropText(*proxy, "ProxyBypass"), "127.0.0.1;");
+    EXPECT_EQ(cl::GetPropText(*proxy, "AccessType"), "atPreconfig");
+    auto* attrs = cl::GetObjectProp(http, "OutputFileAttributes");
+    ASSERT_NE(attrs, nullptr);
+    EXPECT_EQ(cl::GetPropText(*attrs, "Complete"), "[atrArchive]");
+    EXPECT_EQ(cl::GetPropText(*attrs, "Incomplete"), "[atrArchive,atrTemporary]");
+
+    // The login pair travels as "LInfo" and nothing else.
+    http.SetHTTPUsername("ann");
+    http.SetHTTPPassword("pw");
+    const cl::TValue info = cl::GetPropValue(http, "LInfo");
+    TupLoginComponent other(nullptr);
+    cl::SetPropValue(other, "LInfo", info);
+    EXPECT_EQ(other.HTTPUsername(), "ann");
+    EXPECT_EQ(other.HTTPPassword(), "pw");
+    EXPECT_TRUE(std::get<cl::TBytes>(cl::GetPropValue(TupLoginComponent(nullptr), "LInfo")).empty());
+
+    TupCustomThread thread(nullptr);
+    EXPECT_EQ(cl::GetPropText(thread, "Suspended"), "True");
+    EXPECT_EQ(cl::GetPropText(thread, "HandleExceptions"), "True");
 }

@@ -108,3 +108,28 @@ TEST(UpgradeInfo, ReleaseNeedsNewerAndFiles)
     EXPECT_TRUE(ReadUpgradeRelease("#date=01/01/2027\n#url=x", TUpgraderVersionControl::byDate, "", "08/26/2011",
                                    kToday).updateFound);
 }
+
+TEST(UpgradeInfo, DesignDataWritesWhatTheReaderReads)
+{
+    TUpgraderInfo info;
+    info.Files()->Add("http://h/update/setup.exe");
+    info.Files()->Add("http://h/update/data.pak");
+    info.Files()->Add("http://h/update/readme.txt");
+    info.UpgradeMethod = TekUpgradeMethod::umUseExternalSetup;
+    info.UpgradeMsg = "Line one\r\nline two";
+    const AnsiString text = "#version=5\r\n" + info.InfoFileText();
+    const TUpgradeRelease release = ReadUpgradeRelease(text, TUpgraderVersionControl::byNumber, "4", "", kToday);
+    ASSERT_TRUE(release.updateFound);
+    EXPECT_EQ(release.files, (std::vector<AnsiString>{"http://h/update/setup.exe", "http://h/update/data.pak",
+                                                      "http://h/update/readme.txt"}));
+    EXPECT_EQ(release.method, TekUpgradeMethod::umUseExternalSetup);
+    EXPECT_EQ(release.message, "Line one\r\nline two");
+
+    TUpgraderInfo copy;
+    copy.Assign(info);
+    EXPECT_EQ(copy.InfoFileText(), info.InfoFileText());
+    // Published for form resources.
+    EXPECT_NE(TUpgraderInfo::StaticClass().FindProperty("files"), nullptr);
+    EXPECT_NE(TUpgraderInfo::StaticClass().FindProperty("UpgradeMethod"), nullptr);
+    EXPECT_NE(TUpgraderInfo::StaticClass().FindProperty("UpgradeMsg"), nullptr);
+}
