@@ -271,11 +271,13 @@ struct TTransferJob {
     void CloseHandles()
     {
         std::lock_guard<std::mutex> lock(handleLock);
-        if (session)
-            InternetSetStatusCallback(session, nullptr);
+        // Each handle keeps the callback it was made with: take it off first, so that no
+        // closing notice runs on whatever thread closes (the GUI thread, when cancelling).
         for (HINTERNET* h : {&request, &connection, &session}) {
-            if (*h)
+            if (*h) {
+                InternetSetStatusCallback(*h, nullptr);
                 InternetCloseHandle(*h);
+            }
             *h = nullptr;
         }
     }
@@ -380,6 +382,13 @@ bool TTransferJob::OpenRequest(const TupURLParts& parts)
         if (!session)
             return false;
         InternetSetStatusCallback(session, StatusCallback);
+        // The proxy login goes on the new session (there is no earlier request to put it on).
+        if (useProxy && !proxy.ProxyUsername.empty()) {
+            InternetSetOptionA(session, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(proxy.ProxyUsername.c_str()),
+                               static_cast<DWORD>(proxy.ProxyUsername.size()));
+            InternetSetOptionA(session, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(proxy.ProxyPassword.c_str()),
+                               static_cast<DWORD>(proxy.ProxyPassword.size()));
+        }
     }
     if (Terminated())
         return AbortCleanup(), false;

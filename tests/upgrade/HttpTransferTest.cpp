@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -485,4 +486,42 @@ TEST(HttpPublished, PropertiesByName)
     TupCustomThread thread(nullptr);
     EXPECT_EQ(cl::GetPropText(thread, "Suspended"), "True");
     EXPECT_EQ(cl::GetPropText(thread, "HandleExceptions"), "True");
+}
+
+// The status callback's texts reach OnStatusChange on the worker; a redirect reaches
+// OnRedirect with the new address and the transfer ends with the target's body.
+TEST_F(HttpTransfer, StatusTextsAndRedirect)
+{
+    ASSERT_TRUE(portal.SetRoute("/target", R"("body_text": "moved here")"));
+    ASSERT_TRUE(portal.SetRoute("/old", R"("status": 302, "headers": {"Location": "/target"})"));
+    TupCustomHTTP http(nullptr);
+    http.URL = portal.URL("/old");
+    std::mutex lock;
+    Strings texts, redirects;
+    const DWORD gui = GetCurrentThreadId();
+    bool onWorker = true;
+    http.OnStatusChange = [&](cl::TObject* sender, unsigned long status, const AnsiString& text) {
+        std::lock_guard<std::mutex> hold(lock);
+        EXPECT_EQ(sender, &http);
+        EXPECT_STREQ(text.c_str(), StatusText(status));
+        texts.push_back(text);
+        onWorker = onWorker && GetCurrentThreadId() != gui;
+    };
+    http.OnRedirect = [&](cl::TObject*, const AnsiString& url) {
+        std::lock_guard<std::mutex> hold(lock);
+        redirects.push_back(url);
+    };
+    TRecorder rec;
+    rec.Attach(http);
+    ASSERT_TRUE(http.Read());
+    ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+    EXPECT_EQ(rec.events, (Strings{"header 200", "progress", "done 10"}));
+    EXPECT_EQ(rec.body, "moved here");
+    std::lock_guard<std::mutex> hold(lock);
+    EXPECT_TRUE(onWorker);
+    for (const char* expected : {"Sending Request", "Request sent", "Receiving response", "Response received"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
+    ASSERT_EQ(redirects.size(), 1u);
+    EXPECT_NE(redirects[0].find("/target"), AnsiString::npos) << redirects[0];
+    EXPECT_EQ(portal.Log(), (std::vector<AnsiString>{"GET /old 302 0 -", "GET /target 200 10 -"}));
 }
