@@ -1,6 +1,8 @@
 // Skin description parser.
 #include "skin/QuickIni.h"
 
+#include <algorithm>
+
 namespace skin {
 
 namespace {
@@ -34,6 +36,14 @@ void TQuickIni::LoadFromStream(std::string_view text)
         if (i < text.size() && text[i] == '\r') ++i;
         if (i < text.size() && text[i] == '\n') ++i;
     }
+}
+
+void TQuickIni::LoadFromStream(cl::TStream* Stream)
+{
+    if (!Stream) return;
+    std::string text(static_cast<std::size_t>(std::max<std::int64_t>(0, Stream->Size() - Stream->Position())), '\0');
+    text.resize(static_cast<std::size_t>(Stream->Read(text.data(), static_cast<std::int64_t>(text.size()))));
+    LoadFromStream(std::string_view(text));
 }
 
 int TQuickIni::SectionIndex(std::string_view Section) const

@@ -2,6 +2,7 @@
 // headers, answering string and integer queries by section and key. Read-only.
 #pragma once
 
+#include "classlib/Streams.h"
 #include "classlib/SysUtils.h"
 
 #include <cstdint>
@@ -20,6 +21,8 @@ public:
     {
         LoadFromStream(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
+    // The bytes from the stream's position to its end; a null stream does nothing.
+    void LoadFromStream(cl::TStream* Stream);
 
     // The first value of Key (ASCII case ignored) in Section; Default when the key, its
     // value or the section is missing.

@@ -123,4 +123,29 @@ void TSkinReader::FindFile(std::string_view Part, std::vector<std::uint8_t>& Des
     Extract([&](const cl::AnsiString& n) { return n.find(Part) != cl::AnsiString::npos; }, Dest, &FoundName);
 }
 
+namespace {
+
+void Fill(cl::TMemoryStream& dest, const std::vector<std::uint8_t>& bytes)
+{
+    dest.Clear();
+    if (!bytes.empty()) dest.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    dest.SetPosition(0);
+}
+
+} // namespace
+
+void TSkinReader::GetFile(std::string_view Name, cl::TMemoryStream& Dest) const
+{
+    std::vector<std::uint8_t> bytes;
+    GetFile(Name, bytes);
+    Fill(Dest, bytes);
+}
+
+void TSkinReader::FindFile(std::string_view Part, cl::TMemoryStream& Dest, cl::AnsiString& FoundName) const
+{
+    std::vector<std::uint8_t> bytes;
+    FindFile(Part, bytes, FoundName);
+    Fill(Dest, bytes);
+}
+
 } // namespace skin

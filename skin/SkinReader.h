@@ -2,6 +2,7 @@
 // bitmaps), unpacked from memory and indexed by lower-case name.
 #pragma once
 
+#include "classlib/Streams.h"
 #include "classlib/SysUtils.h"
 
 #include <cstddef>
@@ -23,12 +24,16 @@ public:
     // sizes, names or entries past the end); the index then keeps what it held.
     bool Open(const std::uint8_t* source, std::size_t size);
     bool Open(const std::vector<std::uint8_t>& source) { return Open(source.data(), source.size()); }
+    bool Open(const cl::TMemoryStream& Source) { return Open(Source.Bytes()); }
 
     // The first entry whose name equals Name, ignoring ASCII case; empty when none.
     void GetFile(std::string_view Name, std::vector<std::uint8_t>& Dest) const;
     // The first entry whose name contains Part (case-sensitive; stored names are lower
     // case). FoundName is left alone when none matches.
     void FindFile(std::string_view Part, std::vector<std::uint8_t>& Dest, cl::AnsiString& FoundName) const;
+    // The same into a stream: Dest is cleared, filled and rewound.
+    void GetFile(std::string_view Name, cl::TMemoryStream& Dest) const;
+    void FindFile(std::string_view Part, cl::TMemoryStream& Dest, cl::AnsiString& FoundName) const;
 
     const std::vector<cl::AnsiString>& Names() const { return names_; }
     int Count() const { return static_cast<int>(names_.size()); }

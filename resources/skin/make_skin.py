@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Generates Ludora's own skin: the description (skin.ini) and its 24-bit bitmaps, drawn
-here in code, into OUTDIR. Magenta (255, 0, 255) is the transparent key colour.
+here in code, into OUTDIR, and the engine's built-in track bitmaps with a resource script
+(OUTDIR/builtin/SkinBitmaps.rc). Magenta (255, 0, 255) is the transparent key colour.
 
 The look: a dark slate frame and caption around a light client area, with one blue accent
 for selection, focus and progress; flat controls with 1-pixel outlines."""
@@ -464,6 +465,22 @@ def updown_glyphs(vertical):
     return strip(frames(8, w, h, draw))
 
 
+def track(vertical):
+    """The engine's built-in track-bar channels (used when a skin has none): 16 x 4, 4 x 16."""
+    img = Image(16, 4, FACE)
+    img.outline(0, 0, 16, 4, LINE_HOT)
+    img.rect(1, 1, 15, 3, LINE)
+    for x, y in ((0, 0), (15, 0), (0, 3), (15, 3)):
+        img.put(x, y, FACE)
+    if vertical:
+        turned = Image(4, 16)
+        for y in range(16):
+            for x in range(4):
+                turned.put(x, y, img.px[x][y])
+        return turned
+    return img
+
+
 def rgb(c):
     return '%d %d %d' % c
 
@@ -628,6 +645,17 @@ def main():
     # The packer's argument list, in entry order.
     with open(os.path.join(out, 'entries.txt'), 'w') as f:
         f.write('\n'.join(names) + '\n')
+    # The built-in bitmaps, outside the skin, and a resource script naming them.
+    builtin = os.path.abspath(os.path.join(out, 'builtin'))
+    os.makedirs(builtin, exist_ok=True)
+    lines = []
+    for name, vertical in (('TRACK', False), ('TRACKVERT', True)):
+        path = os.path.join(builtin, name.lower() + '.bmp')
+        with open(path, 'wb') as f:
+            f.write(track(vertical).bmp())
+        lines.append('%s BITMAP "%s"' % (name, path.replace('\\', '/')))
+    with open(os.path.join(builtin, 'SkinBitmaps.rc'), 'w') as f:
+        f.write('\n'.join(lines) + '\n')
 
 
 if __name__ == '__main__':

@@ -106,6 +106,19 @@ TEST(QuickIni, LineBreaks)
     EXPECT_EQ(ini.SectionIndex("B"), -1);
 }
 
+TEST(QuickIni, ReadsAStreamFromItsPosition)
+{
+    cl::TMemoryStream stream;
+    stream.WriteBuffer("junk[A]\r\nk=1\r\n", 15);
+    stream.SetPosition(4);
+    TQuickIni ini = Parsed("[B]\r\nk=2\r\n");
+    ini.LoadFromStream(static_cast<cl::TStream*>(nullptr));
+    EXPECT_EQ(ini.ReadString("B", "k", ""), "2");
+    ini.LoadFromStream(&stream);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "1");
+    EXPECT_EQ(ini.SectionIndex("B"), -1);
+}
+
 TEST(QuickIni, LoadingReplacesEarlierText)
 {
     TQuickIni ini = Parsed("[A]\r\nk=1\r\n");

@@ -79,6 +79,27 @@ TEST(SkinReader, FindFileMatchesASubstringCaseSensitively)
     EXPECT_TRUE(dest.empty());
 }
 
+TEST(SkinReader, StreamsInAndOut)
+{
+    cl::TMemoryStream source;
+    auto file = ReadFixture("containers/basic.skin");
+    source.WriteBuffer(file.data(), static_cast<std::int64_t>(file.size()));
+    TSkinReader reader;
+    ASSERT_TRUE(reader.Open(source));
+    cl::TMemoryStream dest;
+    dest.WriteBuffer("stale", 5);
+    reader.GetFile("A.BMP", dest);
+    EXPECT_EQ(dest.Size(), 3);
+    EXPECT_EQ(dest.Position(), 0);
+    reader.GetFile("missing", dest);
+    EXPECT_EQ(dest.Size(), 0);
+    cl::AnsiString found;
+    reader.FindFile("ini", dest, found);
+    EXPECT_EQ(found, "skin.ini");
+    EXPECT_EQ(dest.Position(), 0);
+    EXPECT_EQ(Text(dest.Bytes()).substr(0, 13), "[Personality]");
+}
+
 TEST(SkinReader, ReadsEveryKnownVersion)
 {
     for (int version : {20000, 30000, 40000, 50000, 60000, 70000}) {

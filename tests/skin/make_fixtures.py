@@ -23,6 +23,52 @@ def image(names, bodies, version=70000, sizes=None, names_len=None, tail=b''):
     return out + b''.join(bodies) + tail
 
 
+def bmp(w, h, pixel):
+    """A 24-bit bitmap file; pixel(x, y) gives (r, g, b), y from the top."""
+    stride = (w * 3 + 3) & ~3
+    body = bytearray()
+    for y in reversed(range(h)):
+        row = bytearray()
+        for x in range(w):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        body += row + bytes(stride - len(row))
+    return (struct.pack('<2sIHHI', b'BM', 54 + len(body), 0, 0, 54) +
+            struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(body), 2835, 2835, 0, 0) + bytes(body))
+
+
+KEY = (255, 0, 255)
+
+
+def object_bitmaps():
+    """Bitmaps for the skin-object tests; each colour tells where a pixel came from."""
+    def combo(x, y):
+        f = x // 17 + 1
+        return KEY if x % 17 < 2 else (0, 50 * f, 0)
+
+    def sunk(x, y):
+        f = x // 20 + 1
+        return (0, 0, 40 * f)
+
+    def extra(x, y):
+        f = x // 16 + 1
+        return (200, 10 * f, 0) if 6 <= x % 16 < 10 and 6 <= y < 10 else KEY
+
+    return {
+        'cap150.bmp': bmp(150, 15, lambda x, y: (10, 20, 30)),
+        'cap60.bmp': bmp(60, 20, lambda x, y: (10, 20, 30)),
+        'mdi.bmp': bmp(192, 14, lambda x, y: (10 * (x // 16), 0, 0)),
+        'combo.bmp': bmp(68, 21, combo),
+        'sunk.bmp': bmp(80, 21, sunk),
+        'extra.bmp': bmp(80, 16, extra),
+        'top.bmp': bmp(60, 60, lambda x, y: (12, 34, 56) if (x, y) == (20, 10) else (1, 1, 1)),
+        'radio13.bmp': bmp(104, 13, lambda x, y: (1, 2, 3)),
+        'check16.bmp': bmp(160, 16, lambda x, y: (1, 2, 3)),
+        'upper.bmp': bmp(4, 4, lambda x, y: (9, 9, 9)),
+        'strip.bmp': bmp(6, 2, lambda x, y: (x * 40, y * 100, 0)),
+    }
+
+
 def lzh_cases(rng):
     words = b'skin border title button progress scroll thumb menu track tab '
     text = b''.join(rng.choice(words.split()) + b' ' for _ in range(4000))
@@ -53,6 +99,10 @@ def container_cases():
         'short_header': b'\x70\x11\x01\x00\x05',
         'unknown_version': image('a.ini', [b'x'], version=10000),
     }
+    bitmaps = object_bitmaps()
+    cases['objects'] = image('\r\n'.join(['skin.ini'] + list(bitmaps)),
+                             [b'[Personality]\r\nTop=top.bmp\r\nTopFrame=2\r\n'] + list(bitmaps.values()))
+    cases['noini'] = image('\r\n'.join(bitmaps), list(bitmaps.values()))
     for version in BLOCKS:
         cases['v%d' % version] = image('d.ini', [b'version %d' % version], version=version)
     return cases
