@@ -624,7 +624,7 @@ const cl::TClass& TupCustomHTTP::StaticClass()
 TupCustomHTTP::TupCustomHTTP(cl::TComponent* owner)
     : TupLoginComponent(owner), proxy_(std::make_unique<TupHTTPProxy>()), range_(std::make_unique<TupHTTPRange>()),
       timeouts_(std::make_unique<TupHTTPTimeouts>()), attributes_(std::make_unique<TupOutputFileAttributes>()),
-      thread_(std::make_unique<TupCustomThread>(this))
+      thread_(std::make_unique<TupCustomThread>(nullptr)) // owned here, shut down before the rest goes
 {
 }
 
