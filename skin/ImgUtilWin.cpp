@@ -1,22 +1,18 @@
 // Bitmap helpers, Windows part.
 #include "skin/ImgUtilWin.h"
 
+#include "classlib/Graphics.h"
 #include "classlib/WinHandle.h"
 
 namespace skin {
 
-TColor ColorToRGB(TColor colour)
-{
-    return colour < 0 ? static_cast<TColor>(GetSysColor(colour & 0xFF)) : colour;
-}
-
-TColor Blend(TColor c1, TColor c2, int amount) { return BlendRGB(ColorToRGB(c1), ColorToRGB(c2), amount); }
+TColor Blend(TColor c1, TColor c2, int amount) { return BlendRGB(cl::ColorToRGB(c1), cl::ColorToRGB(c2), amount); }
 
 void FillGradient(HDC dc, const RECT& R, TColor c1, bool vertical, TColor c2)
 {
     if (!RectVisible(dc, &R)) return;
-    c1 = ColorToRGB(c1);
-    c2 = ColorToRGB(c2);
+    c1 = cl::ColorToRGB(c1);
+    c2 = cl::ColorToRGB(c2);
     RECT clip;
     GetClipBox(dc, &clip);
     const int start = vertical ? R.top : R.left;

@@ -8,8 +8,7 @@
 
 namespace skin {
 
-// A negative colour names the system colour of index (colour & 0xFF).
-TColor ColorToRGB(TColor colour);
+// BlendRGB with system colours (negative values) resolved first.
 TColor Blend(TColor c1, TColor c2, int amount);
 
 // Paints the ramp from c1 to c2 across R (rows when vertical, else columns), one brush
