@@ -78,7 +78,7 @@ TColor BlendRGB(TColor c1, TColor c2, int amount)
 {
     const int b = amount < 100 ? 100 : 1000;
     auto mix = [&](int x, int y) { return (x * amount + y * (b - amount) + b / 2) / b & 0xFF; };
-    return RGB(mix(GetRValue(c1), GetRValue(c2)), mix(GetGValue(c1), GetGValue(c2)), mix(GetBValue(c1), GetBValue(c2)));
+    return MakeRGB(mix(GetRValue(c1), GetRValue(c2)), mix(GetGValue(c1), GetGValue(c2)), mix(GetBValue(c1), GetBValue(c2)));
 }
 
 int ColorSaturation(TColor colour)

@@ -17,7 +17,7 @@ constexpr TColor Magenta = 0xFF00FF;
 constexpr int GetRValue(TColor c) { return c & 0xFF; }
 constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
 constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
-constexpr TColor RGB(int r, int g, int b) { return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16; }
+constexpr TColor MakeRGB(int r, int g, int b) { return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16; }
 
 // 24-bit pixels: rows of blue-green-red triples, stride bytes apart (negative for a
 // bottom-up image addressed from its top row).
@@ -31,7 +31,7 @@ struct TPixels24 {
     TColor Pixel(int x, int y) const
     {
         const std::uint8_t* p = Row(y) + 3 * x;
-        return RGB(p[2], p[1], p[0]);
+        return MakeRGB(p[2], p[1], p[0]);
     }
     void SetPixel(int x, int y, TColor c) const
     {

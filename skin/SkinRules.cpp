@@ -24,7 +24,7 @@ TColor ParseColor(std::string_view Text, TColor Default)
             inRun = false;
         }
     }
-    return RGB(channel[0], channel[1], channel[2]);
+    return MakeRGB(channel[0], channel[1], channel[2]);
 }
 
 bool IsCaptionButtonSection(std::string_view name)
@@ -51,9 +51,9 @@ int GlyphStripFrames(int frames, int width, int height)
 
 TGradientColors ToolbarGradient(TColor buttonFace, TColor formColor)
 {
-    TGradientColors g{BlendRGB(buttonFace, RGB(255, 255, 255), 150), BlendRGB(0x808080, formColor, 150)};
+    TGradientColors g{BlendRGB(buttonFace, MakeRGB(255, 255, 255), 150), BlendRGB(0x808080, formColor, 150)};
     int s = ColorSaturation(formColor);
-    if (s > 110) g.bottom = BlendRGB(formColor, RGB(255, 255, 255), (5625 - 25 * s) / 140 + 50);
+    if (s > 110) g.bottom = BlendRGB(formColor, MakeRGB(255, 255, 255), (5625 - 25 * s) / 140 + 50);
     return g;
 }
 

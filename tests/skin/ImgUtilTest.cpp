@@ -9,7 +9,7 @@ using namespace skin;
 
 namespace {
 
-// A small 24-bit image with padded rows, pixel (x, y) = RGB(x, y, 7).
+// A small 24-bit image with padded rows, pixel (x, y) = MakeRGB(x, y, 7).
 struct Image {
     int w, h;
     std::ptrdiff_t stride;
@@ -17,7 +17,7 @@ struct Image {
     Image(int width, int height) : w(width), h(height), stride((width * 3 + 3) & ~3), bytes(stride * height, 0xEE)
     {
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) View().SetPixel(x, y, RGB(x, y, 7));
+            for (int x = 0; x < w; ++x) View().SetPixel(x, y, MakeRGB(x, y, 7));
     }
     TPixels24 View() { return {bytes.data(), w, h, stride}; }
 };
@@ -30,12 +30,12 @@ TEST(ImgUtil, ReplaceMagentaTouchesOnlyTheKeyColour)
     auto v = img.View();
     v.SetPixel(0, 0, Magenta);
     v.SetPixel(2, 1, Magenta);
-    v.SetPixel(1, 0, RGB(255, 1, 255));
-    ReplaceMagenta(v, RGB(10, 20, 30));
-    EXPECT_EQ(v.Pixel(0, 0), RGB(10, 20, 30));
-    EXPECT_EQ(v.Pixel(2, 1), RGB(10, 20, 30));
-    EXPECT_EQ(v.Pixel(1, 0), RGB(255, 1, 255));
-    EXPECT_EQ(v.Pixel(0, 1), RGB(0, 1, 7));
+    v.SetPixel(1, 0, MakeRGB(255, 1, 255));
+    ReplaceMagenta(v, MakeRGB(10, 20, 30));
+    EXPECT_EQ(v.Pixel(0, 0), MakeRGB(10, 20, 30));
+    EXPECT_EQ(v.Pixel(2, 1), MakeRGB(10, 20, 30));
+    EXPECT_EQ(v.Pixel(1, 0), MakeRGB(255, 1, 255));
+    EXPECT_EQ(v.Pixel(0, 1), MakeRGB(0, 1, 7));
     EXPECT_EQ(img.bytes[9], 0xEE); // row padding untouched
 }
 
@@ -51,8 +51,8 @@ TEST(ImgUtil, MirrorFlipAndRotate)
             RotateRight(src.View(), right.View());
             for (int y = 0; y < h; ++y) {
                 for (int x = 0; x < w; ++x) {
-                    EXPECT_EQ(m.View().Pixel(x, y), RGB(w - 1 - x, y, 7));
-                    EXPECT_EQ(f.View().Pixel(x, y), RGB(x, h - 1 - y, 7));
+                    EXPECT_EQ(m.View().Pixel(x, y), MakeRGB(w - 1 - x, y, 7));
+                    EXPECT_EQ(f.View().Pixel(x, y), MakeRGB(x, h - 1 - y, 7));
                 }
             }
             for (int y = 0; y < w; ++y) {
@@ -66,8 +66,8 @@ TEST(ImgUtil, MirrorFlipAndRotate)
     // A 2 x 1 strip turned anticlockwise puts its right pixel on top.
     Image strip(2, 1), up(1, 2);
     RotateLeft(strip.View(), up.View());
-    EXPECT_EQ(up.View().Pixel(0, 0), RGB(1, 0, 7));
-    EXPECT_EQ(up.View().Pixel(0, 1), RGB(0, 0, 7));
+    EXPECT_EQ(up.View().Pixel(0, 0), MakeRGB(1, 0, 7));
+    EXPECT_EQ(up.View().Pixel(0, 1), MakeRGB(0, 0, 7));
 }
 
 TEST(ImgUtil, BlendUsesPercentBelowHundredElsePerMille)
@@ -77,12 +77,12 @@ TEST(ImgUtil, BlendUsesPercentBelowHundredElsePerMille)
         int amount;
         TColor expected;
     } cases[] = {
-        {RGB(200, 0, 100), RGB(0, 200, 100), 50, RGB(100, 100, 100)},
-        {RGB(255, 255, 255), RGB(0, 0, 0), 100, RGB(26, 26, 26)},   // 10 %: (25500 + 500) / 1000
-        {RGB(255, 255, 255), RGB(0, 0, 0), 150, RGB(38, 38, 38)},   // 15 %
-        {RGB(10, 20, 30), RGB(90, 80, 70), 0, RGB(90, 80, 70)},
-        {RGB(10, 20, 30), RGB(90, 80, 70), 1000, RGB(10, 20, 30)},
-        {RGB(0x80, 0x80, 0x80), RGB(237, 242, 249), 150, RGB(221, 225, 231)},
+        {MakeRGB(200, 0, 100), MakeRGB(0, 200, 100), 50, MakeRGB(100, 100, 100)},
+        {MakeRGB(255, 255, 255), MakeRGB(0, 0, 0), 100, MakeRGB(26, 26, 26)},   // 10 %: (25500 + 500) / 1000
+        {MakeRGB(255, 255, 255), MakeRGB(0, 0, 0), 150, MakeRGB(38, 38, 38)},   // 15 %
+        {MakeRGB(10, 20, 30), MakeRGB(90, 80, 70), 0, MakeRGB(90, 80, 70)},
+        {MakeRGB(10, 20, 30), MakeRGB(90, 80, 70), 1000, MakeRGB(10, 20, 30)},
+        {MakeRGB(0x80, 0x80, 0x80), MakeRGB(237, 242, 249), 150, MakeRGB(221, 225, 231)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.amount);
@@ -96,27 +96,27 @@ TEST(ImgUtil, ColorSaturation)
         TColor colour;
         int expected;
     } cases[] = {
-        {RGB(150, 20, 20), 200},   // no channel reaches 160
-        {RGB(200, 100, 100), 128}, // 127.5 rounds to even
-        {RGB(255, 255, 255), 0},
-        {RGB(160, 0, 0), 255},
-        {RGB(0, 0, 0), 200},
-        {RGB(250, 150, 200), 102},
+        {MakeRGB(150, 20, 20), 200},   // no channel reaches 160
+        {MakeRGB(200, 100, 100), 128}, // 127.5 rounds to even
+        {MakeRGB(255, 255, 255), 0},
+        {MakeRGB(160, 0, 0), 255},
+        {MakeRGB(0, 0, 0), 200},
+        {MakeRGB(250, 150, 200), 102},
     };
     for (const Case& c : cases) EXPECT_EQ(ColorSaturation(c.colour), c.expected) << std::hex << c.colour;
 }
 
 TEST(ImgUtil, ColorRampValues)
 {
-    const auto& up = ColorRampSlot(GetColorRamp(5, RGB(0, 100, 10), RGB(40, 100, 0)));
+    const auto& up = ColorRampSlot(GetColorRamp(5, MakeRGB(0, 100, 10), MakeRGB(40, 100, 0)));
     // Falling channels truncate toward zero, so blue ends at 1, not 0.
-    EXPECT_EQ(up, (std::vector<TColor>{RGB(0, 100, 10), RGB(10, 100, 8), RGB(20, 100, 6), RGB(30, 100, 3),
-                                       RGB(40, 100, 1)}));
+    EXPECT_EQ(up, (std::vector<TColor>{MakeRGB(0, 100, 10), MakeRGB(10, 100, 8), MakeRGB(20, 100, 6), MakeRGB(30, 100, 3),
+                                       MakeRGB(40, 100, 1)}));
     // n = 2, red falling by 11: (1 + i * -11) / 2 truncates toward zero.
-    const auto& down = ColorRampSlot(GetColorRamp(3, RGB(20, 0, 0), RGB(9, 0, 0)));
-    EXPECT_EQ(down, (std::vector<TColor>{RGB(20, 0, 0), RGB(15, 0, 0), RGB(10, 0, 0)}));
-    const auto& one = ColorRampSlot(GetColorRamp(1, RGB(10, 10, 10), RGB(20, 30, 40)));
-    EXPECT_EQ(one, (std::vector<TColor>{RGB(15, 20, 25)}));
+    const auto& down = ColorRampSlot(GetColorRamp(3, MakeRGB(20, 0, 0), MakeRGB(9, 0, 0)));
+    EXPECT_EQ(down, (std::vector<TColor>{MakeRGB(20, 0, 0), MakeRGB(15, 0, 0), MakeRGB(10, 0, 0)}));
+    const auto& one = ColorRampSlot(GetColorRamp(1, MakeRGB(10, 10, 10), MakeRGB(20, 30, 40)));
+    EXPECT_EQ(one, (std::vector<TColor>{MakeRGB(15, 20, 25)}));
     EXPECT_THROW(GetColorRamp(0, 0, 0), cl::Exception);
 }
 
@@ -124,11 +124,11 @@ TEST(ImgUtil, ColorRampCacheIsRoundRobinOverSixteenSlots)
 {
     // Fill every slot with ramps nobody else asks for, remembering where each went.
     std::vector<int> slots;
-    for (int k = 0; k < ColorRampSlots; ++k) slots.push_back(GetColorRamp(1000 + k, RGB(k, 0, 0), RGB(k, 0, 0)));
-    for (int k = 0; k < ColorRampSlots; ++k) EXPECT_EQ(GetColorRamp(1000 + k, RGB(k, 0, 0), RGB(k, 0, 0)), slots[k]);
+    for (int k = 0; k < ColorRampSlots; ++k) slots.push_back(GetColorRamp(1000 + k, MakeRGB(k, 0, 0), MakeRGB(k, 0, 0)));
+    for (int k = 0; k < ColorRampSlots; ++k) EXPECT_EQ(GetColorRamp(1000 + k, MakeRGB(k, 0, 0), MakeRGB(k, 0, 0)), slots[k]);
     // A seventeenth ramp takes the slot of the oldest; the others are still found.
-    int seventeenth = GetColorRamp(2000, RGB(1, 2, 3), RGB(1, 2, 3));
+    int seventeenth = GetColorRamp(2000, MakeRGB(1, 2, 3), MakeRGB(1, 2, 3));
     EXPECT_EQ(seventeenth, slots[0]);
-    for (int k = 1; k < ColorRampSlots; ++k) EXPECT_EQ(GetColorRamp(1000 + k, RGB(k, 0, 0), RGB(k, 0, 0)), slots[k]);
-    EXPECT_EQ(GetColorRamp(1000, RGB(0, 0, 0), RGB(0, 0, 0)), slots[1]);
+    for (int k = 1; k < ColorRampSlots; ++k) EXPECT_EQ(GetColorRamp(1000 + k, MakeRGB(k, 0, 0), MakeRGB(k, 0, 0)), slots[k]);
+    EXPECT_EQ(GetColorRamp(1000, MakeRGB(0, 0, 0), MakeRGB(0, 0, 0)), slots[1]);
 }

@@ -26,7 +26,7 @@ public:
     {
         GdiFlush();
         std::uint32_t p = bits_[y * w_ + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+        return MakeRGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
     }
 
 private:
@@ -37,7 +37,7 @@ private:
     std::uint32_t* bits_ = nullptr;
 };
 
-const TColor Sentinel = RGB(0x12, 0x34, 0x56);
+const TColor Sentinel = MakeRGB(0x12, 0x34, 0x56);
 
 } // namespace
 
@@ -45,26 +45,26 @@ TEST(ImgUtilWin, VerticalGradientPaintsOneRampEntryPerRow)
 {
     Dib dib(4, 12);
     RECT r{1, 1, 3, 11};
-    FillGradient(dib.dc(), r, RGB(0, 0, 0), true, RGB(90, 180, 9));
-    const auto& ramp = ColorRampSlot(GetColorRamp(10, RGB(0, 0, 0), RGB(90, 180, 9)));
+    FillGradient(dib.dc(), r, MakeRGB(0, 0, 0), true, MakeRGB(90, 180, 9));
+    const auto& ramp = ColorRampSlot(GetColorRamp(10, MakeRGB(0, 0, 0), MakeRGB(90, 180, 9)));
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 4; ++x) {
             bool inside = x >= 1 && x < 3 && y >= 1 && y < 11;
             EXPECT_EQ(dib.At(x, y), inside ? ramp[y - 1] : Sentinel) << x << "," << y;
         }
     }
-    EXPECT_EQ(dib.At(1, 1), RGB(0, 0, 0));
-    EXPECT_EQ(dib.At(1, 10), RGB(90, 180, 9));
+    EXPECT_EQ(dib.At(1, 1), MakeRGB(0, 0, 0));
+    EXPECT_EQ(dib.At(1, 10), MakeRGB(90, 180, 9));
 }
 
 TEST(ImgUtilWin, HorizontalGradientInAClipPaintsTheSameColoursThere)
 {
     Dib full(20, 2), clipped(20, 2);
     RECT r{0, 0, 20, 2};
-    FillGradient(full.dc(), r, RGB(200, 10, 10), false, RGB(10, 10, 200));
+    FillGradient(full.dc(), r, MakeRGB(200, 10, 10), false, MakeRGB(10, 10, 200));
     cl::RegionHandle clip(CreateRectRgn(10, 0, 15, 2));
     SelectClipRgn(clipped.dc(), clip.get());
-    FillGradient(clipped.dc(), r, RGB(200, 10, 10), false, RGB(10, 10, 200));
+    FillGradient(clipped.dc(), r, MakeRGB(200, 10, 10), false, MakeRGB(10, 10, 200));
     for (int x = 0; x < 20; ++x) {
         SCOPED_TRACE(x);
         EXPECT_EQ(clipped.At(x, 1), x >= 10 && x < 15 ? full.At(x, 1) : Sentinel);
@@ -76,9 +76,9 @@ TEST(ImgUtilWin, NothingOutsideTheClipOrForEmptyRectangles)
     Dib dib(8, 8);
     cl::RegionHandle clip(CreateRectRgn(0, 0, 2, 2));
     SelectClipRgn(dib.dc(), clip.get());
-    FillGradient(dib.dc(), RECT{4, 4, 8, 8}, RGB(1, 2, 3), true, RGB(4, 5, 6));
+    FillGradient(dib.dc(), RECT{4, 4, 8, 8}, MakeRGB(1, 2, 3), true, MakeRGB(4, 5, 6));
     SelectClipRgn(dib.dc(), nullptr);
-    FillGradient(dib.dc(), RECT{4, 4, 8, 4}, RGB(1, 2, 3), true, RGB(4, 5, 6));
+    FillGradient(dib.dc(), RECT{4, 4, 8, 4}, MakeRGB(1, 2, 3), true, MakeRGB(4, 5, 6));
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) EXPECT_EQ(dib.At(x, y), Sentinel);
 }
@@ -89,5 +89,5 @@ TEST(ImgUtilWin, BlendResolvesSystemColours)
     const TColor window = static_cast<TColor>(0xFF000000u | COLOR_WINDOW);
     EXPECT_EQ(Blend(btnFace, window, 150),
               BlendRGB(static_cast<TColor>(GetSysColor(COLOR_BTNFACE)), static_cast<TColor>(GetSysColor(COLOR_WINDOW)), 150));
-    EXPECT_EQ(Blend(RGB(255, 255, 255), RGB(0, 0, 0), 100), RGB(26, 26, 26));
+    EXPECT_EQ(Blend(MakeRGB(255, 255, 255), MakeRGB(0, 0, 0), 100), MakeRGB(26, 26, 26));
 }

@@ -11,12 +11,12 @@ TEST(SkinRules, ParseColor)
         const char* text;
         TColor expected;
     } cases[] = {
-        {"237 242 249", RGB(237, 242, 249)},
-        {"  1,2;3  ", RGB(1, 2, 3)},
-        {"10 20", RGB(10, 20, 0)},
-        {"300 256 -1", RGB(44, 0, 1)},
-        {"1 2 3 4 5", RGB(1, 2, 3)},
-        {"red", RGB(0, 0, 0)},
+        {"237 242 249", MakeRGB(237, 242, 249)},
+        {"  1,2;3  ", MakeRGB(1, 2, 3)},
+        {"10 20", MakeRGB(10, 20, 0)},
+        {"300 256 -1", MakeRGB(44, 0, 1)},
+        {"1 2 3 4 5", MakeRGB(1, 2, 3)},
+        {"red", MakeRGB(0, 0, 0)},
         {"", 0x1234},
         {"   ", 0x1234},
     };
@@ -64,14 +64,14 @@ TEST(SkinRules, GlyphStripFrames)
 TEST(SkinRules, ToolbarGradient)
 {
     // Grey form colour: saturation 200 would pass 110, but no channel reaches 160.
-    TGradientColors grey = ToolbarGradient(RGB(240, 240, 240), RGB(100, 100, 100));
-    EXPECT_EQ(grey.top, BlendRGB(RGB(240, 240, 240), RGB(255, 255, 255), 150));
+    TGradientColors grey = ToolbarGradient(MakeRGB(240, 240, 240), MakeRGB(100, 100, 100));
+    EXPECT_EQ(grey.top, BlendRGB(MakeRGB(240, 240, 240), MakeRGB(255, 255, 255), 150));
     // 200 saturation counts as over 110: (5625 - 5000) / 140 + 50 = 54 %.
-    EXPECT_EQ(grey.bottom, BlendRGB(RGB(100, 100, 100), RGB(255, 255, 255), 54));
+    EXPECT_EQ(grey.bottom, BlendRGB(MakeRGB(100, 100, 100), MakeRGB(255, 255, 255), 54));
     // A pale form colour (saturation 26) keeps the grey mix.
-    TGradientColors pale = ToolbarGradient(RGB(240, 240, 240), RGB(230, 240, 250));
-    EXPECT_EQ(pale.bottom, BlendRGB(0x808080, RGB(230, 240, 250), 150));
+    TGradientColors pale = ToolbarGradient(MakeRGB(240, 240, 240), MakeRGB(230, 240, 250));
+    EXPECT_EQ(pale.bottom, BlendRGB(0x808080, MakeRGB(230, 240, 250), 150));
     // A saturated one (0, 120, 215): saturation 255, amount (5625 - 6375) / 140 + 50 = 45.
-    TGradientColors blue = ToolbarGradient(RGB(240, 240, 240), RGB(0, 120, 215));
-    EXPECT_EQ(blue.bottom, BlendRGB(RGB(0, 120, 215), RGB(255, 255, 255), 45));
+    TGradientColors blue = ToolbarGradient(MakeRGB(240, 240, 240), MakeRGB(0, 120, 215));
+    EXPECT_EQ(blue.bottom, BlendRGB(MakeRGB(0, 120, 215), MakeRGB(255, 255, 255), 45));
 }
