@@ -3,7 +3,7 @@
 of site/games.json (with the script variable f naming its movie and the element
 "HowToPlay"), and the movies under "/swf/", served by the test portal with its request log.
 
-    python3 site.py [--port N] [--time-limit S]     serves until the time limit
+    python3 box_site.py [--port N] [--time-limit S]     serves until the time limit
     with site_portal(port=0) as portal: ...          in Python
 """
 
