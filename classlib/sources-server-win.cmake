@@ -1,4 +1,5 @@
 list(APPEND CLASSLIB_WIN_SOURCES
   ComServ.cpp
   AutoObj.cpp
+  OleErrors.cpp
 )

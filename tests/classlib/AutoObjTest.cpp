@@ -1,4 +1,5 @@
 #include "classlib/AutoObj.h"
+#include "classlib/OleErrors.h"
 
 #include "../support/ScriptHost.h"
 
@@ -27,6 +28,13 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Fail() override { return 0x80040123; }
+    HRESULT STDMETHODCALLTYPE Raise(LONG code) override
+    {
+        return cl::SafeCall(IID_IAutoTest, [&] {
+            if (code == 0) throw cl::Exception("plain failure");
+            throw cl::EOleSysError("ole failure", code);
+        });
+    }
 };
 int TAutoTest::alive = 0;
 
@@ -79,4 +87,39 @@ TEST_F(Com, ScriptCallsTheObjectByNameAndSeesFailuresAsExceptions)
     }
     obj->Release();
     EXPECT_EQ(TAutoTest::alive, 0);
+}
+
+TEST_F(Com, ExceptionsBecomeTheirOleCodeOrUnexpectedWithTheMessage)
+{
+    cl::TAutoObjectFactory<TAutoTest> factory(GetModuleHandleA(nullptr), CLSID_NULL, IID_IAutoTest);
+    IAutoTest* obj = factory.Create();
+    struct Case {
+        const wchar_t* call;
+        HRESULT code;
+        const wchar_t* text;
+    } cases[] = {
+        {L"external.Raise(0)", static_cast<HRESULT>(0x8000FFFF), L"plain failure"},
+        {L"external.Raise(-2147467259)", static_cast<HRESULT>(0x80004005), L"ole failure"},
+        {L"external.Raise(5)", static_cast<HRESULT>(0x8000FFFF), L"ole failure"}, // not a failure code
+    };
+    {
+        TScriptHost script;
+        script.AddObject(L"external", obj);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::PrintToString(std::wstring(c.call)));
+            auto r = script.Run(c.call);
+            EXPECT_TRUE(r.scriptError);
+            EXPECT_EQ(r.errorCode, c.code);
+            EXPECT_EQ(r.errorText, c.text);
+        }
+    }
+    EXPECT_EQ(obj->Raise(0), static_cast<HRESULT>(0x8000FFFF)); // direct callers get the code too
+    IErrorInfo* info = nullptr;
+    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+    BSTR text = nullptr;
+    info->GetDescription(&text);
+    EXPECT_STREQ(text, L"plain failure");
+    SysFreeString(text);
+    info->Release();
+    obj->Release();
 }
