@@ -435,7 +435,12 @@ void TCanvas::SetPixel(int x, int y, TColor color) { ::SetPixel(Dc(), x, y, stat
 // ---------------------------------------------------------------------------------------
 // Graphic
 
-const TClass& TGraphic::StaticClass() { return DefineClass<TGraphic, TPersistent>("TGraphic"); }
+const TClass& TGraphic::StaticClass()
+{
+    return DefineClass<TGraphic, TPersistent>("TGraphic", [](TPublisher<TGraphic>& p) {
+        p.Binary("Data", &TGraphic::Data, &TGraphic::SetData);
+    });
+}
 
 void TGraphic::SetTransparent(bool transparent)
 {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace cl {
 
@@ -224,6 +225,10 @@ class TGraphic : public TPersistent {
 public:
     TNotifyEvent OnChange;
 
+    // The graphic as its file's bytes (published as "Data" for form resources).
+    TBytes Data() const;
+    void SetData(const TBytes& data);
+
     virtual bool Empty() const = 0;
     virtual int Width() const = 0;
     virtual int Height() const = 0;
@@ -243,6 +248,158 @@ protected:
 
 private:
     bool transparent_ = false;
+};
+
+// ---------------------------------------------------------------------------------------
+// Bitmaps: a DIB section, rows bottom-up in memory, in one of the pixel formats (pfDevice
+// is 32 bits per pixel). 1-, 4- and 8-bit bitmaps carry their colour table. Changing size
+// or format keeps the picture; new pixels are black.
+
+enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
+enum TTransparentMode { tmAuto, tmFixed };
+
+class TBitmapCanvas;
+
+class TBitmap : public TGraphic {
+    CL_CLASS(TBitmap)
+public:
+    TBitmap();
+    ~TBitmap() override;
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+
+    // A bitmap: a copy. Another graphic: drawn on a bitmap of its size filled with the
+    // canvas's brush colour.
+    void Assign(const TPersistent& source) override;
+
+    bool Empty() const override { return !dib_.handle; }
+    int Width() const override { return dib_.width; }
+    int Height() const override { return dib_.height; }
+    void SetWidth(int width) { SetSize(width, dib_.height); }
+    void SetHeight(int height) { SetSize(dib_.width, height); }
+    void SetSize(int width, int height); // 0 in either makes the bitmap empty
+    TPixelFormat PixelFormat() const { return format_; }
+    // pf4bit and pf8bit only when the bitmap already has one (loaded): no palette to pick.
+    void SetPixelFormat(TPixelFormat format);
+
+    // Row y counted from the top; EInvalidGraphicOperation outside the bitmap.
+    void* ScanLine(int y);
+    const void* ScanLine(int y) const;
+
+    // A canvas bound to the bitmap; it stays valid, and keeps its DC state, across changes.
+    TCanvas* Canvas() const;
+    HBITMAP Handle() const { return dib_.handle.get(); }
+    // Takes ownership of bitmap and copies it into a DIB section of its depth.
+    void SetHandle(HBITMAP bitmap);
+
+    // Turns the bitmap into its 1-bit mask: white where the colour is key, black elsewhere.
+    void Mask(TColor key);
+    // The key colour drawing leaves out when Transparent: the fixed colour, or in tmAuto
+    // the bottom-left pixel's; clDefault for an empty bitmap.
+    TColor TransparentColor() const;
+    void SetTransparentColor(TColor color); // clDefault selects tmAuto, others tmFixed
+    TTransparentMode TransparentMode() const { return mode_; }
+    void SetTransparentMode(TTransparentMode mode);
+
+    // BMP files: core and info headers, 1/4/8/16/24/32 bits, RLE, bit fields, top-down.
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) const override;
+    void LoadFromResourceName(HINSTANCE instance, const char* name); // RT_BITMAP
+
+    void Draw(TCanvas& canvas, const RECT& r) override;
+
+    struct Dib {
+        BitmapHandle handle;
+        std::uint8_t* bits = nullptr;
+        int width = 0, height = 0, bitCount = 0;
+        std::vector<RGBQUAD> palette;
+    };
+
+private:
+    void Install(Dib dib, TPixelFormat format);
+    Dib Convert(int width, int height, TPixelFormat format) const;
+    BitmapHandle MonoMask(TColor key) const;
+    void LoadDib(const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits, std::size_t bitsSize);
+
+    Dib dib_;
+    TPixelFormat format_ = pfDevice;
+    TTransparentMode mode_ = tmAuto;
+    TColor transparentColor_ = clDefault;
+    mutable std::unique_ptr<TBitmapCanvas> canvas_;
+};
+
+// Icons: the icon handle, and the file it was loaded from. Loading picks the entry of the
+// system's icon size (else the largest) with the most colours.
+class TIcon : public TGraphic {
+    CL_CLASS(TIcon)
+public:
+    void Assign(const TPersistent& source) override;
+    bool Empty() const override { return !handle_; }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    HICON Handle() const { return handle_.get(); }
+    void SetHandle(HICON icon); // owned
+
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) const override; // the loaded file, or one 32-bit image
+    void Draw(TCanvas& canvas, const RECT& r) override;
+
+private:
+    IconHandle handle_;
+    TBytes file_;
+    int width_ = 0, height_ = 0;
+};
+
+// JPEG images, decoded through libjpeg into a 24-bit bitmap; the file is kept as loaded.
+class TJPEGImage : public TGraphic {
+    CL_CLASS(TJPEGImage)
+public:
+    void Assign(const TPersistent& source) override;
+    bool Empty() const override { return bitmap_.Empty(); }
+    int Width() const override { return bitmap_.Width(); }
+    int Height() const override { return bitmap_.Height(); }
+    const TBitmap& Bitmap() const { return bitmap_; }
+
+    void LoadFromStream(TStream& stream) override; // reads to the end of the stream
+    void SaveToStream(TStream& stream) const override;
+    void Draw(TCanvas& canvas, const RECT& r) override;
+
+private:
+    TBytes file_;
+    TBitmap bitmap_;
+};
+
+// A picture: holds one graphic of any kind, told apart by its file's first bytes. In form
+// resources it is an owned property filled through "Data" with the file's bytes.
+class TPicture : public TPersistent {
+    CL_CLASS(TPicture)
+public:
+    TNotifyEvent OnChange;
+
+    TPicture();
+    ~TPicture() override;
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+    void Assign(const TPersistent& source) override; // a picture or a graphic; copies
+
+    TGraphic* Graphic() const { return graphic_.get(); }
+    void SetGraphic(const TGraphic* graphic); // a copy; null empties the picture
+    // The graphic as a bitmap or icon; any other graphic is replaced by an empty one.
+    TBitmap& Bitmap();
+    TIcon& Icon();
+    int Width() const { return graphic_ ? graphic_->Width() : 0; }
+    int Height() const { return graphic_ ? graphic_->Height() : 0; }
+
+    // BMP, ICO or JPEG; EInvalidGraphic for anything else.
+    void LoadFromStream(TStream& stream);
+    void SaveToStream(TStream& stream) const;
+    void LoadFromFile(const AnsiString& fileName);
+    TBytes Data() const;
+    void SetData(const TBytes& data); // empty data empties the picture
+
+private:
+    void Take(std::unique_ptr<TGraphic> graphic);
+    std::unique_ptr<TGraphic> graphic_;
 };
 
 } // namespace cl

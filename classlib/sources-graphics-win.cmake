@@ -1,3 +1,5 @@
 list(APPEND CLASSLIB_WIN_SOURCES
   Graphics.cpp
+  Bitmap.cpp
+  Picture.cpp
 )

@@ -1,3 +1,3 @@
 ludora_test(classlib_graphics_tests
-  SOURCES GraphicsTest.cpp
+  SOURCES GraphicsTest.cpp BitmapTest.cpp
   LIBS classlib)
