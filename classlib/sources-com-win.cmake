@@ -1,0 +1,3 @@
+list(APPEND CLASSLIB_WIN_SOURCES
+  ComObj.cpp
+)

@@ -1,0 +1,3 @@
+ludora_test(classlib_com_tests
+  SOURCES ComObjTest.cpp
+  LIBS classlib)
