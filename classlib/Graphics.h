@@ -369,7 +369,8 @@ private:
     TBitmap bitmap_;
 };
 
-// A picture: holds one graphic of any kind, told apart by its file's first bytes. In form
+// A picture: holds one graphic of any kind (BMP, ICO, JPEG, PNG), told apart by its
+// file's first bytes. In form
 // resources it is an owned property filled through "Data" with the file's bytes.
 class TPicture : public TPersistent {
     CL_CLASS(TPicture)
@@ -390,7 +391,7 @@ public:
     int Width() const { return graphic_ ? graphic_->Width() : 0; }
     int Height() const { return graphic_ ? graphic_->Height() : 0; }
 
-    // BMP, ICO or JPEG; EInvalidGraphic for anything else.
+    // EInvalidGraphic for a format it does not know.
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;
     void LoadFromFile(const AnsiString& fileName);

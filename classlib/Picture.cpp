@@ -1,5 +1,6 @@
 // Icons, JPEG images and the picture that holds any graphic.
 #include "classlib/Graphics.h"
+#include "classlib/PngImage.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -307,6 +308,7 @@ std::unique_ptr<TGraphic> GraphicFor(const std::uint8_t* head, std::size_t n)
     if (n >= 2 && head[0] == 'B' && head[1] == 'M') return std::make_unique<TBitmap>();
     if (n >= 4 && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0) return std::make_unique<TIcon>();
     if (n >= 2 && head[0] == 0xFF && head[1] == 0xD8) return std::make_unique<TJPEGImage>();
+    if (n >= 4 && head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G') return std::make_unique<TPngPicture>();
     return nullptr;
 }
 
@@ -315,6 +317,7 @@ std::unique_ptr<TGraphic> EmptyLike(const TGraphic& g)
     if (dynamic_cast<const TBitmap*>(&g)) return std::make_unique<TBitmap>();
     if (dynamic_cast<const TIcon*>(&g)) return std::make_unique<TIcon>();
     if (dynamic_cast<const TJPEGImage*>(&g)) return std::make_unique<TJPEGImage>();
+    if (dynamic_cast<const TPngPicture*>(&g)) return std::make_unique<TPngPicture>();
     throw EInvalidGraphic("Unknown graphic class " + g.ClassName());
 }
 

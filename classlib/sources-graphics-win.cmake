@@ -2,4 +2,5 @@ list(APPEND CLASSLIB_WIN_SOURCES
   Graphics.cpp
   Bitmap.cpp
   Picture.cpp
+  PngImage.cpp
 )
