@@ -384,6 +384,13 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom) { ::Rectangle(
 void TCanvas::FillRect(const RECT& r) { ::FillRect(Dc(), &r, brush_.Handle()); }
 void TCanvas::FrameRect(const RECT& r) { ::FrameRect(Dc(), &r, brush_.Handle()); }
 
+void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight)
+{
+    ::RoundRect(Dc(), left, top, right, bottom, cornerWidth, cornerHeight);
+}
+
+void TCanvas::DrawFocusRect(const RECT& r) { ::DrawFocusRect(Dc(), &r); }
+
 void TCanvas::TextOut(int x, int y, const AnsiString& text)
 {
     ExtTextOutA(Dc(), x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
@@ -420,6 +427,25 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect
     StretchBlt(Dc(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source.Handle(),
                sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left, sourceRect.bottom - sourceRect.top,
                copyMode_);
+}
+
+void TCanvas::BrushCopy(const RECT& dest, const TBitmap& bitmap, const RECT& sourceRect, TColor color)
+{
+    if (bitmap.Empty()) return;
+    HDC dc = Dc();
+    const int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+    const int sw = sourceRect.right - sourceRect.left, sh = sourceRect.bottom - sourceRect.top;
+    StretchBlt(dc, dest.left, dest.top, dw, dh, bitmap.Canvas()->Handle(), sourceRect.left, sourceRect.top, sw, sh, SRCCOPY);
+    BitmapHandle mask = bitmap.MonoMask(color);
+    MemoryDc maskDc(CreateCompatibleDC(dc));
+    SelectGuard select(maskDc.get(), mask.get());
+    // The mask's 1 bits (the colour) come out black, the rest white; ROP PSDPxax then puts
+    // the brush where the source is black and keeps the destination where it is white.
+    COLORREF oldText = SetTextColor(dc, RGB(255, 255, 255));
+    COLORREF oldBk = SetBkColor(dc, RGB(0, 0, 0));
+    StretchBlt(dc, dest.left, dest.top, dw, dh, maskDc.get(), sourceRect.left, sourceRect.top, sw, sh, 0x00B8074A);
+    SetBkColor(dc, oldBk);
+    SetTextColor(dc, oldText);
 }
 
 RECT TCanvas::ClipRect()

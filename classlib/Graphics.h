@@ -157,6 +157,7 @@ private:
 // derived canvases make their own in CreateHandle.
 
 class TGraphic;
+class TBitmap;
 
 class TCanvas : public TPersistent {
     CL_CLASS(TCanvas)
@@ -184,6 +185,8 @@ public:
     void Rectangle(const RECT& r) { Rectangle(r.left, r.top, r.right, r.bottom); }
     void FillRect(const RECT& r);  // with the brush
     void FrameRect(const RECT& r); // one-pixel border with the brush
+    void RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+    void DrawFocusRect(const RECT& r); // dotted, by inverting: drawing it twice removes it
     void TextOut(int x, int y, const AnsiString& text);
     // Text at (x, y) clipped to r; the brush fills r first unless it is clear.
     void TextRect(const RECT& r, int x, int y, const AnsiString& text);
@@ -194,6 +197,8 @@ public:
     void StretchDraw(const RECT& r, TGraphic& graphic);
     // source's sourceRect stretched into dest, with CopyMode.
     void CopyRect(const RECT& dest, TCanvas& source, const RECT& sourceRect);
+    // Like CopyRect from a bitmap, with the brush where the bitmap has colour.
+    void BrushCopy(const RECT& dest, const TBitmap& bitmap, const RECT& sourceRect, TColor color);
     RECT ClipRect();
     TColor Pixel(int x, int y);
     void SetPixel(int x, int y, TColor color);
@@ -318,6 +323,7 @@ public:
 private:
     void Install(Dib dib, TPixelFormat format);
     Dib Convert(int width, int height, TPixelFormat format) const;
+    friend class TCanvas;
     BitmapHandle MonoMask(TColor key) const;
     void LoadDib(const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits, std::size_t bitsSize);
 

@@ -276,6 +276,23 @@ TEST(Bitmap, TransparentDrawingLeavesKeyPixelsOfTheDestination)
     }
 }
 
+TEST(Bitmap, BrushCopyPaintsTheBrushOverTheColour)
+{
+    std::unique_ptr<TBitmap> dh, sh;
+    TBitmap* dest = Make(pf24bit, 4, 2, clGreen, dh);
+    TBitmap* glyph = Make(pf24bit, 3, 1, clOlive, sh);
+    glyph->Canvas()->SetPixel(1, 0, clWhite);
+    glyph->Canvas()->SetPixel(2, 0, 0x008081); // near olive
+    dest->Canvas()->Brush().SetColor(clBlue);
+    dest->Canvas()->BrushCopy(RECT{1, 1, 3, 2}, *glyph, RECT{0, 0, 2, 1}, clOlive);
+    EXPECT_EQ(Pixel24(*dest, 1, 1), clBlue);
+    EXPECT_EQ(Pixel24(*dest, 2, 1), clWhite);
+    EXPECT_EQ(Pixel24(*dest, 3, 1), clGreen);
+    EXPECT_EQ(Pixel24(*dest, 1, 0), clGreen);
+    dest->Canvas()->BrushCopy(RECT{0, 0, 3, 1}, *glyph, RECT{0, 0, 3, 1}, clOlive);
+    EXPECT_EQ(Pixel24(*dest, 2, 0), 0x008081);
+}
+
 TEST(Bitmap, AutomaticTransparentColourIsTheBottomLeftPixel)
 {
     std::unique_ptr<TBitmap> dh, sh;

@@ -202,6 +202,34 @@ TEST(Canvas, PutsTheDcsObjectsBackWhenItLetsGo)
     EXPECT_EQ(GetCurrentObject(dib.dc.get(), OBJ_PEN), pen);
 }
 
+TEST(Canvas, RoundRectKeepsCornersAndFocusRectInverts)
+{
+    Dib dib(10, 10);
+    TCanvas canvas;
+    canvas.SetHandle(dib.dc.get());
+    canvas.Brush().SetColor(clWhite);
+    canvas.FillRect(RECT{0, 0, 10, 10});
+    canvas.Pen().SetColor(clBlack);
+    canvas.Brush().SetColor(clRed);
+    canvas.RoundRect(0, 0, 10, 10, 6, 6);
+    EXPECT_EQ(dib.At(0, 0), clWhite); // outside the rounded corner
+    EXPECT_EQ(dib.At(5, 0), clBlack);
+    EXPECT_EQ(dib.At(5, 5), clRed);
+
+    canvas.Brush().SetColor(clWhite);
+    canvas.FillRect(RECT{0, 0, 10, 10});
+    auto blackOnEdges = [&] {
+        int n = 0;
+        for (int i = 1; i < 9; ++i) n += (dib.At(i, 1) == clBlack) + (dib.At(1, i) == clBlack);
+        return n;
+    };
+    canvas.DrawFocusRect(RECT{1, 1, 9, 9});
+    EXPECT_GE(blackOnEdges(), 6); // dotted
+    EXPECT_EQ(dib.At(4, 4), clWhite);
+    canvas.DrawFocusRect(RECT{1, 1, 9, 9});
+    EXPECT_EQ(blackOnEdges(), 0);
+}
+
 TEST(Canvas, WithoutADcDrawingIsAnError)
 {
     TCanvas canvas;
