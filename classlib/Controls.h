@@ -237,6 +237,7 @@ class TWinControl : public TControl {
     CL_CLASS(TWinControl)
 public:
     explicit TWinControl(TComponent* owner);
+    // Frees the child controls (whoever owns them), then the window.
     ~TWinControl() override;
 
     // The window, created with the parent's (and created first) when none exists yet.

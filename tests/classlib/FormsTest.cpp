@@ -301,8 +301,14 @@ TEST(KeyRouting, TabMovesTheFocusAndDialogKeysReachTheControls)
     auto* skipped = new TBox(&form);
     skipped->SetParent(&form);
     skipped->SetTabStop(false);
+    auto* gone = new TBox(&form);
+    gone->SetParent(&form);
+    delete gone; // a freed control leaves the tab order too
     auto* b = new TBox(&form);
     b->SetParent(&form);
+    std::vector<TWinControl*> order;
+    form.GetTabOrderList(order);
+    EXPECT_EQ(order, (std::vector<TWinControl*>{a, skipped, b}));
     form.Show();
     a->SetFocus();
     PostMessageA(a->Handle(), WM_KEYDOWN, VK_TAB, 0x000F0001);
@@ -469,4 +475,122 @@ TEST(Seams, ShellExecuteGoesToTheReplacement)
     EXPECT_EQ(ShellExecuteOpen(nullptr, "open", "http://127.0.0.1/"), reinterpret_cast<HINSTANCE>(42));
     EXPECT_EQ(opened, "open http://127.0.0.1/");
     ReplaceShellExecute(std::move(old));
+}
+
+TEST(LibraryMode, NoApplicationWindowNoRunFormsUnownedAndItsOwnAtom)
+{
+    HMODULE lib = LoadLibraryA("windowing_testlib.dll");
+    ASSERT_NE(lib, nullptr) << GetLastError();
+    auto entry = [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(lib, name)); };
+    auto state = reinterpret_cast<int (*)()>(entry("LibraryState"));
+    auto libraryForm = reinterpret_cast<HWND (*)()>(entry("LibraryForm"));
+    auto freeForm = reinterpret_cast<void (*)()>(entry("FreeLibraryForm"));
+    ASSERT_TRUE(state && libraryForm && freeForm);
+    EXPECT_EQ(state(), 1 | 2 | 4 | 8);
+    HWND wnd = libraryForm();
+    ASSERT_NE(wnd, nullptr);
+    // The library's control is under its own atom: this module does not see it.
+    EXPECT_EQ(TWinControl::FindControl(wnd), nullptr);
+    EXPECT_FALSE(Application->IsLibrary());
+    freeForm();
+    EXPECT_FALSE(IsWindow(wnd));
+    FreeLibrary(lib);
+}
+
+TEST(FormWindow, BorderStyleAndIconsGiveTheWindowStyles)
+{
+    const TBorderIcons sysMin = (1u << biSystemMenu) | (1u << biMinimize);
+    const TBorderIcons all = sysMin | (1u << biMaximize);
+    struct Case {
+        TFormBorderStyle border;
+        TBorderIcons icons;
+        DWORD set, clear, exSet;
+    } cases[] = {
+        {bsSizeable, all, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, WS_CHILD, 0},
+        {bsSingle, sysMin, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_THICKFRAME | WS_MAXIMIZEBOX, 0},
+        {bsDialog, all, WS_CAPTION | WS_SYSMENU | WS_POPUP, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+         WS_EX_DLGMODALFRAME},
+        {bsNone, all, WS_POPUP, WS_CAPTION | WS_SYSMENU, 0},
+        {bsToolWindow, all, WS_CAPTION | WS_SYSMENU, WS_MINIMIZEBOX | WS_THICKFRAME, WS_EX_TOOLWINDOW},
+        {bsSizeable, 0, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU | WS_MINIMIZEBOX, 0},
+    };
+    TForm form(nullptr);
+    HWND previous = form.Handle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "border " << c.border << " icons " << c.icons);
+        form.SetBorderStyle(c.border);
+        form.SetBorderIcons(c.icons);
+        HWND wnd = form.Handle();
+        const DWORD style = GetWindowLongA(wnd, GWL_STYLE), ex = GetWindowLongA(wnd, GWL_EXSTYLE);
+        EXPECT_EQ(style & c.set, c.set);
+        EXPECT_EQ(style & c.clear, 0u);
+        EXPECT_EQ(ex & c.exSet, c.exSet);
+        EXPECT_EQ(TWinControl::FindControl(wnd), &form);
+        if (wnd != previous) {
+            EXPECT_FALSE(IsWindow(previous)); // made again, the old one gone
+        }
+        previous = wnd;
+    }
+}
+
+TEST(FormWindow, PositionCentresOnTheScreenOrTheMainForm)
+{
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    main->SetBounds(100, 50, 500, 400);
+    main->Show();
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    struct Case {
+        TPosition position;
+        int left, top;
+    } cases[] = {
+        {poDesigned, 10, 20},
+        {poScreenCenter, (sw - 200) / 2, (sh - 100) / 2},
+        {poMainFormCenter, 100 + (500 - 200) / 2, 50 + (400 - 100) / 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.position);
+        TForm form(nullptr);
+        form.SetBounds(10, 20, 200, 100);
+        form.SetPosition(c.position);
+        form.Show();
+        RECT r;
+        GetWindowRect(form.Handle(), &r);
+        EXPECT_EQ(r.left, c.left);
+        EXPECT_EQ(r.top, c.top);
+        EXPECT_EQ(form.Left(), c.left);
+    }
+}
+
+TEST(FormWindow, ConstraintsLimitTheSize)
+{
+    TForm form(nullptr);
+    form.Constraints()->MinWidth = 200;
+    form.Constraints()->MaxHeight = 150;
+    form.SetBounds(0, 0, 100, 300);
+    EXPECT_EQ(form.Width(), 200);
+    EXPECT_EQ(form.Height(), 150);
+    MINMAXINFO info{};
+    SendMessageA(form.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 200);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 150);
+    RECT r;
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.right - r.left, 200);
+    EXPECT_EQ(r.bottom - r.top, 150);
+}
+
+TEST(FormWindow, ShowHideAndDestroyEventsInOrder)
+{
+    std::vector<std::string> log;
+    auto* form = new TForm(nullptr);
+    form->OnShow = [&](TObject*) { log.push_back(IsWindowVisible(form->Handle()) ? "show visible" : "show"); };
+    form->OnHide = [&](TObject*) { log.push_back(IsWindowVisible(form->Handle()) ? "hide visible" : "hide"); };
+    form->OnDestroy = [&](TObject*) { log.push_back("destroy"); };
+    form->InitializeForm(); // no resource of its own: only OnCreate's turn
+    form->Show();
+    form->Show(); // already shown: nothing
+    form->Hide();
+    delete form;
+    EXPECT_EQ(log, (std::vector<std::string>{"show", "hide", "destroy"}));
 }
