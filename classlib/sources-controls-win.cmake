@@ -1,3 +1,6 @@
 list(APPEND CLASSLIB_WIN_SOURCES
   Menus.cpp
+  StdCtrls.cpp
+  ExtCtrlsPanels.cpp
+  ComCtrls.cpp
 )
