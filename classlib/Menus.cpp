@@ -1,5 +1,7 @@
 #include "classlib/Menus.h"
 
+#include "classlib/Forms.h"
+
 #include <algorithm>
 
 namespace cl {
@@ -57,52 +59,29 @@ public:
 
     HWND Window()
     {
-        if (!window_) {
-            HINSTANCE instance = GetModuleHandleA(nullptr);
-            WNDCLASSA wc{};
-            if (!GetClassInfoA(instance, kClass, &wc)) {
-                wc.lpfnWndProc = &PopupList::WndProc;
-                wc.hInstance = instance;
-                wc.lpszClassName = kClass;
-                if (!RegisterClassA(&wc)) throw EComponentError("Cannot register the popup menu window class");
-            }
-            window_.reset(CreateWindowExA(WS_EX_TOOLWINDOW, kClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                          instance, nullptr));
-            if (!window_) throw EComponentError("Cannot create the popup menu window");
-        }
-        return window_.get();
+        if (!window_) window_ = AllocateHWnd([this](TMessage& m) { WndProc(m); });
+        return window_;
     }
 
 private:
-    static constexpr const char* kClass = "TPopupListWindow";
+    PopupList() = default;
+    ~PopupList() { DeallocateHWnd(window_); }
 
-    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    void WndProc(TMessage& m)
     {
-        try {
-            LRESULT result = 0;
-            if (DispatchMenuMessage(nullptr, msg, wParam, lParam, result)) return result;
-        } catch (...) {
-            // A measure or draw handler failed: the item keeps the platform's look.
-        }
-        return DefWindowProcA(wnd, msg, wParam, lParam);
+        if (!DispatchMenuMessage(nullptr, m.Msg, m.WParam, m.LParam, m.Result))
+            m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
     }
 
     std::vector<TPopupMenu*> menus_;
-    WindowHandle window_;
+    HWND window_ = nullptr;
 };
 
-// The canvas font for owner-drawn items: the system's menu font.
+// The canvas font for owner-drawn items: the system's menu font, bold for the default item.
 void SetMenuFont(TCanvas& canvas, bool bold)
 {
-    NONCLIENTMETRICSA ncm{};
-    ncm.cbSize = sizeof(ncm);
-    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) {
-        // Older systems know only the shorter record without the padded border width.
-        ncm.cbSize = sizeof(ncm) - sizeof(ncm.iPaddedBorderWidth);
-        if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) return;
-    }
-    if (bold) ncm.lfMenuFont.lfWeight = FW_BOLD;
-    if (HFONT font = CreateFontIndirectA(&ncm.lfMenuFont)) canvas.Font().SetHandle(font);
+    canvas.Font().Assign(*Screen->MenuFont());
+    if (bold) canvas.Font().SetStyle(canvas.Font().Style() | (1u << fsBold));
 }
 
 TMenuItem* FindInPopups(UINT_PTR value, TMenuItemFind kind)
