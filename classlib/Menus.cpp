@@ -93,6 +93,19 @@ TMenuItem* FindInPopups(UINT_PTR value, TMenuItemFind kind)
 
 } // namespace
 
+bool IsAccel(char c, std::string_view caption)
+{
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i; // "&&" is a plain ampersand
+            continue;
+        }
+        return UpperCase(std::string_view(&caption[i + 1], 1)) == UpperCase(std::string_view(&c, 1));
+    }
+    return false;
+}
+
 AnsiString ShortCutToText(TShortCut shortCut)
 {
     const unsigned key = shortCut & 0xFF;
@@ -464,7 +477,10 @@ void TMainMenu::SetWindowHandle(HWND window)
 
 void TMainMenu::MenuChanged()
 {
-    if (window_ && IsWindow(window_)) DrawMenuBar(window_);
+    if (!window_ || !IsWindow(window_)) return;
+    // The window may show the menu its own way (a skinned menu bar takes it away).
+    SendMessageA(window_, CM_MENUCHANGED, 0, 0);
+    if (GetMenu(window_) == Handle()) DrawMenuBar(window_);
 }
 
 // ---------------------------------------------------------------------------------------

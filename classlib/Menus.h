@@ -21,6 +21,9 @@ constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
 // "Shift+Ctrl+Alt+F4" style; "" for 0 or a key without a name here.
 AnsiString ShortCutToText(TShortCut shortCut);
 
+// True when c (in either case) follows the first single "&" of caption.
+bool IsAccel(char c, std::string_view caption);
+
 enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
 extern const TEnumType MenuBreakType;
 
@@ -134,7 +137,8 @@ private:
 
 // The menu a form shows as its menu bar. The form binds it to its window with
 // SetWindowHandle (SetMenu) and unbinds it before the window goes, since a window
-// destroys the menu it holds.
+// destroys the menu it holds. A change sends the window CM_MENUCHANGED, then redraws the
+// bar when the window still holds the menu.
 class TMainMenu : public TMenu {
     CL_CLASS(TMainMenu)
 public:

@@ -1,5 +1,6 @@
 // Menus on real platform menus: trees from form resources, popups picked from the
 // keyboard while TrackPopupMenu runs, owner-drawn items measured and drawn.
+#include "classlib/Controls.h"
 #include "classlib/FormReader.h"
 #include "classlib/Menus.h"
 #include "classlib/TypInfo.h"
@@ -114,6 +115,13 @@ private:
     size_t next_ = 0;
     UINT_PTR timer_ = 0;
 };
+
+int menuChanges = 0;
+LRESULT CALLBACK CountMenuChanges(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == CM_MENUCHANGED) ++menuChanges;
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+}
 
 struct Menus : ::testing::Test {
     TMenuHost host{nullptr};
@@ -306,6 +314,21 @@ TEST_F(Menus, PlainOwnerDrawnLookAnswersMeasure)
     EXPECT_FALSE(DispatchMenuMessage(nullptr, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis), result));
 }
 
+TEST(MenuText, AcceleratorsAndShortCuts)
+{
+    const struct { char c; const char* caption; bool accel; } accels[] = {
+        {'x', "E&xit", true}, {'X', "E&xit", true}, {'E', "E&xit", false}, {'c', "a&&b&c", true},
+        {'b', "a&&b&c", false}, {'&', "a&&b", false}, {'a', "abc&", false}, {'O', "[&O]确定", true},
+    };
+    for (const auto& a : accels) EXPECT_EQ(IsAccel(a.c, a.caption), a.accel) << a.c << " in " << a.caption;
+
+    const struct { TShortCut shortCut; const char* text; } keys[] = {
+        {0, ""}, {scAlt | VK_F4, "Alt+F4"}, {scCtrl | 'B', "Ctrl+B"}, {scShift | scCtrl | VK_DELETE, "Shift+Ctrl+Del"},
+        {VK_F12, "F12"}, {scCtrl | 0xBA, ""},
+    };
+    for (const auto& k : keys) EXPECT_EQ(ShortCutToText(k.shortCut), k.text) << k.shortCut;
+}
+
 TEST_F(Menus, MainMenuGivesTheWindowItsMenuBar)
 {
     TMainMenu menu(nullptr);
@@ -318,13 +341,24 @@ TEST_F(Menus, MainMenuGivesTheWindowItsMenuBar)
     exit->OnClick = [&clicks](TObject*) { ++clicks; };
     file->Add(exit);
 
-    HWND wnd = CreateWindowExA(0, "STATIC", "menu host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = CountMenuChanges;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "MenuHostWindow";
+    RegisterClassA(&wc);
+    HWND wnd = CreateWindowExA(0, "MenuHostWindow", "menu host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
+                               nullptr, wc.hInstance, nullptr);
     ASSERT_NE(wnd, nullptr);
     menu.SetWindowHandle(wnd);
     EXPECT_EQ(GetMenu(wnd), menu.Handle());
     EXPECT_EQ(EntryText(GetMenu(wnd), 0), "&File");
     EXPECT_EQ(EntryText(GetSubMenu(GetMenu(wnd), 0), 0), "E&xit");
+
+    // A change is announced to the window, which shows the new caption at once.
+    menuChanges = 0;
+    file->SetCaption("&Game");
+    EXPECT_EQ(menuChanges, 1);
+    EXPECT_EQ(EntryText(GetMenu(wnd), 0), "&Game");
 
     LRESULT result = -1;
     EXPECT_TRUE(DispatchMenuMessage(&menu, WM_COMMAND, MAKEWPARAM(exit->Command(), 0), 0, result));
