@@ -6,7 +6,21 @@
 
 #include <windows.h>
 
+namespace cl {
+class TBitmap;
+}
+
 namespace skin {
+
+// The pixels of a 24-bit bitmap (as the bitmap's rows run, from the top).
+TPixels24 Pixels(cl::TBitmap& bitmap);
+
+// On the class library's bitmaps, switched to 24 bits per pixel first.
+void ReplaceMagenta(cl::TBitmap& bitmap, TColor colour);
+void MirrorBitmap(cl::TBitmap& bitmap);
+void FlipBitmap(cl::TBitmap& bitmap);
+void RotateLeft(cl::TBitmap& bitmap);
+void RotateRight(cl::TBitmap& bitmap);
 
 // BlendRGB with system colours (negative values) resolved first.
 TColor Blend(TColor c1, TColor c2, int amount);

@@ -1,6 +1,7 @@
 // Gradient fills and system-colour blends, read back from a 32-bit DIB.
 #include "skin/ImgUtilWin.h"
 
+#include "classlib/Graphics.h"
 #include "classlib/WinHandle.h"
 
 #include <gtest/gtest.h>
@@ -90,4 +91,49 @@ TEST(ImgUtilWin, BlendResolvesSystemColours)
     EXPECT_EQ(Blend(btnFace, window, 150),
               BlendRGB(static_cast<TColor>(GetSysColor(COLOR_BTNFACE)), static_cast<TColor>(GetSysColor(COLOR_WINDOW)), 150));
     EXPECT_EQ(Blend(MakeRGB(255, 255, 255), MakeRGB(0, 0, 0), 100), MakeRGB(26, 26, 26));
+}
+
+TEST(ImgUtilWin, BitmapWrappersWorkOnTwentyFourBits)
+{
+    // A 3 x 2 bitmap of 32 bits: pixel (x, y) = MakeRGB(10x, 100y, 7), one magenta.
+    auto make = [] {
+        auto b = std::make_unique<cl::TBitmap>();
+        b->SetPixelFormat(cl::pf32bit);
+        b->SetSize(3, 2);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x) b->Canvas()->SetPixel(x, y, MakeRGB(10 * x, 100 * y, 7));
+        b->Canvas()->SetPixel(2, 1, Magenta);
+        return b;
+    };
+    auto px = [](cl::TBitmap& b, int x, int y) { return b.Canvas()->Pixel(x, y); };
+
+    auto m = make();
+    MirrorBitmap(*m);
+    EXPECT_EQ(m->PixelFormat(), cl::pf24bit);
+    EXPECT_EQ(px(*m, 0, 0), MakeRGB(20, 0, 7));
+    EXPECT_EQ(px(*m, 0, 1), Magenta);
+
+    auto f = make();
+    FlipBitmap(*f);
+    EXPECT_EQ(px(*f, 2, 0), Magenta);
+    EXPECT_EQ(px(*f, 1, 1), MakeRGB(10, 0, 7));
+
+    auto l = make();
+    RotateLeft(*l);
+    ASSERT_EQ(l->Width(), 2);
+    ASSERT_EQ(l->Height(), 3);
+    EXPECT_EQ(px(*l, 0, 0), MakeRGB(20, 0, 7)); // old top-right
+    EXPECT_EQ(px(*l, 1, 0), Magenta);
+    EXPECT_EQ(px(*l, 0, 2), MakeRGB(0, 0, 7));
+
+    auto r = make();
+    RotateRight(*r);
+    ASSERT_EQ(r->Width(), 2);
+    EXPECT_EQ(px(*r, 0, 0), MakeRGB(0, 100, 7)); // old bottom-left
+    EXPECT_EQ(px(*r, 1, 2), MakeRGB(20, 0, 7));
+
+    auto k = make();
+    ReplaceMagenta(*k, cl::SystemColor(COLOR_BTNFACE));
+    EXPECT_EQ(px(*k, 2, 1), static_cast<TColor>(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(px(*k, 1, 1), MakeRGB(10, 100, 7));
 }
