@@ -73,6 +73,7 @@ const TClass& TControl::StaticClass()
         p.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled);
         p.Int("Color", &TControl::Color, &TControl::SetColor).Idents(IdentToColor);
         p.Owned("Font", &TControl::Font);
+        p.Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
         p.String("Hint", &TControl::Hint, &TControl::SetHint);
         p.Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
     });
@@ -80,7 +81,29 @@ const TClass& TControl::StaticClass()
 
 TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>())
 {
-    font_->OnChange = [this](TObject*) { Perform(CM_FONTCHANGED); };
+    font_->OnChange = [this](TObject*) {
+        if (!takingParentFont_) parentFont_ = false;
+        Perform(CM_FONTCHANGED);
+    };
+}
+
+void TControl::SetParentFont(bool parentFont)
+{
+    parentFont_ = parentFont;
+    TakeParentFont();
+}
+
+void TControl::TakeParentFont()
+{
+    if (!parentFont_ || !parent_) return;
+    takingParentFont_ = true;
+    try {
+        font_->Assign(*parent_->font_);
+    } catch (...) {
+        takingParentFont_ = false;
+        throw;
+    }
+    takingParentFont_ = false;
 }
 
 TControl::~TControl()
@@ -429,6 +452,7 @@ void TWinControl::InsertControl(TControl* control)
 {
     controls_.push_back(control);
     control->parent_ = this;
+    control->TakeParentFont();
     if (control->IsWindowed()) {
         tabList_.push_back(static_cast<TWinControl*>(control));
         if (handle_) static_cast<TWinControl*>(control)->CreateHandle();
@@ -714,7 +738,8 @@ bool TWinControl::ReflectNotification(TMessage& message)
     }
     case WM_MEASUREITEM: {
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
-        if (item->CtlType != ODT_MENU) child = GetDlgItem(handle_, static_cast<int>(item->CtlID));
+        // Our children all have the identifier 0, which names none of them.
+        if (item->CtlType != ODT_MENU && item->CtlID != 0) child = GetDlgItem(handle_, static_cast<int>(item->CtlID));
         break;
     }
     default: child = reinterpret_cast<HWND>(message.LParam); break; // commands, colours, scrolling
@@ -830,6 +855,7 @@ void TWinControl::WndProc(TMessage& message)
             TMessage font{WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE, 0};
             DefaultHandler(font);
         }
+        for (size_t i = 0; i < controls_.size(); ++i) controls_[i]->TakeParentFont();
         return;
     case CM_RECREATEWND:
         if (handle_ && !recreating_) {

@@ -158,6 +158,10 @@ public:
     TColor Color() const { return color_; }
     void SetColor(TColor color);
     TFont* Font() const { return font_.get(); }
+    // True: the control shows its parent's font and follows its changes; changing the
+    // control's own font makes it false.
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool parentFont);
     const AnsiString& Hint() const { return hint_; }
     void SetHint(const AnsiString& hint) { hint_ = hint; }
     bool ShowHint() const { return showHint_; }
@@ -206,6 +210,7 @@ private:
     friend class TWindowProcHook;
     friend class TWinControl;
     void MouseMessage(TMessage& message);
+    void TakeParentFont();
 
     TWinControl* parent_ = nullptr;
     TWindowProcHook* hooks_ = nullptr; // newest link
@@ -215,6 +220,8 @@ private:
     bool enabled_ = true;
     bool showHint_ = false;
     bool clicking_ = false;
+    bool parentFont_ = true;
+    bool takingParentFont_ = false;
     TColor color_ = clBtnFace;
     std::unique_ptr<TFont> font_;
     AnsiString hint_;

@@ -339,3 +339,28 @@ TEST(Notifications, PropertyChangesAndFocusAreAnnounced)
     EXPECT_TRUE(Saw(b->seen, CM_ENTER));
     EXPECT_EQ(form->ActiveControl(), b);
 }
+
+TEST(Notifications, ChildrenFollowTheParentFontUntilTheyChangeTheirOwn)
+{
+    auto form = NewForm();
+    form->Font()->SetName("SimSun");
+    form->Font()->SetHeight(-12);
+    auto* button = new fixture::TPushButton(form.get());
+    button->SetParent(form.get());
+    auto* own = new TBox(form.get());
+    own->SetParent(form.get());
+    EXPECT_EQ(button->Font()->Name(), "SimSun");
+    EXPECT_TRUE(button->ParentFont());
+    own->Font()->SetHeight(-20);
+    EXPECT_FALSE(own->ParentFont());
+
+    form->Font()->SetHeight(-16);
+    EXPECT_EQ(button->Font()->Height(), -16);
+    EXPECT_EQ(own->Font()->Height(), -20);
+    // The system control draws with the control's font.
+    EXPECT_EQ(SendMessageA(button->Handle(), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(button->Font()->Handle()));
+    form->Font()->SetHeight(-18);
+    EXPECT_EQ(SendMessageA(button->Handle(), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(button->Font()->Handle()));
+    own->SetParentFont(true);
+    EXPECT_EQ(own->Font()->Height(), -18);
+}
