@@ -38,7 +38,11 @@ TWindowProcHook::TWindowProcHook(TControl& control, TWndMethod proc) : control_(
     control.hooks_ = this;
 }
 
-TWindowProcHook::~TWindowProcHook() { Remove(); }
+TWindowProcHook::~TWindowProcHook()
+{
+    Remove();
+    *alive_ = false;
+}
 
 void TWindowProcHook::Remove()
 {
@@ -48,13 +52,23 @@ void TWindowProcHook::Remove()
     if (newer_) newer_->older_ = older_;
     else control_->hooks_ = older_;
     if (older_) older_->newer_ = newer_;
-    older_ = newer_ = nullptr;
+    newer_ = nullptr;
+    // A message being handled right now still goes on to the link below.
+    if (calls_ == 0) older_ = nullptr;
+}
+
+void TWindowProcHook::Invoke(TWindowProcHook* link, TMessage& message)
+{
+    std::shared_ptr<bool> alive = link->alive_;
+    ++link->calls_;
+    link->proc_(message); // may remove or free the link
+    if (*alive && --link->calls_ == 0 && !link->linked_) link->older_ = nullptr;
 }
 
 void TWindowProcHook::CallPrevious(TMessage& message)
 {
     if (!control_) return;
-    if (linked_ && older_) older_->proc_(message);
+    if (older_) Invoke(older_, message);
     else control_->WndProc(message);
 }
 
@@ -112,6 +126,7 @@ TControl::~TControl()
         TWindowProcHook* h = hooks_;
         h->Remove();
         h->control_ = nullptr;
+        h->older_ = nullptr;
     }
     if (parent_) parent_->RemoveControl(this);
 }
@@ -219,7 +234,7 @@ void TControl::SetText(const AnsiString& text)
 
 void TControl::WindowProc(TMessage& message)
 {
-    if (hooks_) hooks_->proc_(message);
+    if (hooks_) TWindowProcHook::Invoke(hooks_, message);
     else WndProc(message);
 }
 

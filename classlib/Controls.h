@@ -92,8 +92,10 @@ class TControl;
 // One link of a control's window-procedure chain: the control's replaceable WindowProc.
 // The newest link sees each message first and hands it on with CallPrevious, down to
 // the control's own WndProc. A link can be removed in any order: removal splices it out
-// where it stands, so no link is ever left calling a procedure that is gone. The control
-// going first unlinks every link; a link outliving its control then does nothing.
+// where it stands, so no link is ever left calling a procedure that is gone. A link that
+// removes itself while handling a message still passes that message on to the links
+// below it. The control going first unlinks every link; a link outliving its control
+// then does nothing.
 class TWindowProcHook {
 public:
     TWindowProcHook(TControl& control, TWndMethod proc);
@@ -102,7 +104,7 @@ public:
     TWindowProcHook& operator=(const TWindowProcHook&) = delete;
 
     // Passes message to the link installed before this one, or to the control's own
-    // handling; after removal, straight to the control's own handling.
+    // handling.
     void CallPrevious(TMessage& message);
     void Remove();
     bool Linked() const { return control_ != nullptr && linked_; }
@@ -110,11 +112,15 @@ public:
 
 private:
     friend class TControl;
+    static void Invoke(TWindowProcHook* link, TMessage& message);
+
     TControl* control_;
     TWndMethod proc_;
     TWindowProcHook* older_ = nullptr;
     TWindowProcHook* newer_ = nullptr;
     bool linked_ = true;
+    int calls_ = 0;                                          // messages in its procedure now
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true); // false once freed
 };
 
 class TControl : public TComponent {

@@ -68,6 +68,36 @@ TEST(WindowProcChain, ThreeLinksRemovedOutOfOrderDeliverEveryMessageOnce)
     }
 }
 
+TEST(WindowProcChain, LinkRemovingItselfWhileHandlingStillPassesTheMessageOn)
+{
+    auto form = NewForm();
+    TBox* box = new TBox(form.get());
+    std::vector<std::string> log;
+    std::unique_ptr<TWindowProcHook> a, b;
+    a = std::make_unique<TWindowProcHook>(*box, [&](TMessage& m) {
+        if (m.Msg == WM_APP) log.push_back("a");
+        a->CallPrevious(m);
+    });
+    b = std::make_unique<TWindowProcHook>(*box, [&](TMessage& m) {
+        if (m.Msg == WM_APP) {
+            log.push_back("b");
+            b->Remove(); // as a subclasser restoring on a final message does
+        }
+        b->CallPrevious(m);
+    });
+    box->Perform(WM_APP);
+    EXPECT_EQ(log, (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(std::count(box->seen.begin(), box->seen.end(), UINT(WM_APP)), 1);
+    log.clear();
+    box->Perform(WM_APP);
+    EXPECT_EQ(log, (std::vector<std::string>{"a"}));
+    a.reset();
+    b.reset();
+    log.clear();
+    box->Perform(WM_APP);
+    EXPECT_TRUE(log.empty());
+}
+
 TEST(WindowProcChain, LinkOutlivingItsControlIsInert)
 {
     auto form = NewForm();
