@@ -13,6 +13,33 @@ namespace cl {
 
 const TEnumType AlignType{{"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"}};
 
+namespace {
+struct CursorName {
+    const char* ident;
+    TCursor cursor;
+    LPCSTR system;
+};
+const CursorName cursorNames[] = {
+    {"crDefault", crDefault, nullptr},
+    {"crArrow", crArrow, reinterpret_cast<LPCSTR>(IDC_ARROW)},
+    {"crCross", crCross, reinterpret_cast<LPCSTR>(IDC_CROSS)},
+    {"crIBeam", crIBeam, reinterpret_cast<LPCSTR>(IDC_IBEAM)},
+    {"crHourGlass", crHourGlass, reinterpret_cast<LPCSTR>(IDC_WAIT)},
+    {"crNo", crNo, reinterpret_cast<LPCSTR>(IDC_NO)},
+    {"crHandPoint", crHandPoint, reinterpret_cast<LPCSTR>(IDC_HAND)},
+};
+} // namespace
+
+bool IdentToCursor(std::string_view ident, std::int64_t& cursor)
+{
+    for (const CursorName& c : cursorNames)
+        if (SameText(c.ident, ident)) {
+            cursor = c.cursor;
+            return true;
+        }
+    return false;
+}
+
 HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
 ATOM ControlAtom()
@@ -90,6 +117,7 @@ const TClass& TControl::StaticClass()
         p.Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
         p.String("Hint", &TControl::Hint, &TControl::SetHint);
         p.Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+        p.Int("Cursor", &TControl::Cursor, &TControl::SetCursor).Idents(IdentToCursor);
     });
 }
 
@@ -833,9 +861,31 @@ bool TWinControl::RouteMouseToChild(TMessage& message)
     return true;
 }
 
+bool TWinControl::SetCursorFor(TMessage& message)
+{
+    if (LOWORD(message.LParam) != HTCLIENT || reinterpret_cast<HWND>(message.WParam) != handle_) return false;
+    POINT p;
+    GetCursorPos(&p);
+    ::ScreenToClient(handle_, &p);
+    const TControl* over = ControlAtPos(p);
+    const TCursor cursor = over && over->cursor_ != crDefault ? over->cursor_ : cursor_;
+    for (const CursorName& c : cursorNames)
+        if (c.cursor == cursor && c.system) {
+            ::SetCursor(LoadCursorA(nullptr, c.system));
+            return true;
+        }
+    return false;
+}
+
 void TWinControl::WndProc(TMessage& message)
 {
     switch (message.Msg) {
+    case WM_SETCURSOR:
+        if (SetCursorFor(message)) {
+            message.Result = 1;
+            return;
+        }
+        break;
     case WM_PAINT: PaintHandler(message); return;
     case WM_ERASEBKGND:
         EraseBackground(reinterpret_cast<HDC>(message.WParam));

@@ -72,6 +72,12 @@ constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 extern const TEnumType AlignType;
 
+// Mouse cursors by their usual numbers; crDefault leaves the window class's cursor.
+using TCursor = int;
+constexpr TCursor crDefault = 0, crArrow = -2, crCross = -3, crIBeam = -4, crHourGlass = -11, crNo = -18,
+                  crHandPoint = -21;
+bool IdentToCursor(std::string_view ident, std::int64_t& cursor);
+
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 using TShiftState = unsigned; // MK_* bits of the mouse message
 using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
@@ -177,6 +183,8 @@ public:
     void SetText(const AnsiString& text);
     AnsiString Caption() const { return GetText(); }
     void SetCaption(const AnsiString& text) { SetText(text); }
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor) { cursor_ = cursor; }
     unsigned ControlStyle() const { return controlStyle_; }
     void SetControlStyle(unsigned style) { controlStyle_ = style; }
 
@@ -229,6 +237,7 @@ private:
     bool parentFont_ = true;
     bool takingParentFont_ = false;
     TColor color_ = clBtnFace;
+    TCursor cursor_ = crDefault;
     std::unique_ptr<TFont> font_;
     AnsiString hint_;
     AnsiString text_;
@@ -332,6 +341,7 @@ private:
     bool ReflectNotification(TMessage& message);
     bool KeyNotification(TMessage& message);
     bool RouteMouseToChild(TMessage& message);
+    bool SetCursorFor(TMessage& message);
     bool HasWindowlessChildren() const;
     void TrackMouse(TMessage& message);
     TControl* ControlAtPos(POINT p) const;

@@ -394,3 +394,21 @@ TEST(Notifications, ChildrenFollowTheParentFontUntilTheyChangeTheirOwn)
     own->SetParentFont(true);
     EXPECT_EQ(own->Font()->Height(), -18);
 }
+
+TEST(Notifications, CursorOfTheControlUnderTheMouse)
+{
+    auto form = NewForm();
+    TBox* box = new TBox(form.get());
+    box->SetParent(form.get());
+    box->SetBounds(0, 0, 50, 50);
+    box->SetCursor(crHandPoint);
+    HWND wnd = box->Handle();
+    EXPECT_EQ(SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+    box->SetCursor(crDefault);
+    SendMessageA(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    std::int64_t value = 0;
+    EXPECT_TRUE(IdentToCursor("crHandPoint", value));
+    EXPECT_EQ(value, crHandPoint);
+    EXPECT_FALSE(IdentToCursor("crNothing", value));
+}
