@@ -3,6 +3,7 @@
 #include "ControlsFixtures.h"
 
 #include "classlib/FormReader.h"
+#include "classlib/Menus.h"
 #include "classlib/TypInfo.h"
 
 #include <gtest/gtest.h>
@@ -287,4 +288,47 @@ TEST(GroupBox, CaptionTakesRoomFromAlignedChildren)
     EXPECT_EQ(inner.Top() + inner.Height(), 125 - 2);
     EXPECT_TRUE(box.InheritsFrom(TCustomGroupBox::StaticClass()));
     EXPECT_TRUE(IsPublishedProp(box, "ParentBackground"));
+}
+
+// GetGuiResources answers 0 under Wine, so the handles are checked one by one.
+TEST(Resources, FreedControlsLeaveNoWindowMenuOrFontBehind)
+{
+    std::vector<HWND> windows;
+    std::vector<HMENU> menus;
+    std::vector<HGDIOBJ> fonts;
+    {
+        TLoginForm form(nullptr);
+        form.Show();
+        UpdateWindow(form.Handle());
+        for (TWinControl* c : std::initializer_list<TWinControl*>{&form, form.BottomPanel, form.UsernameEdit,
+                                                                   form.PasswordEdit, form.OKBtn, form.CancelBtn}) {
+            windows.push_back(c->Handle());
+            fonts.push_back(c->Font()->Handle());
+        }
+        fonts.push_back(form.Label1->Font()->Handle());
+
+        TForm host(nullptr);
+        auto* bar = new TStatusBar(&host);
+        bar->SetParent(&host);
+        bar->Panels()->AddItem()->SetStyle(psOwnerDraw);
+        bar->OnDrawPanel = [](TStatusBar* b, TStatusPanel*, const RECT& r) { b->Canvas()->FillRect(r); };
+        host.Show();
+        UpdateWindow(bar->Handle());
+        windows.push_back(bar->Handle());
+        windows.push_back(host.Handle());
+
+        auto* menu = new TPopupMenu(&host);
+        auto* item = new TMenuItem(&host);
+        item->SetCaption("x");
+        menu->Items()->Add(item);
+        auto* sub = new TMenuItem(&host);
+        item->Add(sub);
+        menus.push_back(menu->Handle());
+        menus.push_back(item->Handle());
+        TMainMenu mainMenu(&host);
+        menus.push_back(mainMenu.Handle());
+    }
+    for (HWND w : windows) EXPECT_FALSE(IsWindow(w));
+    for (HMENU m : menus) EXPECT_FALSE(IsMenu(m));
+    for (HGDIOBJ f : fonts) EXPECT_EQ(GetObjectType(f), 0u);
 }
