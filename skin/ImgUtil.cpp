@@ -38,9 +38,9 @@ void ReplaceMagenta(const TPixels24& pixels, TColor colour)
         std::uint8_t* p = pixels.Row(y);
         for (int x = 0; x < pixels.width; ++x, p += 3) {
             if (p[0] == 255 && p[1] == 0 && p[2] == 255) {
-                p[0] = static_cast<std::uint8_t>(GetBValue(colour));
-                p[1] = static_cast<std::uint8_t>(GetGValue(colour));
-                p[2] = static_cast<std::uint8_t>(GetRValue(colour));
+                p[0] = static_cast<std::uint8_t>(BlueOf(colour));
+                p[1] = static_cast<std::uint8_t>(GreenOf(colour));
+                p[2] = static_cast<std::uint8_t>(RedOf(colour));
             }
         }
     }
@@ -78,12 +78,12 @@ TColor BlendRGB(TColor c1, TColor c2, int amount)
 {
     const int b = amount < 100 ? 100 : 1000;
     auto mix = [&](int x, int y) { return (x * amount + y * (b - amount) + b / 2) / b & 0xFF; };
-    return MakeRGB(mix(GetRValue(c1), GetRValue(c2)), mix(GetGValue(c1), GetGValue(c2)), mix(GetBValue(c1), GetBValue(c2)));
+    return MakeRGB(mix(RedOf(c1), RedOf(c2)), mix(GreenOf(c1), GreenOf(c2)), mix(BlueOf(c1), BlueOf(c2)));
 }
 
 int ColorSaturation(TColor colour)
 {
-    int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+    int r = RedOf(colour), g = GreenOf(colour), b = BlueOf(colour);
     int hi = std::max({r, g, b}), lo = std::min({r, g, b});
     if (hi < 160) return 200;
     // nearbyint rounds half to even in the default rounding mode.
@@ -103,8 +103,8 @@ int GetColorRamp(int count, TColor first, TColor last)
     auto& ramp = cache.slots[slot];
     ramp.resize(count);
     const int n = count - 1;
-    const int d[3] = {GetRValue(last) - GetRValue(first), GetGValue(last) - GetGValue(first),
-                      GetBValue(last) - GetBValue(first)};
+    const int d[3] = {RedOf(last) - RedOf(first), GreenOf(last) - GreenOf(first),
+                      BlueOf(last) - BlueOf(first)};
     const std::int64_t weight[3] = {1, 256, 65536};
     for (int i = 0; i < count; ++i) {
         std::int64_t v = first & 0xFFFFFF;

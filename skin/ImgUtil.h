@@ -14,9 +14,9 @@ using TColor = std::int32_t;
 
 constexpr TColor Magenta = 0xFF00FF;
 
-constexpr int GetRValue(TColor c) { return c & 0xFF; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr int RedOf(TColor c) { return c & 0xFF; }
+constexpr int GreenOf(TColor c) { return (c >> 8) & 0xFF; }
+constexpr int BlueOf(TColor c) { return (c >> 16) & 0xFF; }
 constexpr TColor MakeRGB(int r, int g, int b) { return (r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16; }
 
 // 24-bit pixels: rows of blue-green-red triples, stride bytes apart (negative for a
@@ -36,9 +36,9 @@ struct TPixels24 {
     void SetPixel(int x, int y, TColor c) const
     {
         std::uint8_t* p = Row(y) + 3 * x;
-        p[0] = static_cast<std::uint8_t>(GetBValue(c));
-        p[1] = static_cast<std::uint8_t>(GetGValue(c));
-        p[2] = static_cast<std::uint8_t>(GetRValue(c));
+        p[0] = static_cast<std::uint8_t>(BlueOf(c));
+        p[1] = static_cast<std::uint8_t>(GreenOf(c));
+        p[2] = static_cast<std::uint8_t>(RedOf(c));
     }
 };
 

@@ -4,11 +4,9 @@
 
 #include "skin/ImgUtil.h"
 
-#include <windows.h>
+#include "classlib/Graphics.h"
 
-namespace cl {
-class TBitmap;
-}
+#include <windows.h>
 
 namespace skin {
 

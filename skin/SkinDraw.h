@@ -4,13 +4,11 @@
 
 #include "skin/ImgUtil.h"
 
+#include "classlib/Graphics.h"
+
 #include <windows.h>
 
 #include <memory>
-
-namespace cl {
-class TBitmap;
-}
 
 namespace skin {
 

@@ -7,15 +7,12 @@
 #include "skin/QuickIni.h"
 #include "skin/SkinReader.h"
 
+#include "classlib/Graphics.h"
 #include "classlib/WinHandle.h"
 
 #include <array>
 #include <memory>
 #include <vector>
-
-namespace cl {
-class TBitmap;
-}
 
 namespace skin {
 

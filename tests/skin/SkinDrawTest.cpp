@@ -79,7 +79,7 @@ TEST(SkinDraw, NinePartsKeepCornersAndEdges)
     // Narrower than both side margins: no corners across, the whole width is stretched, so
     // pixel 1 comes from beyond the left margin (a kept corner would give source x 1).
     auto narrow = MakeNinePartBitmap(RECT{0, 0, 3, 6}, *strip, margins, false, false, 2, 1);
-    EXPECT_GE(GetRValue(narrow->Canvas()->Pixel(1, 0)), 80);
+    EXPECT_GE(RedOf(narrow->Canvas()->Pixel(1, 0)), 80);
 }
 
 TEST(SkinDraw, FramesStackedVertically)
