@@ -679,7 +679,11 @@ void TApplication::Minimize()
 {
     HWND wnd = Handle();
     if (wnd && IsIconic(wnd)) return;
-    if (wnd) ShowWindow(wnd, SW_MINIMIZE);
+    if (wnd) {
+        ShowWindow(wnd, SW_MINIMIZE);
+        // The forms it owns go with it (Wine leaves owned windows of a minimised owner up).
+        ShowOwnedPopups(wnd, FALSE);
+    }
     onMinimize_.Notify(this);
 }
 
@@ -687,7 +691,10 @@ void TApplication::Restore()
 {
     HWND wnd = Handle();
     if (wnd && !IsIconic(wnd)) return;
-    if (wnd) ShowWindow(wnd, SW_RESTORE);
+    if (wnd) {
+        ShowWindow(wnd, SW_RESTORE);
+        ShowOwnedPopups(wnd, TRUE); // only those the minimise hid
+    }
     onRestore_.Notify(this);
 }
 

@@ -386,11 +386,18 @@ TEST(ApplicationEvents, MainFormMinimiseMinimisesTheApplication)
     Application->CreateForm(main);
     ASSERT_EQ(Application->MainForm(), main);
     main->Show();
+    TForm hidden(nullptr); // shown once, then hidden: a restore leaves it hidden
+    hidden.Show();
+    hidden.Hide();
     int minimised = 0;
     Application->OnMinimize().Attach(&minimised, [&](TObject*) { ++minimised; });
     SendMessageA(main->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_EQ(minimised, 1);
     EXPECT_TRUE(IsIconic(Application->Handle()));
+    EXPECT_FALSE(IsWindowVisible(main->Handle())); // owned by the minimised application window
+    Application->Restore();
+    EXPECT_TRUE(IsWindowVisible(main->Handle()));
+    EXPECT_FALSE(IsWindowVisible(hidden.Handle()));
     Application->OnMinimize().Detach(&minimised);
 }
 
