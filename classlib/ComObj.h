@@ -120,6 +120,8 @@ public:
     TOleVariant(const AnsiString& text);
     TOleVariant(const char* text) : TOleVariant(AnsiString(text ? text : "")) {}
     TOleVariant(IDispatch* object) noexcept; // takes a new reference
+    // Any other pointer would silently become a Boolean.
+    template <class T> TOleVariant(T*) = delete;
     TOleVariant(const TOleVariant& o);
     TOleVariant(TOleVariant&& o) noexcept : v_(o.v_) { VariantInit(&o.v_); }
     TOleVariant& operator=(TOleVariant o) noexcept
