@@ -4,6 +4,7 @@
 // the browser's accelerator translation gets.
 #pragma once
 
+#include "classlib/ComCtrls.h"
 #include "classlib/Strings.h"
 #include "classlib/WebBrowser.h"
 
@@ -146,7 +147,7 @@ public:
     void NavigateItemList(LPCITEMIDLIST pidl);
 
     // Published properties.
-    cl::TComponent* ProgressBar = nullptr; // kept and stored; nothing reads it
+    cl::TProgressBar* ProgressBar = nullptr; // kept and stored; nothing reads it
     TDownloadControlOptions DownloadOptions() const { return downloadOptions_; }
     void SetDownloadOptions(TDownloadControlOptions options);
     TUserInterfaceOptions UserInterfaceOptions() const { return uiOptions_; }

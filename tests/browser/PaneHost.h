@@ -27,6 +27,7 @@ class TestPane : public browser::TWebPane {
 public:
     using TWebPane::TWebPane;
     using TWebPane::OverrideDispatchProperty;
+    using TWebPane::BrowserEvent;
 };
 
 class PaneHost {

@@ -12,6 +12,7 @@
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
 
+#include <dde.h>
 #include <exdispid.h>
 #include <olectl.h>
 
@@ -596,6 +597,11 @@ TEST_F(WebPaneTest, TheRealBrowserIsHostedInPlace)
     GetWindowRect(child, &childRect);
     EXPECT_EQ(childRect.right - childRect.left, client.right);
     EXPECT_EQ(childRect.bottom - childRect.top, client.bottom);
+    // A resized pane resizes the browser with it.
+    pane.SetBounds(0, 0, 200, 120);
+    GetWindowRect(child, &childRect);
+    EXPECT_EQ(childRect.right - childRect.left, 200);
+    EXPECT_EQ(childRect.bottom - childRect.top, 120);
     // The browser object answers the option setters' notification itself.
     EXPECT_TRUE(pane.Application());
     EXPECT_NO_THROW(pane.SetDownloadOptions(0x7));
@@ -632,26 +638,119 @@ TEST_F(WebPaneTest, NavigationRaisesBeforeNavigate2AndCancelWorks)
     EXPECT_EQ(reported, std::vector<std::string>{"handler failed"});
 }
 
-TEST_F(WebPaneTest, NavigateItemListHandsTheBrowserTheListBytes)
+TEST_F(WebPaneTest, AFailingBrowserNavigationReachesTheCaller)
 {
-    // A list of one item of 6 bytes and the terminator.
+    // Wine's browser takes no item-ID lists: its refusal must come back as an error.
     const BYTE list[] = {6, 0, 'a', 'b', 'c', 'd', 0, 0};
-    std::vector<BYTE> seen;
-    VARTYPE type = VT_EMPTY;
-    pane.OnBeforeNavigate2 = [&](cl::TObject*, IDispatch*, const VARIANT& url, const VARIANT&, const VARIANT&,
-                                 const VARIANT&, const VARIANT&, bool& cancel) {
-        type = url.vt;
-        cancel = true;
-    };
-    // The browser may refuse an address it cannot resolve; what matters is that it was
-    // offered one it could read.
-    try {
-        pane.NavigateItemList(reinterpret_cast<LPCITEMIDLIST>(list));
-    } catch (const cl::Exception&) {
+    bool offered = false;
+    pane.OnBeforeNavigate2 = [&](cl::TObject*, IDispatch*, const VARIANT&, const VARIANT&, const VARIANT&,
+                                 const VARIANT&, const VARIANT&, bool&) { offered = true; };
+    EXPECT_THROW(pane.NavigateItemList(reinterpret_cast<LPCITEMIDLIST>(list)), cl::EOleSysError);
+    EXPECT_FALSE(offered);
+}
+
+// The browser's events as it delivers them: arguments last first, Cancel and the new
+// window by reference.
+TEST_F(WebPaneTest, BrowserEventsReachTheirHandlersAndWriteBackByReferenceArguments)
+{
+    fakes::ScriptObject frame, newWindow;
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANT url;
+    url.vt = VT_BSTR;
+    url.bstrVal = SysAllocString(L"http://portal/box/");
+    VARIANT empty;
+    VariantInit(&empty);
+
+    // BeforeNavigate2(pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel)
+    VARIANT before[7];
+    for (VARIANT& v : before) VariantInit(&v);
+    before[6].vt = VT_DISPATCH;
+    before[6].pdispVal = &frame;
+    for (int i = 1; i <= 5; ++i) {
+        before[i].vt = VT_BYREF | VT_VARIANT;
+        before[i].pvarVal = i == 5 ? &url : &empty;
     }
-    (void)seen;
-    (void)type;
-    SUCCEED();
+    before[0].vt = VT_BYREF | VT_BOOL;
+    before[0].pboolVal = &cancel;
+    DISPPARAMS beforeParams{before, nullptr, 7, 0};
+    std::wstring seenUrl;
+    IDispatch* seenFrame = nullptr;
+    pane.OnBeforeNavigate2 = [&](cl::TObject*, IDispatch* disp, const VARIANT& u, const VARIANT&, const VARIANT&,
+                                 const VARIANT&, const VARIANT&, bool& c) {
+        seenFrame = disp;
+        seenUrl = u.vt == VT_BSTR ? u.bstrVal : L"?";
+        EXPECT_FALSE(c);
+        c = true;
+    };
+    EXPECT_EQ(pane.BrowserEvent(DISPID_BEFORENAVIGATE2, &beforeParams), S_OK);
+    EXPECT_EQ(seenFrame, static_cast<IDispatch*>(&frame));
+    EXPECT_EQ(seenUrl, L"http://portal/box/");
+    EXPECT_EQ(cancel, VARIANT_TRUE);
+
+    // NewWindow2(ppDisp, Cancel)
+    IDispatch* target = nullptr;
+    cancel = VARIANT_FALSE;
+    VARIANT nw[2];
+    nw[1].vt = VT_BYREF | VT_DISPATCH;
+    nw[1].ppdispVal = &target;
+    nw[0].vt = VT_BYREF | VT_BOOL;
+    nw[0].pboolVal = &cancel;
+    DISPPARAMS nwParams{nw, nullptr, 2, 0};
+    pane.OnNewWindow2 = [&](cl::TObject*, TComPtr<IDispatch>& disp, bool&) {
+        EXPECT_FALSE(disp);
+        disp = TComPtr<IDispatch>(&newWindow);
+    };
+    EXPECT_EQ(pane.BrowserEvent(DISPID_NEWWINDOW2, &nwParams), S_OK);
+    EXPECT_EQ(target, static_cast<IDispatch*>(&newWindow));
+    EXPECT_EQ(cancel, VARIANT_FALSE);
+    target->Release();
+    EXPECT_EQ(newWindow.refs, 1u);
+
+    // TitleChange(Text) and DocumentComplete(pDisp, URL)
+    VARIANT title;
+    title.vt = VT_BSTR;
+    title.bstrVal = SysAllocString(L"Orvane游戏盒");
+    DISPPARAMS titleParams{&title, nullptr, 1, 0};
+    std::wstring seenTitle;
+    pane.OnTitleChange = [&](cl::TObject*, const std::wstring& text) { seenTitle = text; };
+    EXPECT_EQ(pane.BrowserEvent(DISPID_TITLECHANGE, &titleParams), S_OK);
+    EXPECT_EQ(seenTitle, L"Orvane游戏盒");
+
+    VARIANT done[2];
+    done[1].vt = VT_DISPATCH;
+    done[1].pdispVal = &frame;
+    done[0].vt = VT_BYREF | VT_VARIANT;
+    done[0].pvarVal = &url;
+    DISPPARAMS doneParams{done, nullptr, 2, 0};
+    int completed = 0;
+    pane.OnDocumentComplete = [&](cl::TObject* sender, IDispatch* disp, const VARIANT& u) {
+        EXPECT_EQ(sender, &pane);
+        EXPECT_EQ(disp, static_cast<IDispatch*>(&frame));
+        EXPECT_EQ(u.vt, VT_BSTR);
+        ++completed;
+    };
+    EXPECT_EQ(pane.BrowserEvent(DISPID_DOCUMENTCOMPLETE, &doneParams), S_OK);
+    EXPECT_EQ(completed, 1);
+
+    // A handler that fails: reported to the application, the browser gets S_OK and its
+    // Cancel is left as it was.
+    std::vector<std::string> reported;
+    cl::Application->OnException = [&](cl::TObject*, const std::exception& e) { reported.push_back(e.what()); };
+    cancel = VARIANT_FALSE;
+    pane.OnBeforeNavigate2 = [&](cl::TObject*, IDispatch*, const VARIANT&, const VARIANT&, const VARIANT&,
+                                 const VARIANT&, const VARIANT&, bool& c) {
+        c = true;
+        throw cl::Exception("handler failed");
+    };
+    EXPECT_EQ(pane.BrowserEvent(DISPID_BEFORENAVIGATE2, &beforeParams), S_OK);
+    cl::Application->OnException = nullptr;
+    EXPECT_EQ(reported, std::vector<std::string>{"handler failed"});
+    EXPECT_EQ(cancel, VARIANT_FALSE);
+    pane.OnBeforeNavigate2 = nullptr;
+
+    VariantClear(&url);
+    VariantClear(&title);
+    EXPECT_EQ(frame.refs, 1u);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -732,6 +831,26 @@ TEST_F(WebPaneTest, OtherMessagesReachTheEarlierProcedure)
     host.EarlierLink().clear();
     SendMessageA(pane.Handle(), WM_APP + 5, 0, 0);
     EXPECT_EQ(host.EarlierLink(), std::vector<UINT>{WM_APP + 5});
+}
+
+TEST_F(WebPaneTest, DdeExecuteIsAcknowledgedAndNotPassedOn)
+{
+    HWND client = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(client, nullptr);
+    HGLOBAL commands = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 16);
+    ASSERT_NE(commands, nullptr);
+    host.EarlierLink().clear();
+    LPARAM lp = PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(commands));
+    SendMessageA(pane.Handle(), WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(client), lp);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, client, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, reinterpret_cast<WPARAM>(pane.Handle()));
+    // (Wine's DDE transport rewrites the packed status and handle of a posted
+    // acknowledgement, so only the answer itself is checked here.)
+    FreeDDElParam(WM_DDE_ACK, msg.lParam);
+    EXPECT_TRUE(host.EarlierLink().empty());
+    GlobalFree(commands);
+    DestroyWindow(client);
 }
 
 TEST_F(WebPaneTest, DdeTerminateIsAnsweredAndNotPassedOn)
