@@ -268,6 +268,7 @@ const TClass& TCustomLabel::StaticClass()
         p.Bool("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap);
         p.Bool("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent);
         p.Enum("Alignment", AlignmentType, &TCustomLabel::Alignment, &TCustomLabel::SetAlignment);
+        p.Bool("ParentColor", &TCustomLabel::ParentColor, &TCustomLabel::SetParentColor);
         p.Event<TNotifyEvent>("OnClick", &TControl::OnClick);
     });
 }
@@ -307,6 +308,13 @@ void TCustomLabel::SetAlignment(TAlignment value)
 {
     if (value == alignment_) return;
     alignment_ = value;
+    Invalidate();
+}
+
+void TCustomLabel::SetParentColor(bool value)
+{
+    if (value == parentColor_) return;
+    parentColor_ = value;
     Invalidate();
 }
 
@@ -353,6 +361,9 @@ void TCustomLabel::WndProc(TMessage& message)
     if (message.Msg == CM_FONTCHANGED) {
         AdjustBounds();
         Invalidate();
+    } else if (message.Msg == CM_COLORCHANGED) {
+        parentColor_ = false;
+        Invalidate();
     }
 }
 
@@ -361,7 +372,7 @@ void TCustomLabel::Paint()
     TCanvas& canvas = *Canvas();
     RECT r = ClientRect();
     if (!transparent_) {
-        canvas.Brush().SetColor(Color());
+        canvas.Brush().SetColor(parentColor_ && Parent() ? Parent()->Color() : Color());
         canvas.Brush().SetStyle(bsSolid);
         canvas.FillRect(r);
     }

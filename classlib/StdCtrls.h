@@ -113,6 +113,10 @@ public:
     void SetTransparent(bool value);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
+    // Fills with the parent's Color (so a label follows a panel recoloured under it);
+    // setting Color switches it off.
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool value);
 
     void Loaded() override;
 
@@ -128,6 +132,7 @@ private:
     bool autoSize_ = true;
     bool wordWrap_ = false;
     bool transparent_ = false;
+    bool parentColor_ = true;
     TAlignment alignment_ = taLeftJustify;
 };
 

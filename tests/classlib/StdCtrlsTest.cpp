@@ -249,6 +249,22 @@ TForm Host {
     EXPECT_GE(note->Height(), 2 * Extent("Upgrade").cy);
 }
 
+TEST_F(Label, TakesItsParentsColourUntilGivenOne)
+{
+    form.SetColor(clWhite);
+    label->SetBounds(10, 10, 50, 20);
+    label->SetAutoSize(false);
+    EXPECT_TRUE(label->ParentColor());
+    EXPECT_EQ(Painted(*label).At(20, 20), Rgb(clWhite));
+    form.SetColor(clLime); // a parent recoloured later, as a skin does
+    EXPECT_EQ(Painted(*label).At(20, 20), Rgb(clLime));
+    label->SetColor(clRed);
+    EXPECT_FALSE(label->ParentColor());
+    EXPECT_EQ(Painted(*label).At(20, 20), Rgb(clRed));
+    SetPropText(*label, "ParentColor", "True");
+    EXPECT_EQ(Painted(*label).At(20, 20), Rgb(clLime));
+}
+
 TEST_F(Label, FillsWithItsColourUnlessTransparent)
 {
     form.SetColor(clWhite);
