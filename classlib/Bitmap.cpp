@@ -414,7 +414,12 @@ void TBitmap::LoadDib(const std::uint8_t* info, std::size_t infoSize, const std:
     const bool plain32 = bc == 32 && (h.biCompression == BI_RGB || (masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF));
     const bool plain16 = bc == 16 && (h.biCompression == BI_RGB || format == pf16bit ||
                                       (masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F));
-    Dib dib = MakeDib(width, height, format, palette);
+    Dib dib;
+    try {
+        dib = MakeDib(width, height, format, palette);
+    } catch (const EInvalidGraphicOperation&) {
+        Bad("too large"); // run-length data does not bound the size it claims
+    }
     if (!rle && (bc != 16 || plain16) && (bc != 32 || plain32)) {
         for (int y = 0; y < height; ++y) {
             int from = h.biHeight < 0 ? height - 1 - y : y; // rows as stored, bottom-up

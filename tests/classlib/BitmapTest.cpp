@@ -523,3 +523,41 @@ TEST(GdiObjects, BitmapsIconsAndPicturesLeaveNoObjectsBehind)
     }
     EXPECT_EQ(GdiObjects(), before);
 }
+
+// Every file kind, with each of its first bytes replaced and cut at every length, loads or
+// fails with EInvalidGraphic; nothing else may happen.
+TEST(Picture, DamagedFilesLoadOrFailCleanly)
+{
+    std::unique_ptr<TBitmap> hold;
+    TBitmap* b = Make(pf24bit, 3, 2, clBlue, hold);
+    TIcon icon;
+    icon.SetHandle(MakeIcon(16, clRed));
+    const TBytes rle = Bmp(3, 2, 8, BI_RLE8, kTable, {1, 2, 1, 1, 1, 0, 0, 0, 1, 1, 1, 2, 1, 0, 0, 1});
+    const TBytes files[] = {Saved(*b), rle, Saved(icon), MakeJpeg(8, 8, clRed, clBlue)};
+    int loaded = 0, failed = 0;
+    for (const TBytes& file : files) {
+        std::vector<TBytes> variants;
+        for (std::size_t i = 0; i < std::min<std::size_t>(file.size(), 80); ++i)
+            for (std::uint8_t v : {0x00, 0x7F, 0xFF}) {
+                TBytes f = file;
+                f[i] = v;
+                variants.push_back(std::move(f));
+            }
+        for (std::size_t n = 1; n < file.size(); n += 1 + n / 8) variants.emplace_back(file.begin(), file.begin() + n);
+        for (const TBytes& f : variants) {
+            TPicture picture;
+            try {
+                picture.SetData(f);
+                ++loaded;
+                if (picture.Graphic()) {
+                    std::unique_ptr<TBitmap> dh;
+                    Make(pf24bit, 4, 4, clBlack, dh)->Canvas()->Draw(0, 0, *picture.Graphic());
+                }
+            } catch (const EInvalidGraphic&) {
+                ++failed;
+            }
+        }
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(failed, 0);
+}
