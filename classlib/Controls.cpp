@@ -633,6 +633,12 @@ void TWinControl::Invalidate()
     if (handle_) InvalidateRect(handle_, nullptr, TRUE);
 }
 
+void TWinControl::Loaded()
+{
+    TControl::Loaded();
+    Realign(); // skipped while loading
+}
+
 void TWinControl::Realign()
 {
     if (aligning_ || HasState(csLoading) || HasState(csDestroying)) return;
@@ -772,6 +778,7 @@ void TWinControl::EraseBackground(HDC dc)
 bool TWinControl::ReflectNotification(TMessage& message)
 {
     HWND child = nullptr;
+    if (!message.LParam) return false; // menus, accelerators and a window's own scroll bars
     switch (message.Msg) {
     case WM_NOTIFY: child = reinterpret_cast<NMHDR*>(message.LParam)->hwndFrom; break;
     case WM_DRAWITEM: {

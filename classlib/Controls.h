@@ -288,6 +288,7 @@ public:
     RECT ClientRect() const override;
     void SetClientSize(int width, int height) override;
     void Invalidate() override;
+    void Loaded() override;
     // Lays out the aligned children in the client area.
     void Realign();
     // Sends message to every child control (stops early when one sets Result).

@@ -210,7 +210,6 @@ void TCustomForm::Loaded()
         pendingClientWidth_ = pendingClientHeight_ = -1;
         TWinControl::SetClientSize(w, h);
     }
-    Realign();
     if (Visible()) VisibleChanged();
 }
 

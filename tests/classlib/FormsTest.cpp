@@ -56,6 +56,10 @@ TEST(FormResource, ShowsWithItsControlsAligned)
     EXPECT_EQ(form->Caption(), "Aligned");
     EXPECT_EQ(form->Inner->Parent(), form->Client);
     EXPECT_EQ(form->Mark->Parent(), form->Client);
+    // Aligned at the end of loading already, before any window exists.
+    EXPECT_FALSE(form->HandleAllocated());
+    EXPECT_EQ(form->Inner->Width(), form->Client->Width());
+    EXPECT_EQ(form->Inner->Top(), form->Client->Height() - 10);
     form->Show();
     HWND wnd = form->Handle();
     EXPECT_TRUE(IsWindowVisible(wnd));
