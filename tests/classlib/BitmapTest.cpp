@@ -59,16 +59,19 @@ public:
     using TComponent::TComponent;
     TPicture* Picture() const { return &picture_; }
     TFont* Font() const { return &font_; }
+    TBitmap* Glyph() const { return &glyph_; }
 
 private:
     mutable TPicture picture_;
     mutable TFont font_;
+    mutable TBitmap glyph_;
 };
 
 const TClass& TPictureHolder::StaticClass()
 {
     return DefineClass<TPictureHolder, TComponent>("TPictureHolder", [](TPublisher<TPictureHolder>& p) {
         p.Owned("Font", &TPictureHolder::Font);
+        p.Owned("Glyph", &TPictureHolder::Glyph);
         p.Owned("Picture", &TPictureHolder::Picture);
     });
 }
@@ -458,9 +461,11 @@ TEST(Picture, FormResourceFillsPictureAndFont)
     char buf[3];
     for (std::uint8_t byte : file) std::snprintf(buf, sizeof buf, "%02X", byte), hex += buf;
     TPictureHolder holder(nullptr);
-    ReadComponentText("TPictureHolder Holder {\n  Picture.Data = {" + hex +
+    ReadComponentText("TPictureHolder Holder {\n  Picture.Data = {" + hex + "}\n  Glyph.Data = {" + hex +
                           "}\n  Font.Style = [fsBold]\n  Font.Color = clBtnFace\n  Font.Height = -14\n}",
                       holder);
+    EXPECT_EQ(holder.Glyph()->Height(), 2);
+    EXPECT_EQ(Pixel24(*holder.Glyph(), 0, 0), clBlue);
     auto* bitmap = dynamic_cast<TBitmap*>(holder.Picture()->Graphic());
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->Width(), 3);
