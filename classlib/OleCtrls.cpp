@@ -305,7 +305,7 @@ void TOleControl::CreateControl()
 {
     if (oleObject_) return;
     TComPtr<IUnknown> unknown;
-    HRESULT hr = CoCreateInstance(clsid_, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
+    HRESULT hr = CoCreateInstance(clsid_, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                   reinterpret_cast<void**>(unknown.put()));
     if (FAILED(hr)) RaiseOle(hr, "Creating the control");
     TComPtr<IOleObject> object;

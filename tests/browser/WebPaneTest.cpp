@@ -804,6 +804,21 @@ TEST_F(WebPaneTest, KeyNotificationsGoToTheBrowsersAcceleratorsExceptTheKeysItMu
     EXPECT_EQ(browserObject.refs, 1u);
 }
 
+TEST_F(WebPaneTest, KeysPostedToTheBrowsersWindowReachItThroughTheApplicationLoop)
+{
+    fakes::BrowserObject browserObject;
+    pane.OverrideDispatchProperty(cl::DISPID_WB_APPLICATION, static_cast<IOleInPlaceActiveObject*>(&browserObject));
+    HWND browserWindow = GetWindow(pane.Handle(), GW_CHILD);
+    ASSERT_NE(browserWindow, nullptr);
+    PostMessageA(browserWindow, WM_KEYDOWN, VK_TAB, 0x000F0001);
+    PostMessageA(browserWindow, WM_KEYDOWN, VK_BACK, 0x000E0001);
+    cl::Application->ProcessMessages();
+    ASSERT_EQ(browserObject.translated.size(), 1u);
+    EXPECT_EQ(browserObject.translated[0].message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(browserObject.translated[0].wParam, static_cast<WPARAM>(VK_TAB));
+    pane.OverrideDispatchProperty(cl::DISPID_WB_APPLICATION, nullptr);
+}
+
 TEST_F(WebPaneTest, CloseRequestGoesOnOnlyWhenCloseQueryAllows)
 {
     const HWND window = pane.Handle();
