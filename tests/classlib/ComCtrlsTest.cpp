@@ -173,6 +173,10 @@ TEST_F(StatusBar, SimplePanelShowsOneText)
     form.statMain->SetSimplePanel(false);
     EXPECT_FALSE(SendMessageA(bar, SB_ISSIMPLE, 0, 0));
     EXPECT_TRUE(IsPublishedProp(*form.statMain, "simpletext"));
+    // A bar without panels shows its simple text too.
+    form.statMain->Panels()->Clear();
+    EXPECT_TRUE(SendMessageA(bar, SB_ISSIMPLE, 0, 0));
+    EXPECT_EQ(PartText(0), "Downloading...");
 }
 
 TEST_F(StatusBar, SizeGripIsAStyle)
