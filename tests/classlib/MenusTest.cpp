@@ -85,6 +85,8 @@ public:
         current_ = nullptr;
     }
     size_t Sent() const { return next_; }
+    // The menu window's screen rectangle when the first key went.
+    RECT shown{};
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
@@ -93,6 +95,7 @@ private:
         if (!self || self->next_ >= self->keys_.size()) return;
         HWND menu = ThreadMenuWindow();
         if (!menu) return;
+        if (self->next_ == 0) GetWindowRect(menu, &self->shown);
         PostMessageA(menu, WM_KEYDOWN, self->keys_[self->next_++], 0);
     }
     // Other test programs share the desktop: only this thread's menu window counts.
@@ -240,6 +243,24 @@ TEST_F(Menus, PopupDeliversThePickedItemsClickAfterTheMenuCloses)
         host.pmMain->Popup(100, 100);
     }
     EXPECT_EQ(host.log, (std::vector<std::string>{"popup", "click N3"}));
+}
+
+TEST_F(Menus, AlignmentPlacesTheMenuAgainstThePoint)
+{
+    Load();
+    const struct { TPopupAlignment alignment; int (*edge)(const RECT&); } cases[] = {
+        {paLeft, [](const RECT& r) { return static_cast<int>(r.left); }},
+        {paRight, [](const RECT& r) { return static_cast<int>(r.right); }},
+        {paCenter, [](const RECT& r) { return static_cast<int>((r.left + r.right) / 2); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.alignment);
+        SetPropText(*host.pmMain, "Alignment", EnumName(PopupAlignmentType, c.alignment));
+        MenuKeys keys({VK_ESCAPE});
+        host.pmMain->Popup(500, 300);
+        EXPECT_NEAR(c.edge(keys.shown), 500, 1);
+        EXPECT_EQ(keys.shown.top, 300);
+    }
 }
 
 TEST_F(Menus, PopupClosedWithoutAPickClicksNothing)
