@@ -275,11 +275,13 @@ void TStatusBar::DrawPanel(const DRAWITEMSTRUCT& item)
     if (index < 0 || index >= panels_->Count()) return;
     canvas_->FreeHandle();
     canvas_->SetHandle(item.hDC);
+    canvas_->Font().Assign(*Font());
+    canvas_->Brush().SetColor(Color());
+    canvas_->Brush().SetStyle(bsSolid);
     try {
         if (OnDrawPanel) {
             OnDrawPanel(this, (*panels_)[index], item.rcItem);
         } else {
-            canvas_->Brush().SetColor(Color());
             canvas_->FillRect(item.rcItem);
         }
     } catch (...) {

@@ -91,8 +91,9 @@ public:
     bool SizeGrip() const { return sizeGrip_; }
     void SetSizeGrip(bool value);
 
-    // Bound to the DC of an owner-drawn panel while OnDrawPanel runs; at other times it
-    // draws on the bar's window (its clip rectangle is then the client area).
+    // Bound to the DC of an owner-drawn panel, with the bar's Font and a brush of its
+    // Color, while OnDrawPanel runs; at other times it draws on the bar's window (its clip
+    // rectangle is then the client area).
     TCanvas* Canvas() const;
 
     // Owner-drawn panels; rect is the panel's inside.

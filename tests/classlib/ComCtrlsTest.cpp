@@ -25,12 +25,15 @@ public:
         int index;
         RECT rect;
         bool bound;
+        AnsiString font;
+        TColor brush;
     };
     std::vector<Drawn> drawn;
     std::vector<RECT> clipsAtClick;
     void statMainDrawPanel(TStatusBar* bar, TStatusPanel* panel, const RECT& rect)
     {
-        drawn.push_back({panel->Index(), rect, bar->Canvas()->HandleAllocated()});
+        TCanvas* canvas = bar->Canvas();
+        drawn.push_back({panel->Index(), rect, canvas->HandleAllocated(), canvas->Font().Name(), canvas->Brush().Color()});
         bar->Canvas()->Brush().SetColor(clRed);
         bar->Canvas()->FillRect(rect);
     }
@@ -125,10 +128,14 @@ TEST_F(StatusBar, PanelsFromTheFormResourceBecomeParts)
 
 TEST_F(StatusBar, OnDrawPanelForEachOwnerDrawnPanelOnTheBarsCanvas)
 {
+    form.statMain->Font()->SetName("Tahoma");
+    form.statMain->SetColor(clInfoBk);
     Paint();
     std::map<int, RECT> byPanel;
     for (const auto& d : form.drawn) {
         EXPECT_TRUE(d.bound);
+        EXPECT_EQ(d.font, "Tahoma");
+        EXPECT_EQ(d.brush, clInfoBk);
         byPanel[d.index] = d.rect;
     }
     ASSERT_EQ(byPanel.size(), 2u);
