@@ -933,8 +933,10 @@ void TWinControl::WndProc(TMessage& message)
         if (handle_ && !recreating_) {
             recreating_ = true;
             try {
+                const bool shown = IsWindowVisible(handle_) != FALSE; // top-level windows are made hidden
                 DestroyHandle();
                 if (!parent_ || parent_->handle_) CreateWnd();
+                if (shown && handle_ && !IsWindowVisible(handle_)) ShowWindow(handle_, SW_SHOWNA);
             } catch (...) {
                 recreating_ = false;
                 throw;

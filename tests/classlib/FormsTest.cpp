@@ -526,6 +526,7 @@ TEST(FormWindow, BorderStyleAndIconsGiveTheWindowStyles)
         {bsSizeable, 0, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU | WS_MINIMIZEBOX, 0},
     };
     TForm form(nullptr);
+    form.Show();
     HWND previous = form.Handle();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "border " << c.border << " icons " << c.icons);
@@ -537,6 +538,7 @@ TEST(FormWindow, BorderStyleAndIconsGiveTheWindowStyles)
         EXPECT_EQ(style & c.clear, 0u);
         EXPECT_EQ(ex & c.exSet, c.exSet);
         EXPECT_EQ(TWinControl::FindControl(wnd), &form);
+        EXPECT_TRUE(IsWindowVisible(wnd));
         if (wnd != previous) {
             EXPECT_FALSE(IsWindow(previous)); // made again, the old one gone
         }
