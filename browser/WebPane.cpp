@@ -7,9 +7,9 @@
 
 #include <dde.h>
 #include <shlobj.h>
+#include <urlmon.h>
 
 #include <algorithm>
-#include <urlmon.h>
 
 namespace browser {
 

@@ -14,6 +14,7 @@
 #include <shtypes.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 namespace browser {
