@@ -53,7 +53,12 @@ void TSkinObjects::LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, co
     cl::TMemoryStream stream;
     stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
     stream.SetPosition(0);
-    Bitmap.LoadFromStream(stream);
+    try {
+        Bitmap.LoadFromStream(stream);
+    } catch (const cl::EInvalidGraphic&) {
+        // A damaged entry is a missing bitmap, as an absent one is, not a failed load.
+        Bitmap.SetSize(0, 0);
+    }
 }
 
 bool TSkinObjects::LoadSkinFile(const std::vector<std::uint8_t>& file)

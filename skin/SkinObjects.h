@@ -123,7 +123,7 @@ public:
     // Reads every section into the members; clears Empty at the end.
     void ReadSkin(const TSkinReader& reader, const TQuickIni& ini);
     // The bitmap of the container entry named by FileName's file part, when that ends in
-    // ".bmp" and the entry holds data; else an empty bitmap.
+    // ".bmp" and the entry holds a valid bitmap file; else an empty bitmap.
     static void LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, const cl::AnsiString& FileName);
     static TColor ParseColor(const cl::AnsiString& Text, TColor Default);
 

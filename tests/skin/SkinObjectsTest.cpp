@@ -129,6 +129,7 @@ TEST(SkinObjects, ImageReadersDefaultsAndClamps)
              "[VertScrollThumb]\nImage=strip.bmp\n"
              "[GroupBox]\nImage=strip.bmp\nBackgroundLeftShift=3\nNormalColour=255\nMouseOverColour2=1 2 3\n"
              "[MenuItem]\nImage=Upper.BMP\n"
+             "[MenuBackground]\nImage=bad.bmp\n"
              "[Track]\nImage=strip.bmp\nFrame=-2\n"
              "[Colours]\nButtonText=9 8 7\n");
     EXPECT_EQ((std::vector<int>{s.TabPane->LeftWidth, s.TabPane->TopHeight, s.TabPane->RightWidth,
@@ -152,6 +153,8 @@ TEST(SkinObjects, ImageReadersDefaultsAndClamps)
     EXPECT_EQ(s.GroupBox->Name, "GroupBox");
     ASSERT_TRUE(s.MenuItem);
     EXPECT_FALSE(s.MenuItem->HasImage()); // the extension must be exactly ".bmp"
+    ASSERT_TRUE(s.MenuBackground);
+    EXPECT_FALSE(s.MenuBackground->HasImage()); // a damaged bitmap file reads as none
     EXPECT_EQ(s.Track->Frame, 1);
     EXPECT_EQ(s.Track->Bitmap->Width(), 6);
     for (const auto* missing : {s.SunkEdge.get(), s.MenuBar.get(), s.ToolBars.get(), s.ExtraImages.get(),

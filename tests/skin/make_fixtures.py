@@ -66,6 +66,7 @@ def object_bitmaps():
         'check16.bmp': bmp(160, 16, lambda x, y: (1, 2, 3)),
         'upper.bmp': bmp(4, 4, lambda x, y: (9, 9, 9)),
         'strip.bmp': bmp(6, 2, lambda x, y: (x * 40, y * 100, 0)),
+        'bad.bmp': b'BM' + bytes(20),
     }
 
 
