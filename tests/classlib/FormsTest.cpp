@@ -607,3 +607,47 @@ TEST(FormWindow, ShowHideAndDestroyEventsInOrder)
     delete form;
     EXPECT_EQ(log, (std::vector<std::string>{"show", "hide", "destroy"}));
 }
+
+namespace {
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+int ThreadWindowCount()
+{
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+} // namespace
+
+TEST(Resources, FormsWithControlsLeaveNoWindowsOrGdiObjectsBehind)
+{
+    // Wine's GetGuiResources answers 0, so the fonts and brushes are checked one by one.
+    std::vector<HGDIOBJ> objects;
+    auto cycle = [&objects] {
+        std::unique_ptr<TAlignForm> form(CreateForm<TAlignForm>(nullptr));
+        auto* button = new fixture::TPushButton(form.get());
+        button->SetParent(form->Client);
+        form->Font()->SetHeight(-13); // every control makes its own font
+        form->Show();
+        form->Client->Repaint();
+        Application->ProcessMessages();
+        WindowDc dc(button->Handle());
+        objects = {form->Font()->Handle(), button->Font()->Handle(), form->Mark->Font()->Handle(),
+                   reinterpret_cast<HGDIOBJ>(SendMessageA(form->Handle(), WM_CTLCOLORBTN,
+                                                          reinterpret_cast<WPARAM>(dc.get()),
+                                                          reinterpret_cast<LPARAM>(button->Handle())))};
+    };
+    cycle(); // classes registered, caches filled
+    const int windows = ThreadWindowCount();
+    for (int i = 0; i < 100; ++i) {
+        cycle();
+        for (HGDIOBJ h : objects) {
+            ASSERT_NE(h, nullptr);
+            EXPECT_EQ(GetObjectType(h), 0u) << "object " << h << " left in cycle " << i;
+        }
+    }
+    EXPECT_EQ(ThreadWindowCount(), windows);
+}
