@@ -64,7 +64,11 @@ bool TSkinReader::Open(const std::uint8_t* source, std::size_t size)
     }
     // A damaged stream may overshoot; the image is what the file says it holds.
     image.resize(unpacked);
+    return OpenImage(image);
+}
 
+bool TSkinReader::OpenImage(const std::vector<std::uint8_t>& image)
+{
     if (image.size() < 16) return false;
     std::int32_t header[4];
     for (int k = 0; k < 4; ++k) header[k] = ReadInt32(&image[4 * k]);

@@ -25,6 +25,8 @@ public:
     bool Open(const std::uint8_t* source, std::size_t size);
     bool Open(const std::vector<std::uint8_t>& source) { return Open(source.data(), source.size()); }
     bool Open(const cl::TMemoryStream& Source) { return Open(Source.Bytes()); }
+    // Builds the index from an unpacked image (what Open decodes), with the same checks.
+    bool OpenImage(const std::vector<std::uint8_t>& image);
 
     // The first entry whose name equals Name, ignoring ASCII case; empty when none.
     void GetFile(std::string_view Name, std::vector<std::uint8_t>& Dest) const;
