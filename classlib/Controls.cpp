@@ -309,37 +309,27 @@ void TControl::MouseMessage(TMessage& message)
     const int x = GET_X_LPARAM(message.LParam), y = GET_Y_LPARAM(message.LParam);
     const auto shift = static_cast<TShiftState>(message.WParam);
     HWND own = IsWindowed() ? static_cast<TWinControl*>(this)->handle_ : nullptr;
-    auto press = [&](TMouseButton button, bool dbl) {
+    auto press = [&](TMouseButton button) {
         if (button == mbLeft) {
             if (own && (controlStyle_ & csCaptureMouse)) SetCapture(own);
             if (controlStyle_ & csClickEvents) clicking_ = true;
-            if (dbl && (controlStyle_ & csDoubleClicks) && OnDblClick) OnDblClick(this);
         }
         if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
     };
-    auto release = [&](TMouseButton button) {
-        if (button == mbLeft) {
-            if (own && GetCapture() == own) ReleaseCapture();
-            if (clicking_) {
-                clicking_ = false;
-                RECT r = ClientRect();
-                if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) Click();
-            }
-        }
-        if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
-    };
     switch (message.Msg) {
-    case WM_LBUTTONDOWN: press(mbLeft, false); break;
-    case WM_LBUTTONDBLCLK: press(mbLeft, true); break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: press(mbLeft); break;
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK: press(mbRight, false); break;
+    case WM_RBUTTONDBLCLK: press(mbRight); break;
     case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK: press(mbMiddle, false); break;
-    case WM_LBUTTONUP: release(mbLeft); break;
-    case WM_RBUTTONUP: release(mbRight); break;
-    case WM_MBUTTONUP: release(mbMiddle); break;
-    case WM_MOUSEMOVE:
-        if (OnMouseMove) OnMouseMove(this, shift, x, y);
+    case WM_MBUTTONDBLCLK: press(mbMiddle); break;
+    case WM_LBUTTONUP:
+        if (own && GetCapture() == own) ReleaseCapture();
+        if (clicking_) {
+            clicking_ = false;
+            RECT r = ClientRect();
+            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) Click();
+        }
         break;
     default: break;
     }
@@ -433,7 +423,7 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.Width = width_;
     params.Height = height_;
     params.WndParent = parent_ ? parent_->handle_ : nullptr;
-    params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | ((controlStyle_ & csDoubleClicks) ? CS_DBLCLKS : 0);
     params.WindowClass.lpfnWndProc = DefWindowProcA;
     params.WindowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     params.WinClassName = ClassName();
@@ -596,10 +586,7 @@ void TWinControl::UpdateBoundsFromWindow()
     top_ = r.top;
     width_ = w;
     height_ = h;
-    if (resized) {
-        Realign();
-        Resize();
-    }
+    if (resized) Realign();
     RequestAlign();
 }
 
@@ -682,11 +669,6 @@ void TWinControl::AlignControls(RECT rect)
         throw;
     }
     aligning_ = false;
-}
-
-void TWinControl::Resize()
-{
-    if (OnResize) OnResize(this);
 }
 
 void TWinControl::Broadcast(TMessage& message)
@@ -954,13 +936,11 @@ void TWinControl::WndProc(TMessage& message)
         while (top->parent_) top = top->parent_;
         top->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
         Perform(CM_ENTER);
-        if (OnEnter) OnEnter(this);
         return;
     }
     case WM_KILLFOCUS:
         DefaultHandler(message);
         Perform(CM_EXIT);
-        if (OnExit) OnExit(this);
         return;
     case WM_MOUSELEAVE:
         mouseInside_ = false;

@@ -81,7 +81,6 @@ bool IdentToCursor(std::string_view ident, std::int64_t& cursor);
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 using TShiftState = unsigned; // MK_* bits of the mouse message
 using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
-using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
 // Behaviour flags of a control class.
 enum TControlStyleFlag : unsigned {
@@ -89,7 +88,7 @@ enum TControlStyleFlag : unsigned {
     csCaptureMouse = 1u << 1,
     csClickEvents = 1u << 2, // a press and release inside the control is a click
     csOpaque = 1u << 3,      // paints its whole area (parents need not erase under it)
-    csDoubleClicks = 1u << 4,
+    csDoubleClicks = 1u << 4, // the window class takes double clicks
 };
 
 class TWinControl;
@@ -201,10 +200,7 @@ public:
     }
 
     TNotifyEvent OnClick;
-    TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
-    TMouseEvent OnMouseUp;
-    TMouseMoveEvent OnMouseMove;
 
 protected:
     // The control's own message handling; the default falls through to DefaultHandler.
@@ -299,10 +295,6 @@ public:
     // The class-library control of a window of this module and thread, or null.
     static TWinControl* FindControl(HWND wnd);
 
-    TNotifyEvent OnResize;
-    TNotifyEvent OnEnter;
-    TNotifyEvent OnExit;
-
 protected:
     virtual void CreateParams(TCreateParams& params);
     // Takes the window class of a system control ("BUTTON", "EDIT"...) as the base of this
@@ -321,7 +313,6 @@ protected:
     virtual void AlignControls(RECT rect);
     // Paints the control itself into dc; the default lets the window class paint.
     virtual void PaintWindow(HDC dc);
-    virtual void Resize();
     // Called after CM_RELEASE has run through the window-procedure chain.
     virtual void DoRelease() {}
     bool IsWindowed() const override { return true; }

@@ -101,13 +101,8 @@ const TClass& TCustomForm::StaticClass()
         p.Event("OnCreate", &TCustomForm::OnCreate);
         p.Event("OnDestroy", &TCustomForm::OnDestroy);
         p.Event("OnShow", &TCustomForm::OnShow);
-        p.Event("OnHide", &TCustomForm::OnHide);
-        p.Event("OnActivate", &TCustomForm::OnActivate);
-        p.Event("OnDeactivate", &TCustomForm::OnDeactivate);
         p.Event("OnClose", &TCustomForm::OnClose);
         p.Event("OnCloseQuery", &TCustomForm::OnCloseQuery);
-        p.Event<TNotifyEvent>("OnResize", &TCustomForm::OnResize);
-        p.Event<TNotifyEvent>("OnClick", &TCustomForm::OnClick);
     });
 }
 
@@ -296,7 +291,6 @@ void TCustomForm::VisibleChanged()
         ShowWindow(wnd, SW_SHOW);
     } else if (HandleAllocated()) {
         ShowWindow(Handle(), SW_HIDE);
-        if (OnHide) OnHide(this);
     }
 }
 
@@ -451,9 +445,6 @@ void TCustomForm::Activation(bool active)
     if (active) {
         if (Screen) Screen->activeForm_ = this;
         if (activeControl_ && activeControl_->CanFocus()) activeControl_->SetFocus();
-        if (OnActivate) OnActivate(this);
-    } else if (OnDeactivate) {
-        OnDeactivate(this);
     }
 }
 

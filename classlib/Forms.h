@@ -98,9 +98,6 @@ public:
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
     TNotifyEvent OnShow;
-    TNotifyEvent OnHide;
-    TNotifyEvent OnActivate;
-    TNotifyEvent OnDeactivate;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
 
