@@ -201,7 +201,7 @@ void TBitmap::Assign(const TPersistent& source)
         if (b == this) return;
         mode_ = b->mode_;
         transparentColor_ = b->transparentColor_;
-        TGraphic::SetTransparent(b->Transparent());
+        SetTransparent(b->Transparent());
         if (!b->dib_.handle) return Install(Dib{}, b->format_);
         Dib dib = MakeDib(b->dib_.width, b->dib_.height, b->format_, b->dib_.palette);
         GdiFlush();

@@ -237,8 +237,9 @@ public:
     virtual bool Empty() const = 0;
     virtual int Width() const = 0;
     virtual int Height() const = 0;
-    virtual bool Transparent() const { return transparent_; }
-    virtual void SetTransparent(bool transparent);
+    // Drawn leaving out its transparent parts (a bitmap's key colour).
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent);
 
     virtual void LoadFromStream(TStream& stream) = 0;
     virtual void SaveToStream(TStream& stream) const = 0;
