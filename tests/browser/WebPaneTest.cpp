@@ -602,8 +602,13 @@ TEST_F(WebPaneTest, TheRealBrowserIsHostedInPlace)
     GetWindowRect(child, &childRect);
     EXPECT_EQ(childRect.right - childRect.left, 200);
     EXPECT_EQ(childRect.bottom - childRect.top, 120);
-    // The browser object answers the option setters' notification itself.
+    // The properties read by dispatch identifier; without an HTML engine there is no
+    // document and loading never completes.
     EXPECT_TRUE(pane.Application());
+    EXPECT_FALSE(pane.Document());
+    EXPECT_LT(pane.ReadyState(), 4);
+    EXPECT_FALSE(pane.Busy());
+    // The browser object answers the option setters' notification itself.
     EXPECT_NO_THROW(pane.SetDownloadOptions(0x7));
 }
 
