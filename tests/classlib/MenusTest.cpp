@@ -177,6 +177,18 @@ TEST_F(Menus, ChangesReachTheBuiltMenu)
     EXPECT_EQ(host.N3->Count(), 0);
     EXPECT_EQ(GetSubMenu(menu, 3), nullptr);
 
+    // Breaks start a new column.
+    const struct { TMenuBreak value; UINT type; } breaks[] = {
+        {mbBreak, MFT_MENUBREAK}, {mbBarBreak, MFT_MENUBARBREAK}, {mbNone, 0}};
+    for (const auto& b : breaks) {
+        host.N3->SetBreak(b.value);
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE;
+        ASSERT_TRUE(GetMenuItemInfoA(menu, 3, TRUE, &info));
+        EXPECT_EQ(info.fType & (MFT_MENUBREAK | MFT_MENUBARBREAK), b.type) << b.value;
+    }
+
     host.N1->SetVisible(false);
     EXPECT_EQ(GetMenuItemCount(menu), 3);
     EXPECT_EQ(host.pmMain->FindItem(host.N1->Command(), fkCommand), host.N1);
