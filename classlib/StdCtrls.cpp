@@ -101,8 +101,14 @@ void TButton::WndProc(TMessage& message)
         return;
     case CM_DIALOGKEY: {
         const auto key = static_cast<UINT>(message.WParam);
-        if (((key == VK_RETURN && active_) || (key == VK_ESCAPE && cancel_)) && NoShiftKeys(message.LParam) &&
-            CanFocus()) {
+        // Enter belongs to the focused button, else to the default one; asked now rather
+        // than remembered, so a focus change nobody announced cannot misdirect it.
+        bool mine = key == VK_ESCAPE && cancel_;
+        if (key == VK_RETURN) {
+            auto* focused = dynamic_cast<TButton*>(FindControl(GetFocus()));
+            mine = focused ? focused == this : default_;
+        }
+        if (mine && NoShiftKeys(message.LParam) && CanFocus()) {
             Click();
             message.Result = 1;
             return;

@@ -40,7 +40,7 @@ private:
 
     bool default_ = false;
     bool cancel_ = false;
-    bool active_ = false; // shows and acts as the default button now
+    bool active_ = false; // drawn as the default button now
     TModalResult modalResult_ = mrNone;
 };
 

@@ -117,14 +117,24 @@ TEST_F(Dialog, DialogKeysOnlyWithoutModifiersAndOnlyForTheirButtons)
 TEST_F(Dialog, FocusedButtonTakesEnterFromTheDefaultOne)
 {
     form->Show();
-    form->OKBtn->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->CancelBtn));
-    form->CancelBtn->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->CancelBtn));
-    EXPECT_EQ(Style(*form->OKBtn) & 0xF, BS_PUSHBUTTON);
-    EXPECT_EQ(Style(*form->CancelBtn) & 0xF, BS_DEFPUSHBUTTON);
+    form->CancelBtn->SetFocus();
+    ASSERT_EQ(GetFocus(), form->CancelBtn->Handle());
     form->Perform(CM_DIALOGKEY, VK_RETURN, 0);
     EXPECT_EQ(form->clicks, std::vector<std::string>{"cancel"});
 
-    // Focus on something else gives Enter back to the default button.
+    // Focus on an edit gives Enter back to the default button.
+    form->UsernameEdit->SetFocus();
+    form->Perform(CM_DIALOGKEY, VK_RETURN, 0);
+    EXPECT_EQ(form->clicks, (std::vector<std::string>{"cancel", "ok"}));
+}
+
+TEST_F(Dialog, FocusNotificationMovesTheDefaultLook)
+{
+    form->Show();
+    for (TButton* b : {form->OKBtn, form->CancelBtn})
+        b->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->CancelBtn));
+    EXPECT_EQ(Style(*form->OKBtn) & 0xF, BS_PUSHBUTTON);
+    EXPECT_EQ(Style(*form->CancelBtn) & 0xF, BS_DEFPUSHBUTTON);
     for (TButton* b : {form->OKBtn, form->CancelBtn})
         b->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->UsernameEdit));
     EXPECT_EQ(Style(*form->OKBtn) & 0xF, BS_DEFPUSHBUTTON);
