@@ -39,8 +39,6 @@ const TClass& TCustomPanel::StaticClass()
         p.String("Caption", &TControl::Caption, &TControl::SetCaption);
         p.Enum("BevelInner", BevelCutType, &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner);
         p.Enum("BevelOuter", BevelCutType, &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter);
-        p.Int("BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth);
-        p.Int("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth);
         p.Enum("Alignment", AlignmentType, &TCustomPanel::Alignment, &TCustomPanel::SetAlignment);
         p.Bool("ParentBackground", &TCustomPanel::ParentBackground, &TCustomPanel::SetParentBackground);
         p.Event<TNotifyEvent>("OnClick", &TControl::OnClick);
@@ -75,22 +73,6 @@ void TCustomPanel::SetBevelOuter(TBevelCut value)
     Changed();
 }
 
-void TCustomPanel::SetBevelWidth(int value)
-{
-    if (value < 1) value = 1;
-    if (value == bevelWidth_) return;
-    bevelWidth_ = value;
-    Changed();
-}
-
-void TCustomPanel::SetBorderWidth(int value)
-{
-    if (value < 0) value = 0;
-    if (value == borderWidth_) return;
-    borderWidth_ = value;
-    Changed();
-}
-
 void TCustomPanel::SetAlignment(TAlignment value)
 {
     if (value == alignment_) return;
@@ -107,9 +89,7 @@ void TCustomPanel::SetParentBackground(bool value)
 
 void TCustomPanel::AdjustClientRect(RECT& rect)
 {
-    int inset = borderWidth_;
-    if (bevelOuter_ != bvNone) inset += bevelWidth_;
-    if (bevelInner_ != bvNone) inset += bevelWidth_;
+    const int inset = (bevelOuter_ != bvNone ? 1 : 0) + (bevelInner_ != bvNone ? 1 : 0);
     InflateRect(&rect, -inset, -inset);
 }
 
@@ -120,11 +100,10 @@ void TCustomPanel::Paint()
     auto bevel = [&](RECT& r, TBevelCut cut) {
         if (cut == bvNone) return;
         const bool lowered = cut == bvLowered;
-        Frame3D(canvas, r, lowered ? clBtnShadow : clBtnHighlight, lowered ? clBtnHighlight : clBtnShadow, bevelWidth_);
+        Frame3D(canvas, r, lowered ? clBtnShadow : clBtnHighlight, lowered ? clBtnHighlight : clBtnShadow, 1);
     };
     RECT r = ClientRect();
     bevel(r, bevelOuter_);
-    Frame3D(canvas, r, face, face, borderWidth_);
     bevel(r, bevelInner_);
     FillWith(canvas, r, face);
 

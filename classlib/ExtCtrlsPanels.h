@@ -1,4 +1,4 @@
-// Extra controls: panels with bevels and a centred caption, images showing a picture, and
+// Extra controls: panels with one-pixel bevels and a centred caption, images showing a picture, and
 // bevels (boxes, frames and lines).
 #pragma once
 
@@ -22,10 +22,6 @@ public:
     void SetBevelInner(TBevelCut value);
     TBevelCut BevelOuter() const { return bevelOuter_; }
     void SetBevelOuter(TBevelCut value);
-    int BevelWidth() const { return bevelWidth_; }
-    void SetBevelWidth(int value);
-    int BorderWidth() const { return borderWidth_; }
-    void SetBorderWidth(int value);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment value);
     // Fills with the parent's colour instead of Color.
@@ -41,8 +37,6 @@ private:
     void Changed(); // realign and repaint
     TBevelCut bevelInner_ = bvNone;
     TBevelCut bevelOuter_ = bvRaised;
-    int bevelWidth_ = 1;
-    int borderWidth_ = 0;
     TAlignment alignment_ = taCenter;
     bool parentBackground_ = false;
 };

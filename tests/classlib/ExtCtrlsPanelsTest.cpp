@@ -32,20 +32,18 @@ TEST_F(PanelPaint, PanelBevelsAndBorder)
     const COLORREF hi = Rgb(clBtnHighlight), sh = Rgb(clBtnShadow), face = Rgb(clYellow);
     const struct {
         TBevelCut outer, inner;
-        int border;
         COLORREF topLeft, topRight, bottomLeft, inside1, inside2;
     } cases[] = {
-        {bvRaised, bvNone, 0, hi, sh, sh, face, face},
-        {bvLowered, bvNone, 0, sh, hi, hi, face, face},
-        {bvNone, bvNone, 0, face, face, face, face, face},
-        {bvRaised, bvLowered, 0, hi, sh, sh, sh, face},   // the inner bevel one pixel in
-        {bvRaised, bvLowered, 1, hi, sh, sh, face, sh},   // a border of the face between
+        {bvRaised, bvNone, hi, sh, sh, face, face},
+        {bvLowered, bvNone, sh, hi, hi, face, face},
+        {bvNone, bvNone, face, face, face, face, face},
+        {bvRaised, bvLowered, hi, sh, sh, sh, face}, // the inner bevel one pixel in
+        {bvNone, bvRaised, hi, sh, sh, face, face},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.outer << " " << c.inner << " " << c.border);
+        SCOPED_TRACE(testing::Message() << c.outer << " " << c.inner);
         panel.SetBevelOuter(c.outer);
         panel.SetBevelInner(c.inner);
-        panel.SetBorderWidth(c.border);
         Painted p(panel);
         EXPECT_EQ(p.At(0, 0), c.topLeft);
         EXPECT_EQ(p.At(19, 0), c.topRight);
@@ -62,17 +60,18 @@ TEST_F(PanelPaint, PanelClientAreaLeavesItsFrames)
     panel.SetParent(&form);
     panel.SetBounds(0, 0, 100, 60);
     panel.SetBevelInner(bvLowered);
-    panel.SetBevelWidth(2);
-    panel.SetBorderWidth(3);
     TPanel child(&form);
     child.SetParent(&panel);
     child.SetAlign(alClient);
     panel.Handle();
     panel.Realign();
-    EXPECT_EQ(child.Left(), 7);
-    EXPECT_EQ(child.Top(), 7);
-    EXPECT_EQ(child.Width(), 100 - 14);
-    EXPECT_EQ(child.Height(), 60 - 14);
+    EXPECT_EQ(child.Left(), 2);
+    EXPECT_EQ(child.Top(), 2);
+    EXPECT_EQ(child.Width(), 100 - 4);
+    EXPECT_EQ(child.Height(), 60 - 4);
+    panel.SetBevelOuter(bvNone);
+    EXPECT_EQ(child.Left(), 1);
+    EXPECT_EQ(child.Width(), 100 - 2);
 }
 
 TEST_F(PanelPaint, ParentBackgroundTakesTheParentsColour)
