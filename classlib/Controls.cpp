@@ -5,7 +5,11 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <new>
+#include <utility>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -1021,6 +1025,105 @@ void TCustomControl::PaintWindow(HDC dc)
 {
     CanvasBinding bind(*canvas_, dc);
     Paint();
+}
+
+// ---------------------------------------------------------------------------------------
+// Object instances for subclassing
+
+// The stub's code sits first: it puts the stub's own address in front of the window
+// procedure's arguments and jumps to StubProc, whose extra argument the callee pops.
+struct TWindowSubclass::Stub {
+    unsigned char code[12];
+    WNDPROC old;
+    bool unicode;
+    TWindowSubclass* owner; // null: a pass-through to old
+    int calls = 0;          // messages inside StubProc now
+    bool gone = false;      // out of the chain (restored, or the window destroyed)
+};
+
+namespace {
+// Object instances must be executable memory; images are marked NX, so ordinary heap
+// memory will not do.
+HANDLE StubHeap()
+{
+    static const HANDLE heap = HeapCreate(HEAP_CREATE_ENABLE_EXECUTE, 0, 0);
+    return heap;
+}
+} // namespace
+
+TWindowSubclass::TWindowSubclass(HWND wnd, TWndMethod method)
+    : wnd_(wnd), unicode_(IsWindowUnicode(wnd) != FALSE), method_(std::move(method))
+{
+    if (!IsWindow(wnd)) throw Exception("Cannot subclass a window that does not exist");
+    void* memory = StubHeap() ? HeapAlloc(StubHeap(), 0, sizeof(Stub)) : nullptr;
+    if (!memory) throw Exception("Out of memory for a window-procedure instance");
+    Stub* stub = new (memory) Stub{};
+    const auto self = reinterpret_cast<std::uintptr_t>(stub);
+    const auto target = reinterpret_cast<std::uintptr_t>(&StubProc);
+    const auto next = self + sizeof stub->code; // the jump is relative to its end
+    const std::int32_t rel = static_cast<std::int32_t>(target - next);
+    unsigned char* c = stub->code;
+    c[0] = 0x58; // pop eax (the return address)
+    c[1] = 0x68; // push imm32 (the stub)
+    std::memcpy(c + 2, &self, 4);
+    c[6] = 0x50; // push eax
+    c[7] = 0xE9; // jmp rel32 StubProc
+    std::memcpy(c + 8, &rel, 4);
+    FlushInstructionCache(GetCurrentProcess(), stub->code, sizeof stub->code);
+    stub->unicode = unicode_;
+    stub->owner = this;
+    const auto proc = reinterpret_cast<LONG_PTR>(stub->code);
+    old_ = reinterpret_cast<WNDPROC>(unicode_ ? SetWindowLongPtrW(wnd, GWLP_WNDPROC, proc)
+                                              : SetWindowLongPtrA(wnd, GWLP_WNDPROC, proc));
+    stub->old = old_;
+    stub_ = stub;
+}
+
+void TWindowSubclass::Restore()
+{
+    Stub* stub = std::exchange(stub_, nullptr);
+    if (!stub) return;
+    stub->owner = nullptr;
+    const auto proc = reinterpret_cast<LONG_PTR>(stub->code);
+    const LONG_PTR current = unicode_ ? GetWindowLongPtrW(wnd_, GWLP_WNDPROC) : GetWindowLongPtrA(wnd_, GWLP_WNDPROC);
+    // Only while ours is current: a later subclasser still calls our stub as its old one.
+    if (IsWindow(wnd_) && current == proc) {
+        if (unicode_) SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old_));
+        else SetWindowLongPtrA(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old_));
+        stub->gone = true;
+    }
+    if (stub->gone && stub->calls == 0) HeapFree(StubHeap(), 0, stub);
+}
+
+void TWindowSubclass::CallOld(TMessage& message) const
+{
+    message.Result = unicode_ ? CallWindowProcW(old_, wnd_, message.Msg, message.WParam, message.LParam)
+                              : CallWindowProcA(old_, wnd_, message.Msg, message.WParam, message.LParam);
+}
+
+LRESULT CALLBACK TWindowSubclass::StubProc(Stub* stub, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    ++stub->calls;
+    TMessage m{msg, wParam, lParam, 0};
+    if (TWindowSubclass* owner = stub->owner) {
+        try {
+            owner->method_(m); // may restore or free the owner
+        } catch (...) {
+            HandleWindowException(nullptr);
+        }
+    } else {
+        m.Result = stub->unicode ? CallWindowProcW(stub->old, wnd, msg, wParam, lParam)
+                                 : CallWindowProcA(stub->old, wnd, msg, wParam, lParam);
+    }
+    --stub->calls;
+    if (msg == WM_NCDESTROY) {
+        if (stub->owner) stub->owner->stub_ = nullptr;
+        stub->owner = nullptr;
+        stub->gone = true;
+    }
+    // The jump into StubProc has left the stub's code: freeing it here is safe.
+    if (stub->gone && stub->calls == 0) HeapFree(StubHeap(), 0, stub);
+    return m.Result;
 }
 
 } // namespace cl

@@ -382,6 +382,37 @@ private:
     std::unique_ptr<TCanvas> canvas_;
 };
 
+// Subclasses any window, of this module or not, with a method: the window procedure is
+// replaced by an object instance (a small generated stub bound to this object), set with
+// SetWindowLongPtrW for a Unicode window and SetWindowLongPtrA otherwise. Restore puts
+// the old procedure back only while the stub is still the window's procedure; when
+// someone has subclassed on top since, the stub stays in their chain as a pass-through
+// to the old procedure until the window is destroyed.
+class TWindowSubclass {
+public:
+    TWindowSubclass(HWND wnd, TWndMethod method);
+    ~TWindowSubclass() { Restore(); }
+    TWindowSubclass(const TWindowSubclass&) = delete;
+    TWindowSubclass& operator=(const TWindowSubclass&) = delete;
+
+    void Restore();
+    bool Installed() const { return stub_ != nullptr; }
+    HWND Window() const { return wnd_; }
+    bool Unicode() const { return unicode_; }
+    // The procedure that was in place before, with CallWindowProcW or A to match.
+    void CallOld(TMessage& message) const;
+
+private:
+    struct Stub;
+    static LRESULT CALLBACK StubProc(Stub* stub, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND wnd_;
+    bool unicode_;
+    WNDPROC old_ = nullptr;
+    TWndMethod method_;
+    Stub* stub_ = nullptr;
+};
+
 // The form a control sits on (the top of its parent chain when that is a form), or null.
 class TCustomForm;
 TCustomForm* GetParentForm(const TControl* control);

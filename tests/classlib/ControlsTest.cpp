@@ -412,3 +412,107 @@ TEST(Notifications, CursorOfTheControlUnderTheMouse)
     EXPECT_EQ(value, crHandPoint);
     EXPECT_FALSE(IdentToCursor("crNothing", value));
 }
+
+namespace {
+LRESULT CALLBACK PlainProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_APP) return 100;
+    return DefWindowProcA(wnd, msg, wp, lp);
+}
+LRESULT CALLBACK PlainProcW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_APP) return 100;
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+HWND PlainWindow(bool unicode)
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA a{};
+        a.lpfnWndProc = PlainProcA;
+        a.hInstance = GetModuleHandleA(nullptr);
+        a.lpszClassName = "PlainA";
+        RegisterClassA(&a);
+        WNDCLASSW w{};
+        w.lpfnWndProc = PlainProcW;
+        w.hInstance = GetModuleHandleA(nullptr);
+        w.lpszClassName = L"PlainW";
+        RegisterClassW(&w);
+        registered = true;
+    }
+    return unicode ? CreateWindowExW(0, L"PlainW", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)
+                   : CreateWindowExA(0, "PlainA", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+} // namespace
+
+TEST(WindowSubclass, MethodSeesMessagesAndRestoreBringsTheOldProcedureBack)
+{
+    for (bool unicode : {false, true}) {
+        SCOPED_TRACE(unicode ? "unicode" : "ansi");
+        HWND wnd = PlainWindow(unicode);
+        ASSERT_NE(wnd, nullptr);
+        const LONG_PTR original = unicode ? GetWindowLongPtrW(wnd, GWLP_WNDPROC) : GetWindowLongPtrA(wnd, GWLP_WNDPROC);
+        std::vector<UINT> seen;
+        std::wstring textSeen;
+        std::unique_ptr<TWindowSubclass> sub;
+        sub = std::make_unique<TWindowSubclass>(wnd, [&](TMessage& m) {
+            seen.push_back(m.Msg);
+            if (m.Msg == WM_SETTEXT && unicode) textSeen = reinterpret_cast<const wchar_t*>(m.LParam);
+            sub->CallOld(m);
+            if (m.Msg == WM_APP) m.Result += 1;
+        });
+        EXPECT_EQ(sub->Unicode(), unicode);
+        EXPECT_EQ(SendMessageA(wnd, WM_APP, 0, 0), 101);
+        SetWindowTextW(wnd, L"游戏");
+        wchar_t text[16];
+        GetWindowTextW(wnd, text, 16);
+        EXPECT_STREQ(text, L"游戏");
+        if (unicode) {
+            EXPECT_EQ(textSeen, L"游戏");
+        }
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), UINT(WM_APP)), 1);
+        sub->Restore();
+        EXPECT_EQ(unicode ? GetWindowLongPtrW(wnd, GWLP_WNDPROC) : GetWindowLongPtrA(wnd, GWLP_WNDPROC), original);
+        EXPECT_EQ(SendMessageA(wnd, WM_APP, 0, 0), 100);
+        DestroyWindow(wnd);
+    }
+}
+
+TEST(WindowSubclass, RestoredUnderAnotherSubclasserBecomesAPassThrough)
+{
+    HWND wnd = PlainWindow(false);
+    std::vector<std::string> log;
+    std::unique_ptr<TWindowSubclass> first, second;
+    first = std::make_unique<TWindowSubclass>(wnd, [&](TMessage& m) {
+        if (m.Msg == WM_APP) log.push_back("first");
+        first->CallOld(m);
+    });
+    second = std::make_unique<TWindowSubclass>(wnd, [&](TMessage& m) {
+        if (m.Msg == WM_APP) log.push_back("second");
+        second->CallOld(m);
+    });
+    first.reset(); // not current: stays in the chain, silent
+    EXPECT_EQ(SendMessageA(wnd, WM_APP, 0, 0), 100);
+    EXPECT_EQ(log, (std::vector<std::string>{"second"}));
+    second.reset(); // current: the stub below it is put back, still passing through
+    log.clear();
+    EXPECT_EQ(SendMessageA(wnd, WM_APP, 0, 0), 100);
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(DestroyWindow(wnd)); // frees the pass-through on its last message
+}
+
+TEST(WindowSubclass, DestroyedWindowLeavesTheSubclassInert)
+{
+    HWND wnd = PlainWindow(false);
+    int calls = 0;
+    std::unique_ptr<TWindowSubclass> sub;
+    sub = std::make_unique<TWindowSubclass>(wnd, [&](TMessage& m) {
+        ++calls;
+        sub->CallOld(m);
+    });
+    DestroyWindow(wnd);
+    EXPECT_GT(calls, 0);
+    EXPECT_FALSE(sub->Installed());
+    sub.reset(); // nothing left to restore
+    EXPECT_THROW(TWindowSubclass(wnd, [](TMessage&) {}), Exception);
+}
