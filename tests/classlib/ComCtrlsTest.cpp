@@ -156,6 +156,36 @@ TEST_F(StatusBar, OnDrawPanelForEachOwnerDrawnPanelOnTheBarsCanvas)
     EXPECT_FALSE(form.statMain->Canvas()->HandleAllocated());
 }
 
+// A painter of its own (as a skin is) draws the bar itself after the bar's paint, then
+// lets the program draw each panel on the canvas bound to its DC.
+TEST_F(StatusBar, ForeignPainterBindsTheCanvasToItsOwnDc)
+{
+    TBitmap target;
+    target.SetPixelFormat(pf24bit);
+    target.SetSize(400, 23);
+    TStatusBar* statusBar = form.statMain;
+    std::unique_ptr<TWindowProcHook> hook;
+    hook = std::make_unique<TWindowProcHook>(*statusBar, [&](TMessage& m) {
+        hook->CallPrevious(m);
+        if (m.Msg != WM_PAINT) return;
+        statusBar->Canvas()->ClipRect(); // the window's own DC, taken before the binding
+        statusBar->Canvas()->SetHandle(target.Canvas()->Handle());
+        for (int i = 0; i < statusBar->Panels()->Count(); ++i) {
+            RECT r = PartRect(i);
+            InflateRect(&r, -2, -2);
+            statusBar->OnDrawPanel(statusBar, (*statusBar->Panels())[i], r);
+        }
+        statusBar->Canvas()->SetHandle(nullptr);
+    });
+    Paint();
+    hook.reset();
+    const RECT first = PartRect(0);
+    EXPECT_EQ(static_cast<COLORREF>(target.Canvas()->Pixel(first.left + 5, first.top + 5)), Rgb(clRed));
+    EXPECT_FALSE(statusBar->Canvas()->HandleAllocated());
+    // The bar's own paint draws its two owner-drawn panels, the painter every panel.
+    EXPECT_EQ(form.drawn.size(), 2u + 3u);
+}
+
 TEST_F(StatusBar, ClickWithTheCanvasClipRectOfTheWholeBar)
 {
     SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 10));
