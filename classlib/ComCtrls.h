@@ -117,4 +117,7 @@ private:
     AnsiString simpleText_;
 };
 
+// Class tests ask for a TCustomStatusBar; this library has the one status-bar class.
+using TCustomStatusBar = TStatusBar;
+
 } // namespace cl

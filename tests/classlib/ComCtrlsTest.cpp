@@ -102,6 +102,7 @@ TEST_F(StatusBar, PanelsFromTheFormResourceBecomeParts)
 {
     ASSERT_NE(form.statMain, nullptr);
     ASSERT_EQ(form.statMain->Panels()->Count(), 3);
+    EXPECT_TRUE(form.statMain->InheritsFrom(TCustomStatusBar::StaticClass()));
     EXPECT_EQ(form.statMain->Align(), alBottom);
     EXPECT_EQ(form.statMain->Height(), 23);
     EXPECT_EQ(form.statMain->Top(), 120 - 23);
