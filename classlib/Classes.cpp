@@ -222,8 +222,17 @@ void TComponent::DestroyComponents()
     while (!components_.empty()) {
         TComponent* child = components_.back();
         Remove(*child);
-        delete child;
+        Free(child);
     }
+}
+
+void TComponent::BeforeDestruction() { state_ |= csDestroying; }
+
+void Free(TComponent* component)
+{
+    if (!component) return;
+    if (!component->HasState(csDestroying)) component->BeforeDestruction();
+    delete component;
 }
 
 TComponent* TComponent::Components(int index) const

@@ -177,6 +177,11 @@ public:
     void FreeNotification(TComponent& component);
     void RemoveFreeNotification(TComponent& component);
 
+    // Runs while the whole object still exists, just before it is deleted by Free or by
+    // its owner: derived classes raise their destroy events here (a base destructor runs
+    // after the derived members are gone). Marks the component as destroying.
+    virtual void BeforeDestruction();
+
     // Form-resource loading: the loader marks the component, then calls Loaded once
     // every component of the resource exists and every reference is resolved.
     void BeginLoading() { state_ |= csLoading | csReading; }
@@ -203,6 +208,9 @@ private:
 };
 
 class EComponentError : public Exception { using Exception::Exception; };
+
+// Frees a component the way its owner would: BeforeDestruction, then delete.
+void Free(TComponent* component);
 
 // ---------------------------------------------------------------------------------------
 // Collections: owned lists of items of one class, stored in form resources as "< {...} >".

@@ -114,13 +114,19 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner)
     if (Screen) Screen->forms_.push_back(this);
 }
 
-TCustomForm::~TCustomForm()
+void TCustomForm::BeforeDestruction()
 {
+    TWinControl::BeforeDestruction();
+    // Here the derived form's members still exist for its OnDestroy handler.
     try {
         if (created_ && OnDestroy) OnDestroy(this);
     } catch (...) {
         HandleWindowException(this);
     }
+}
+
+TCustomForm::~TCustomForm()
+{
     if (Screen) {
         auto& forms = Screen->forms_;
         forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
@@ -401,7 +407,7 @@ void TCustomForm::Release()
     PostMessageA(Handle(), CM_RELEASE, 0, 0);
 }
 
-void TCustomForm::DoRelease() { delete this; }
+void TCustomForm::DoRelease() { Free(this); }
 
 void TCustomForm::SetMessageHandler(UINT msg, TWndMethod handler)
 {

@@ -48,6 +48,8 @@ public:
     // A form without a resource; CreateForm<T> loads a form class's resource.
     explicit TCustomForm(TComponent* owner);
     ~TCustomForm() override;
+    // Raises OnDestroy (free forms with cl::Free, or let their owner free them).
+    void BeforeDestruction() override;
 
     // Reads the RCDATA resource named by the upper-cased class name, when the module has
     // one, then raises OnCreate.

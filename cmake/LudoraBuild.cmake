@@ -28,16 +28,20 @@ else()
   endif()
 endif()
 
-# ludora_test(name SOURCES ... LIBS ... [LOCK resource]): a GoogleTest executable; under
-# Windows it runs through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR names. Tests
-# sharing a LOCK (for example programs that hold one mutex) never run at the same time.
+# ludora_test(name SOURCES ... LIBS ... [LOCK resource] [SERIAL]): a GoogleTest executable;
+# under Windows it runs through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR names.
+# Tests sharing a LOCK (for example programs that hold one mutex) never run at the same
+# time; SERIAL tests run while nothing else does.
 function(ludora_test name)
-  cmake_parse_arguments(T "" "LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   set(props TIMEOUT 120)
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
+  endif()
+  if(T_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 TEST_PREFIX "${LUDORA_CONFIG}:" PROPERTIES ${props})
 endfunction()
@@ -64,22 +68,21 @@ function(ludora_fuzz name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${F_SECONDS}0 LABELS fuzz)
 endfunction()
 
-# ludora_idl(target source.idl): compiles a type library (target.tlb) and its C++ header
-# (target_h.h) with widl into the current binary folder, taking the standard IDL imports
-# from Wine's development headers. The interface library `target` carries the include
-# folder and builds both first.
+# ludora_idl(target source.idl): compiles a type library (target.tlb), its C++ header
+# (target_h.h) and its interface and class ids (target_i.c) with widl into the current
+# binary folder, taking the standard IDL imports from Wine's development headers. The
+# library `target` holds the ids and carries the include folder.
 function(ludora_idl target idl)
   get_filename_component(idl_abs ${idl} ABSOLUTE)
   set(out ${CMAKE_CURRENT_BINARY_DIR})
-  add_custom_command(OUTPUT ${out}/${target}.tlb ${out}/${target}_h.h
+  add_custom_command(OUTPUT ${out}/${target}.tlb ${out}/${target}_h.h ${out}/${target}_i.c
     COMMAND ${WIDL} -m32 -t -I ${WINE_IDL_DIR} -L ${WINE_TLB_DIR} -o ${out}/${target}.tlb ${idl_abs}
     COMMAND ${WIDL} -m32 -h -I ${WINE_IDL_DIR} -o ${out}/${target}_h.h ${idl_abs}
+    COMMAND ${WIDL} -m32 -u -I ${WINE_IDL_DIR} -o ${out}/${target}_i.c ${idl_abs}
     DEPENDS ${idl_abs}
     COMMENT "Type library ${idl}")
-  add_custom_target(${target}_idl DEPENDS ${out}/${target}.tlb ${out}/${target}_h.h)
-  add_library(${target} INTERFACE)
-  target_include_directories(${target} INTERFACE ${out})
-  add_dependencies(${target} ${target}_idl)
+  add_library(${target} STATIC ${out}/${target}_i.c ${out}/${target}_h.h ${out}/${target}.tlb)
+  target_include_directories(${target} PUBLIC ${out})
 endfunction()
 
 # The installed tree: the programs sit beside LocalPage/ and Data/ in one folder.

@@ -887,33 +887,7 @@ TEST_F(WebPaneTest, DdeTerminateIsAnsweredAndNotPassedOn)
 }
 
 // ---------------------------------------------------------------------------------------
-// User-agent value and floating-point word
-
-namespace {
-bool UserAgentValueExists(const char* name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform", 0,
-                      KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
-}
-} // namespace
-
-TEST(WebPaneUserAgent, ValueExistsWhileThePaneLives)
-{
-    for (const char* agent : {"", "LudoraTest"}) {
-        SCOPED_TRACE(agent);
-        {
-            PaneHost host(agent);
-            EXPECT_TRUE(UserAgentValueExists(agent));
-        }
-        EXPECT_FALSE(UserAgentValueExists(agent));
-    }
-}
+// Floating-point word
 
 TEST(WebPaneFloatingPoint, ExceptionsOffMasksAllAndOnRestoresTheStartupWord)
 {

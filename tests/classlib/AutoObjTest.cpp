@@ -3,8 +3,6 @@
 
 #include "../support/ScriptHost.h"
 
-#include <initguid.h> // defines the interface ids of the header below, once
-
 #include "autotest_tlb_h.h"
 
 #include <gtest/gtest.h>

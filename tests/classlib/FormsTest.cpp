@@ -603,7 +603,7 @@ TEST(FormWindow, ShowAndDestroyEventsInOrder)
     form->Show();
     form->Show(); // already shown: nothing
     form->Hide();
-    delete form;
+    Free(form);
     EXPECT_EQ(log, (std::vector<std::string>{"show", "destroy"}));
 }
 

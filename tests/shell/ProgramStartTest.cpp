@@ -1,9 +1,13 @@
+// The program as a whole, started as its own processes in the test's Wine prefix.
 #include "classlib/WinHandle.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <string>
 
 namespace {
+
 // Windows path of a file of the build tree (Wine maps the Unix root to Z:).
 std::string WinPath(const char* unixPath)
 {
@@ -12,48 +16,84 @@ std::string WinPath(const char* unixPath)
         if (c == '/') c = '\\';
     return p;
 }
-} // namespace
 
-TEST(Program, StartsShowsItsWindowAndEndsWhenClosed)
+struct WindowSearch {
+    DWORD pid;
+    const char* cls;
+    HWND wnd;
+};
+
+BOOL CALLBACK MatchWindow(HWND w, LPARAM lp)
 {
-    std::string exe = WinPath(LUDORA_EXE);
-    STARTUPINFOA si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    cl::KernelHandle process(pi.hProcess), thread(pi.hThread);
-    HWND wnd = nullptr;
-    for (int i = 0; i < 200 && !wnd; ++i) {
-        if (WaitForInputIdle(process.get(), 50) == WAIT_FAILED) Sleep(50);
-        wnd = FindWindowA("TMainForm", nullptr);
-    }
-    ASSERT_NE(wnd, nullptr);
-    char title[64] = {};
-    GetWindowTextA(wnd, title, sizeof title);
-    EXPECT_STREQ(title, "Orvane游戏盒");
-    PostMessageA(wnd, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(code, 0u);
+    auto* s = reinterpret_cast<WindowSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid != s->pid || strcmp(cls, s->cls) != 0) return TRUE;
+    s->wnd = w;
+    return FALSE;
 }
 
-namespace {
-// Runs the program with arguments and returns its exit code (or -1 when it does not end).
-long RunProgram(const std::string& args)
+template <class Pred> bool WaitFor(Pred pred, DWORD ms)
 {
-    std::string cmd = "\"" + WinPath(LUDORA_EXE) + "\" " + args;
-    STARTUPINFOA si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -2;
-    cl::KernelHandle process(pi.hProcess), thread(pi.hThread);
-    if (WaitForSingleObject(process.get(), 20000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 99);
-        return -1;
+    for (DWORD waited = 0; waited < ms; waited += 20) {
+        if (pred()) return true;
+        Sleep(20);
     }
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    return static_cast<long>(code);
+    return pred();
 }
+
+// One copy of the program; ended from outside when the test is done with it.
+class TProgram {
+public:
+    explicit TProgram(const std::string& args = "")
+    {
+        // No portal: the panes' navigation fails at once.
+        SetEnvironmentVariableA("LUDORA_PORTAL", "http://127.0.0.1:9");
+        std::string cmd = "\"" + WinPath(LUDORA_EXE) + "\" " + args;
+        STARTUPINFOA si{sizeof si};
+        PROCESS_INFORMATION pi{};
+        started_ = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+        process_.reset(pi.hProcess);
+        thread_.reset(pi.hThread);
+        pid_ = pi.dwProcessId;
+    }
+    ~TProgram()
+    {
+        if (Running()) {
+            TerminateProcess(process_.get(), 99);
+            WaitForSingleObject(process_.get(), 5000);
+        }
+    }
+    bool Started() const { return started_; }
+    bool Running() const { return started_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+    // The exit code, or -1 when it has not ended within ms.
+    long WaitExit(DWORD ms) const
+    {
+        if (WaitForSingleObject(process_.get(), ms) != WAIT_OBJECT_0) return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(process_.get(), &code);
+        return static_cast<long>(code);
+    }
+    // A top-level window of this process with the class name, once it exists.
+    HWND Window(const char* className, DWORD ms = 15000) const
+    {
+        HWND found = nullptr;
+        WaitFor([&] {
+            WindowSearch s{pid_, className, nullptr};
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
+            found = s.wnd;
+            return found != nullptr;
+        }, ms);
+        return found;
+    }
+
+private:
+    bool started_ = false;
+    cl::KernelHandle process_, thread_;
+    DWORD pid_ = 0;
+};
 
 bool TypeLibRegistered()
 {
@@ -63,7 +103,21 @@ bool TypeLibRegistered()
     RegCloseKey(key);
     return true;
 }
+
 } // namespace
+
+TEST(Program, StartsShowsItsMainWindowAndRegistersItsTypeLibrary)
+{
+    TProgram program;
+    ASSERT_TRUE(program.Started());
+    HWND main = program.Window("TMainForm");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 10000));
+    char title[64] = {};
+    GetWindowTextA(main, title, sizeof title);
+    EXPECT_STREQ(title, "Orvane游戏盒");
+    EXPECT_TRUE(TypeLibRegistered());
+}
 
 TEST(Program, RegistersAndUnregistersItsTypeLibraryAndEnds)
 {
@@ -73,7 +127,35 @@ TEST(Program, RegistersAndUnregistersItsTypeLibraryAndEnds)
     } cases[] = {{"/REGSERVER", true}, {"-unregserver", false}, {"/regserver", true}, {"/UNREGSERVER", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
-        EXPECT_EQ(RunProgram(c.args), 0);
+        TProgram program(c.args);
+        EXPECT_EQ(program.WaitExit(20000), 0);
         EXPECT_EQ(TypeLibRegistered(), c.registered);
+        EXPECT_EQ(program.Window("TMainForm", 0), nullptr);
     }
+}
+
+TEST(Program, ASecondCopyRestoresTheFirstAndEnds)
+{
+    TProgram first;
+    HWND app = first.Window("TApplication");
+    ASSERT_NE(app, nullptr);
+    ASSERT_NE(first.Window("TMainForm"), nullptr);
+    ShowWindow(app, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(app));
+
+    TProgram second;
+    EXPECT_EQ(second.WaitExit(15000), 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(app); }, 5000));
+    EXPECT_TRUE(first.Running());
+}
+
+TEST(Program, TwoCopiesStartedTogetherLeaveExactlyOne)
+{
+    TProgram a, b;
+    ASSERT_TRUE(a.Started() && b.Started());
+    ASSERT_TRUE(WaitFor([&] { return !a.Running() || !b.Running(); }, 20000));
+    Sleep(1000); // the survivor stays
+    EXPECT_NE(a.Running(), b.Running());
+    const TProgram& ended = a.Running() ? b : a;
+    EXPECT_EQ(ended.WaitExit(0), 0);
 }

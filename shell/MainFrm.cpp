@@ -1,0 +1,300 @@
+#include "shell/MainFrm.h"
+
+#include "classlib/Seams.h"
+#include "shell/IEExternal.h"
+#include "shell/Portal.h"
+#include "shell/SettingFrm.h"
+#include "shell/UnConst.h"
+
+TMainForm* MainForm = nullptr;
+
+const cl::TClass& TMainForm::StaticClass()
+{
+    return cl::DefineClass<TMainForm, cl::TForm>("TMainForm", [](cl::TPublisher<TMainForm>& p) {
+        p.Field("webLeft", &TMainForm::webLeft);
+        p.Field("webMain", &TMainForm::webMain);
+        p.Field("webTop", &TMainForm::webTop);
+        p.Field("statMain", &TMainForm::statMain);
+        p.Field("pmMain", &TMainForm::pmMain);
+        p.Field("N1", &TMainForm::N1);
+        p.Field("N2", &TMainForm::N2);
+        p.Field("N4", &TMainForm::N4);
+        p.Field("N3", &TMainForm::N3);
+        p.Handler("FormCreate", &TMainForm::FormCreate);
+        p.Handler("FormShow", &TMainForm::FormShow);
+        p.Handler("FormDestroy", &TMainForm::FormDestroy);
+        p.Handler("FormCloseQuery", &TMainForm::FormCloseQuery);
+        p.Handler("webTopGetExternal", &TMainForm::webTopGetExternal);
+        p.Handler("webLeftGetExternal", &TMainForm::webLeftGetExternal);
+        p.Handler("webTopScriptError", &TMainForm::webTopScriptError);
+        p.Handler("webLeftBeforeNavigate2", &TMainForm::webLeftBeforeNavigate2);
+        p.Handler("webLeftNewWindow2", &TMainForm::webLeftNewWindow2);
+        p.Handler("statMainClick", &TMainForm::statMainClick);
+        p.Handler("statMainDrawPanel", &TMainForm::statMainDrawPanel);
+        p.Handler("trayMainMinimizeApp", &TMainForm::trayMainMinimizeApp);
+        p.Handler("trayMainRestoreApp", &TMainForm::trayMainRestoreApp);
+        p.Handler("N1Click", &TMainForm::N1Click);
+        p.Handler("N2Click", &TMainForm::N2Click);
+        p.Handler("N3Click", &TMainForm::N3Click);
+    });
+}
+
+TMainForm::TMainForm(cl::TComponent* owner) : TForm(owner)
+{
+    using namespace std::placeholders;
+    SetMessageHandler(WM_HOTKEY, [this](cl::TMessage& m) { HotKeyHandler(m); });
+    SetMessageHandler(WM_SYSCOMMAND, [this](cl::TMessage& m) { WMSysCommand(m); });
+    SetMessageHandler(WM_QUERYENDSESSION, [this](cl::TMessage& m) { WMQueryEndSession(m); });
+    SetMessageHandler(WM_SKIN_CAPTION_BUTTON, [this](cl::TMessage& m) { WMSkinCaptionButton(m); });
+    SetMessageHandler(WM_SKIN_CAPTION_MENU, [this](cl::TMessage& m) { WMSkinCaptionMenu(m); });
+}
+
+TMainForm::~TMainForm()
+{
+    if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::FormCreate(cl::TObject*)
+{
+    inTray_ = false;
+    iniData_ = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
+    iniConfig_ = std::make_unique<cl::TIniFile>(AppPath + ConfigFileName);
+    // Until the tray component takes them, the application's own minimise and restore
+    // notifications drive the tray state.
+    cl::Application->OnMinimize().Attach(this, [this](cl::TObject* s) { trayMainMinimizeApp(s); });
+    cl::Application->OnRestore().Attach(this, [this](cl::TObject* s) { trayMainRestoreApp(s); });
+    LoadSeting();
+}
+
+void TMainForm::LoadSeting()
+{
+    if (bossKeyOn_) UnregisterHotKey(Handle(), hotKeyId_);
+    bossKeyOn_ = iniConfig_->ReadBool("Setting", "SetBossKey", true);
+    closeExit_ = iniConfig_->ReadBool("Setting", "CloseExit", false);
+    if (bossKeyOn_) {
+        hotKeyId_ = GlobalAddAtomA("hotkeyD") - 0xC000;
+        RegisterHotKey(Handle(), hotKeyId_, MOD_CONTROL, 'B'); // held by another program: Ctrl+B does nothing
+    }
+}
+
+namespace {
+// Start-up navigation must not stop the program: under a browser without an engine, or
+// with the portal down, the pane just stays empty.
+void NavigateQuietly(TWebPane* pane, const cl::AnsiString& url)
+{
+    try {
+        pane->NavigateUrl(url);
+    } catch (const cl::Exception&) {
+    }
+}
+} // namespace
+
+void TMainForm::FormShow(cl::TObject*)
+{
+    NavigateQuietly(webTop, AppPath + "LocalPage\\navigate\\topbanner.html");
+    NavigateQuietly(webLeft, AppPath + "LocalPage\\catalog\\catalogflash.html");
+    NavigateQuietly(webMain, PortalUrl("/box/"));
+    if (!volume_) {
+        volume_ = std::make_unique<TVolume>();
+        volume_->SetLeft(60);
+        volume_->SetRight(60);
+        leftLevel_ = volume_->GetLeft();
+        rightLevel_ = volume_->GetRight();
+    }
+}
+
+void TMainForm::FormDestroy(cl::TObject*)
+{
+    if (bossKeyOn_) UnregisterHotKey(Handle(), hotKeyId_);
+    cl::Application->OnMinimize().Detach(this);
+    cl::Application->OnRestore().Detach(this);
+    iniData_.reset();
+    iniConfig_.reset();
+    volume_.reset();
+}
+
+void TMainForm::FormCloseQuery(cl::TObject*, bool& canClose)
+{
+    canClose = closeExit_;
+    if (!canClose) MinToTray();
+}
+
+HRESULT TMainForm::NewExternal(cl::TComPtr<IDispatch>& dispatch)
+{
+    TIEExternal* ext = IEExternalFactory().Create();
+    ext->MainForm = this;
+    dispatch = cl::TComPtr<IDispatch>::Attach(ext);
+    return S_OK;
+}
+
+HRESULT TMainForm::webTopGetExternal(cl::TComPtr<IDispatch>& dispatch) { return NewExternal(dispatch); }
+HRESULT TMainForm::webLeftGetExternal(cl::TComPtr<IDispatch>& dispatch) { return NewExternal(dispatch); }
+
+void TMainForm::webTopScriptError(cl::TObject*, const cl::AnsiString&, const cl::AnsiString&, const cl::AnsiString&,
+                                  const cl::AnsiString&, const cl::AnsiString&, bool& continueScript, bool& showDialog)
+{
+    continueScript = true;
+    showDialog = false;
+}
+
+void TMainForm::webLeftBeforeNavigate2(cl::TObject*, IDispatch*, const VARIANT&, const VARIANT&, const VARIANT&,
+                                       const VARIANT&, const VARIANT&, bool&)
+{
+    // Recorded games met here open in the program's hidden player window, which comes
+    // with the player windows; the left pane's own navigation always goes on.
+}
+
+void TMainForm::webLeftNewWindow2(cl::TObject*, cl::TComPtr<IDispatch>& disp, bool& cancel)
+{
+    // A window the catalogue opens is shown in the middle pane.
+    IDispatch* browser = webMain->ControlDispatch();
+    if (browser) disp = cl::TComPtr<IDispatch>(browser);
+    else cancel = true;
+}
+
+void TMainForm::Navigate(const cl::AnsiString& typeStr)
+{
+    const cl::AnsiString local = AppPath + "LocalPage\\management\\localflash.html?item=";
+    if (typeStr == "mygames") {
+        webLeft->NavigateUrl(AppPath + "LocalPage\\catalog\\catalogmygame.html");
+        webLeft->Show();
+        webMain->NavigateUrl(local + "1");
+    } else if (typeStr == "flashgames") {
+        webLeft->NavigateUrl(AppPath + "LocalPage\\catalog\\catalogflash.html");
+        webLeft->Show();
+        webMain->NavigateUrl(PortalUrl("/box/"));
+    } else if (typeStr == "webgames") {
+        webLeft->Hide();
+        webMain->NavigateUrl(PortalUrl("/box/webgame.html"));
+    } else if (typeStr == "local") {
+        webMain->NavigateUrl(local + "1");
+    } else if (typeStr == "favorites") {
+        webMain->NavigateUrl(local + "2");
+    }
+}
+
+void TMainForm::Play(const cl::AnsiString&)
+{
+    // Resolving the key and opening the player library come with the player.
+}
+
+int TMainForm::GameDel(const cl::AnsiString&, const cl::AnsiString&)
+{
+    return 0; // the catalogue editing comes with the game records
+}
+
+namespace {
+const char* const kSoundOn = "打开声音";
+const char* const kSoundOff = "关闭声音";
+} // namespace
+
+void TMainForm::statMainDrawPanel(cl::TStatusBar* bar, cl::TStatusPanel* panel, const RECT& rect)
+{
+    cl::TCanvas* canvas = bar->Canvas();
+    // The bar's own width: a partial repaint's clip rectangle would misplace the texts.
+    const int r = bar->ClientWidth();
+    canvas->Font().SetColor(0x181818);
+    canvas->Brush().SetStyle(cl::bsClear);
+    const int y = rect.top + 2;
+    if (panel->Index() == 0) {
+        bool muted = volume_ && volume_->Mute();
+        canvas->TextOut(r - 160, y, muted ? kSoundOn : kSoundOff);
+    } else if (panel->Index() == 1) {
+        canvas->TextOut(r - 70, y, panel->Text());
+    }
+}
+
+void TMainForm::statMainClick(cl::TObject*)
+{
+    POINT pt;
+    GetCursorPos(&pt);
+    pt = statMain->ScreenToClient(pt);
+    const RECT client = statMain->ClientRect();
+    const int r = client.right;
+    if (pt.y < client.top || pt.y >= client.bottom) return;
+    if (pt.x >= r - 150 && pt.x < r - 80) {
+        if (!volume_) return;
+        volume_->SetMute(!volume_->Mute());
+        volume_->SetLeft(leftLevel_);
+        volume_->SetRight(rightLevel_);
+        statMain->Repaint();
+    } else if (pt.x >= r - 70 && pt.x < r) {
+        Navigate("mygames");
+    }
+}
+
+void TMainForm::trayMainMinimizeApp(cl::TObject*) { inTray_ = true; }
+void TMainForm::trayMainRestoreApp(cl::TObject*) { inTray_ = false; }
+
+void TMainForm::MinToTray() { cl::Application->Minimize(); }
+void TMainForm::RestoreFromTray() { cl::Application->Restore(); }
+
+void TMainForm::N1Click(cl::TObject*) { RestoreFromTray(); }
+void TMainForm::N2Click(cl::TObject*) { MinToTray(); }
+void TMainForm::N3Click(cl::TObject*) { CloseSelf(); }
+
+void TMainForm::CloseSelf()
+{
+    closeExit_ = true;
+    Close();
+}
+
+void TMainForm::HotKeyHandler(cl::TMessage& message)
+{
+    // The modifiers must be exactly Ctrl, the key B; the identifier is not compared.
+    if (LOWORD(message.LParam) != MOD_CONTROL || HIWORD(message.LParam) != 'B') return;
+    if (inTray_) RestoreFromTray();
+    else MinToTray();
+}
+
+void TMainForm::WMSysCommand(cl::TMessage& message)
+{
+    // The tray component's hide-on-minimise flag is set here once the tray exists.
+    Inherited(message);
+}
+
+void TMainForm::WMQueryEndSession(cl::TMessage& message)
+{
+    Inherited(message);
+    message.Result = 1;
+    cl::Application->Terminate();
+}
+
+void TMainForm::OpenHomePage() { cl::ShellExecuteOpen(Handle(), "", PortalUrl("/")); }
+
+void TMainForm::WMSkinCaptionButton(cl::TMessage& message)
+{
+    switch (message.WParam) {
+    case 13: // feedback: its window comes with the feedback and about windows
+        break;
+    case 14:
+        OpenHomePage();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::WMSkinCaptionMenu(cl::TMessage& message)
+{
+    switch (message.WParam) {
+    case 1:
+        OpenHomePage();
+        break;
+    case 2: // about: its window comes with the feedback and about windows
+        break;
+    case 3:
+        if (SettingForm) {
+            SettingForm->SetIniConfig(iniConfig_.get());
+            SettingForm->ShowModal();
+        }
+        break;
+    case 4: // the update check comes with the upgrader
+        break;
+    case 5:
+        CloseSelf();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,95 @@
+// The main window: three browser panes (banner, catalogue, portal content), a status bar
+// with the sound toggle and game management, the boss key, the tray behaviour, and the
+// operations page script reaches through window.external.
+#pragma once
+
+#include "browser/WebPane.h"
+#include "classlib/ComCtrls.h"
+#include "classlib/Forms.h"
+#include "classlib/IniFiles.h"
+#include "classlib/Menus.h"
+#include "shell/Volume.h"
+
+#include <memory>
+
+// Private messages the skin engine posts to the window it skins.
+constexpr UINT WM_SKIN_CAPTION_BUTTON = 0x3514; // wParam: the caption button's type
+constexpr UINT WM_SKIN_CAPTION_MENU = 0x4401;   // wParam: the caption menu item's tag
+
+using browser::TWebPane;
+
+class TMainForm : public cl::TForm {
+    CL_CLASS(TMainForm)
+public:
+    explicit TMainForm(cl::TComponent* owner);
+    ~TMainForm() override;
+
+    // Components of the form resource.
+    TWebPane* webLeft = nullptr;
+    TWebPane* webMain = nullptr;
+    TWebPane* webTop = nullptr;
+    cl::TStatusBar* statMain = nullptr;
+    cl::TPopupMenu* pmMain = nullptr;
+    cl::TMenuItem* N1 = nullptr;
+    cl::TMenuItem* N2 = nullptr;
+    cl::TMenuItem* N4 = nullptr;
+    cl::TMenuItem* N3 = nullptr;
+
+    // Form and component events.
+    void FormCreate(cl::TObject* sender);
+    void FormShow(cl::TObject* sender);
+    void FormDestroy(cl::TObject* sender);
+    void FormCloseQuery(cl::TObject* sender, bool& canClose);
+    HRESULT webTopGetExternal(cl::TComPtr<IDispatch>& dispatch);
+    HRESULT webLeftGetExternal(cl::TComPtr<IDispatch>& dispatch);
+    void webTopScriptError(cl::TObject* sender, const cl::AnsiString& errorLine, const cl::AnsiString& errorCharacter,
+                           const cl::AnsiString& errorCode, const cl::AnsiString& errorMessage,
+                           const cl::AnsiString& errorUrl, bool& continueScript, bool& showDialog);
+    void webLeftBeforeNavigate2(cl::TObject* sender, IDispatch* disp, const VARIANT& url, const VARIANT& flags,
+                                const VARIANT& targetFrameName, const VARIANT& postData, const VARIANT& headers,
+                                bool& cancel);
+    void webLeftNewWindow2(cl::TObject* sender, cl::TComPtr<IDispatch>& disp, bool& cancel);
+    void statMainClick(cl::TObject* sender);
+    void statMainDrawPanel(cl::TStatusBar* bar, cl::TStatusPanel* panel, const RECT& rect);
+    void trayMainMinimizeApp(cl::TObject* sender);
+    void trayMainRestoreApp(cl::TObject* sender);
+    void N1Click(cl::TObject* sender);
+    void N2Click(cl::TObject* sender);
+    void N3Click(cl::TObject* sender);
+
+    // Reached from page script and the settings window.
+    void Navigate(const cl::AnsiString& typeStr);
+    void Play(const cl::AnsiString& key);
+    int GameDel(const cl::AnsiString& type, const cl::AnsiString& name);
+    void LoadSeting();
+    void MinToTray();
+    void CloseSelf();
+
+    cl::TIniFile* IniConfig() const { return iniConfig_.get(); }
+    TVolume* Volume() const { return volume_.get(); }
+    bool InTray() const { return inTray_; }
+    bool BossKeyOn() const { return bossKeyOn_; }
+    bool CloseExit() const { return closeExit_; }
+
+private:
+    void HotKeyHandler(cl::TMessage& message);
+    void WMSysCommand(cl::TMessage& message);
+    void WMQueryEndSession(cl::TMessage& message);
+    void WMSkinCaptionButton(cl::TMessage& message);
+    void WMSkinCaptionMenu(cl::TMessage& message);
+    void RestoreFromTray();
+    void OpenHomePage();
+    HRESULT NewExternal(cl::TComPtr<IDispatch>& dispatch);
+
+    std::unique_ptr<TVolume> volume_;
+    int leftLevel_ = 0;
+    int rightLevel_ = 0;
+    int hotKeyId_ = 0;
+    bool inTray_ = false;
+    bool bossKeyOn_ = false;
+    bool closeExit_ = false;
+    std::unique_ptr<cl::TIniFile> iniData_;
+    std::unique_ptr<cl::TIniFile> iniConfig_;
+};
+
+extern TMainForm* MainForm;
