@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
   libz-mingw-w64-dev
-  wine wine32:i386 libwine-dev xvfb xauth fonts-wqy-microhei fonts-wine
+  wine wine32:i386 libwine-dev xvfb xauth x11-utils fonts-wqy-microhei fonts-wine
   dpkg-dev python3 curl imagemagick
 )
 

@@ -45,6 +45,15 @@ fi
 if ! wineserver -k0 2>/dev/null; then
   wineserver -p </dev/null >/dev/null 2>&1
   env "${locale[@]}" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # The virtual desktop comes up with the first window; programs started in parallel
+  # before it stands can fail to create theirs. Bring it up first.
+  if [ -n "${DISPLAY:-}" ]; then
+    env "${locale[@]}" wine explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 9>&- &
+    for _ in $(seq 100); do
+      xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
+      sleep 0.1
+    done
+  fi
 fi
 flock -u 9
 exec 9>&-
