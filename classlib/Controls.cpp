@@ -376,7 +376,7 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner)
 TWinControl::~TWinControl()
 {
     // Children go first (they leave our list as they go), then our window.
-    while (!controls_.empty()) delete controls_.back();
+    while (!controls_.empty()) Free(controls_.back());
     DestroyHandle();
     // Leave the parent while still a windowed control (it keeps a tab list of those).
     if (Parent()) Parent()->RemoveControl(this);

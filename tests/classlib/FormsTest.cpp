@@ -593,6 +593,21 @@ TEST(FormWindow, ConstraintsLimitTheSize)
     EXPECT_EQ(r.bottom - r.top, 150);
 }
 
+TEST(FormWindow, FormInsideAFreedControlRaisesOnDestroyWhileWhole)
+{
+    TForm outer(nullptr);
+    auto* box = new TBox(nullptr);
+    box->SetParent(&outer);
+    auto* inner = new TForm(nullptr); // a form placed inside a control, owned by nobody
+    inner->SetParent(box);
+    inner->InitializeForm();
+    bool raised = false;
+    inner->OnDestroy = [&](TObject* sender) { raised = sender == inner && inner->Parent() == box; };
+    Free(box);
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(outer.ControlCount(), 0);
+}
+
 TEST(FormWindow, ShowAndDestroyEventsInOrder)
 {
     std::vector<std::string> log;
