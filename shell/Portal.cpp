@@ -1,6 +1,6 @@
 #include "shell/Portal.h"
 
-#include <cstdlib>
+#include <windows.h>
 
 #ifndef LUDORA_PORTAL_HOST
 #error "LUDORA_PORTAL_HOST names the portal's host when the program is built"
@@ -8,8 +8,11 @@
 
 cl::AnsiString PortalHost()
 {
-    if (const char* env = std::getenv("LUDORA_PORTAL"); env && *env) {
-        std::string url = env;
+    // Read from the process's environment itself, not the runtime's start-up copy.
+    char env[512];
+    DWORD n = GetEnvironmentVariableA("LUDORA_PORTAL", env, sizeof env);
+    if (n > 0 && n < sizeof env) {
+        std::string url(env, n);
         if (url.rfind("http://", 0) == 0) url.erase(0, 7);
         while (!url.empty() && url.back() == '/') url.pop_back();
         if (!url.empty()) return url;

@@ -1,0 +1,367 @@
+// The main window for real: made from its form resource in this process, with Config.db
+// fixtures beside the test program.
+#include "classlib/Seams.h"
+#include "classlib/TypInfo.h"
+#include "shell/IEExternal.h"
+#include "shell/MainFrm.h"
+#include "shell/SettingFrm.h"
+#include "shell/UnConst.h"
+
+#include "../support/ScriptHost.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// Records every address a pane is asked to load (the browser raises BeforeNavigate2 even
+// without an HTML engine) and keeps the form's own handler in the chain.
+struct NavigationLog {
+    std::map<TWebPane*, std::vector<std::wstring>> urls;
+    void Watch(TWebPane* pane)
+    {
+        auto previous = pane->OnBeforeNavigate2;
+        pane->OnBeforeNavigate2 = [this, pane, previous](cl::TObject* s, IDispatch* d, const VARIANT& url,
+                                                           const VARIANT& f, const VARIANT& t, const VARIANT& p,
+                                                           const VARIANT& h, bool& cancel) {
+            urls[pane].push_back(V_VT(&url) == VT_BSTR ? V_BSTR(&url) : L"?");
+            cancel = true; // nothing is loaded
+            if (previous) previous(s, d, url, f, t, p, h, cancel);
+        };
+    }
+    std::wstring Last(TWebPane* pane) const
+    {
+        auto it = urls.find(pane);
+        return it == urls.end() || it->second.empty() ? L"" : it->second.back();
+    }
+};
+
+// The browser raises BeforeNavigate2 from its queue: pump messages until the log settles.
+void Settle()
+{
+    DWORD until = GetTickCount() + 300;
+    while (GetTickCount() < until) {
+        cl::Application->ProcessMessages();
+        Sleep(10);
+    }
+}
+
+std::wstring Wide(const cl::AnsiString& s) { return std::wstring(s.begin(), s.end()); } // ASCII paths
+
+struct MainWindow : ::testing::Test {
+    std::vector<std::string> opened, boxes;
+    cl::TShellExecuteService oldShell;
+    cl::TMessageBoxService oldBox;
+
+    static void WriteConfig(const char* text)
+    {
+        std::string path = AppPath + ConfigFileName;
+        DeleteFileA(path.c_str());
+        if (!text) return;
+        FILE* f = fopen(path.c_str(), "wb");
+        fputs(text, f);
+        fclose(f);
+    }
+
+    void SetUp() override
+    {
+        SetEnvironmentVariableA("LUDORA_PORTAL", "http://127.0.0.1:9");
+        OleInitialize(nullptr);
+        oldShell = cl::ReplaceShellExecute([this](HWND, const cl::AnsiString&, const cl::AnsiString& file,
+                                                  const cl::AnsiString&, const cl::AnsiString&, int) {
+            opened.push_back(file);
+            return reinterpret_cast<HINSTANCE>(33);
+        });
+        oldBox = cl::ReplaceMessageBox([this](HWND, const cl::AnsiString& text, const cl::AnsiString&, UINT) {
+            boxes.push_back(text);
+            return IDOK;
+        });
+        cl::Application->Initialize();
+    }
+
+    void Create(const char* config)
+    {
+        WriteConfig(config);
+        cl::Application->CreateForm(MainForm);
+        ASSERT_NE(MainForm, nullptr);
+    }
+
+    void TearDown() override
+    {
+        cl::Free(MainForm);
+        WriteConfig(nullptr);
+        cl::ReplaceShellExecute(oldShell);
+        cl::ReplaceMessageBox(oldBox);
+    }
+
+    static bool HotKeyHeld()
+    {
+        // A second registration of Ctrl+B fails while the form holds it.
+        int id = GlobalAddAtomA("hotkeyD") - 0xC000;
+        HWND probe = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        bool free = RegisterHotKey(probe, id, MOD_CONTROL, 'B') != FALSE;
+        if (free) UnregisterHotKey(probe, id);
+        DestroyWindow(probe);
+        return !free;
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, ShowsWithItsCaptionSizeAndAlignedPanes)
+{
+    Create(nullptr);
+    MainForm->Show();
+    char caption[64] = {};
+    GetWindowTextA(MainForm->Handle(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "Orvane游戏盒");
+    RECT r;
+    GetWindowRect(MainForm->Handle(), &r);
+    EXPECT_EQ(r.right - r.left, 823);
+    EXPECT_EQ(r.bottom - r.top, 570);
+    const int w = MainForm->ClientWidth(), h = MainForm->ClientHeight();
+    auto bounds = [](cl::TControl* c) { return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()}; };
+    EXPECT_EQ(bounds(MainForm->webTop), (std::vector<int>{0, 0, w, 75}));
+    EXPECT_EQ(bounds(MainForm->statMain), (std::vector<int>{0, h - 23, w, 23}));
+    EXPECT_EQ(bounds(MainForm->webLeft), (std::vector<int>{0, 75, 150, h - 75 - 23}));
+    EXPECT_EQ(bounds(MainForm->webMain), (std::vector<int>{150, 75, w - 150, h - 75 - 23}));
+    ASSERT_EQ(MainForm->statMain->Panels()->Count(), 2);
+    EXPECT_EQ((*MainForm->statMain->Panels())[1]->Text(), "游戏管理");
+    EXPECT_EQ(MainForm->pmMain->Items()->Count(), 4);
+}
+
+TEST_F(MainWindow, NavigationWordsAreExactAndMoveThePanes)
+{
+    Create(nullptr);
+    MainForm->Show();
+    const std::wstring app = Wide(AppPath), portal = L"http://127.0.0.1:9";
+    struct Case {
+        const char* word;
+        std::wstring left;  // expected last address of the left pane ("" none)
+        bool leftVisible;
+        std::wstring main;  // of the middle pane ("" none)
+    } cases[] = {
+        {"mygames", app + L"LocalPage\\catalog\\catalogmygame.html", true, app + L"LocalPage\\management\\localflash.html?item=1"},
+        {"webgames", L"", false, portal + L"/box/webgame.html"},
+        {"flashgames", app + L"LocalPage\\catalog\\catalogflash.html", true, portal + L"/box/"},
+        {"local", L"", true, app + L"LocalPage\\management\\localflash.html?item=1"},
+        {"favorites", L"", true, app + L"LocalPage\\management\\localflash.html?item=2"},
+        {"MyGames", L"", true, L""},
+        {"flash", L"", true, L""},
+        {"", L"", true, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.word);
+        NavigationLog log;
+        log.Watch(MainForm->webLeft);
+        log.Watch(MainForm->webMain);
+        MainForm->Navigate(c.word);
+        Settle();
+        EXPECT_EQ(log.Last(MainForm->webLeft), c.left);
+        EXPECT_EQ(log.Last(MainForm->webMain), c.main);
+        EXPECT_EQ(MainForm->webLeft->Visible(), c.leftVisible);
+    }
+}
+
+TEST_F(MainWindow, StartUpNavigatesThePanesAndSetsTheVolume)
+{
+    Create(nullptr);
+    NavigationLog log;
+    for (TWebPane* pane : {MainForm->webTop, MainForm->webLeft, MainForm->webMain}) log.Watch(pane);
+    MainForm->Show();
+    Settle();
+    EXPECT_EQ(log.Last(MainForm->webTop), Wide(AppPath) + L"LocalPage\\navigate\\topbanner.html");
+    EXPECT_EQ(log.Last(MainForm->webLeft), Wide(AppPath) + L"LocalPage\\catalog\\catalogflash.html");
+    EXPECT_EQ(log.Last(MainForm->webMain), L"http://127.0.0.1:9/box/");
+    ASSERT_NE(MainForm->Volume(), nullptr);
+    TVolume* volume = MainForm->Volume();
+    MainForm->Hide();
+    MainForm->Show();
+    EXPECT_EQ(MainForm->Volume(), volume); // made once
+}
+
+TEST_F(MainWindow, BossKeyFollowsTheSettings)
+{
+    struct Case {
+        const char* config;
+        bool held;
+    } cases[] = {
+        {nullptr, true},
+        {"[Setting]\r\nSetBossKey=1\r\n", true},
+        {"[Setting]\r\nSetBossKey=0\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config ? c.config : "no Config.db");
+        Create(c.config);
+        EXPECT_EQ(MainForm->BossKeyOn(), c.held);
+        EXPECT_EQ(HotKeyHeld(), c.held);
+        cl::Free(MainForm);
+        EXPECT_FALSE(HotKeyHeld()); // given back when the window goes
+    }
+}
+
+TEST_F(MainWindow, CtrlBTogglesTheTrayAndOtherModifiersDoNothing)
+{
+    Create(nullptr);
+    MainForm->Show();
+    HWND wnd = MainForm->Handle();
+    SendMessageA(wnd, WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, 'B'));
+    EXPECT_FALSE(MainForm->InTray());
+    SendMessageA(wnd, WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL, 'B'));
+    EXPECT_TRUE(MainForm->InTray());
+    SendMessageA(wnd, WM_HOTKEY, 0, MAKELPARAM(MOD_CONTROL, 'B'));
+    EXPECT_FALSE(MainForm->InTray());
+}
+
+TEST_F(MainWindow, ClosingGoesToTheTrayUnlessCloseExitIsSet)
+{
+    Create(nullptr);
+    MainForm->Show();
+    MainForm->Close();
+    EXPECT_TRUE(MainForm->InTray());
+    EXPECT_FALSE(cl::Application->Terminated());
+    SendMessageA(MainForm->Handle(), WM_SKIN_CAPTION_MENU, 5, 0); // the caption menu's exit
+    EXPECT_TRUE(MainForm->CloseExit());
+    cl::Application->ProcessMessages(); // the quit message ends the loop
+    EXPECT_TRUE(cl::Application->Terminated());
+}
+
+TEST_F(MainWindow, CloseExitFromTheSettingsEndsTheProgram)
+{
+    Create("[Setting]\r\nCloseExit=1\r\n");
+    MainForm->Show();
+    MainForm->Close();
+    cl::Application->ProcessMessages();
+    EXPECT_TRUE(cl::Application->Terminated());
+}
+
+TEST_F(MainWindow, CaptionButtonsAndMenuReachTheirActions)
+{
+    Create(nullptr);
+    HWND wnd = MainForm->Handle();
+    SendMessageA(wnd, WM_SKIN_CAPTION_BUTTON, 14, 0);
+    SendMessageA(wnd, WM_SKIN_CAPTION_BUTTON, 15, 0);
+    SendMessageA(wnd, WM_SKIN_CAPTION_MENU, 1, 0);
+    SendMessageA(wnd, WM_SKIN_CAPTION_MENU, 6, 0);
+    EXPECT_EQ(opened, (std::vector<std::string>{"http://127.0.0.1:9/", "http://127.0.0.1:9/"}));
+    EXPECT_TRUE(boxes.empty());
+    cl::Application->ProcessMessages();
+    EXPECT_FALSE(cl::Application->Terminated());
+}
+
+TEST_F(MainWindow, StatusBarClickZones)
+{
+    Create(nullptr);
+    MainForm->Show();
+    cl::TStatusBar* bar = MainForm->statMain;
+    const int r = bar->ClientWidth();
+    NavigationLog log;
+    log.Watch(MainForm->webMain);
+    auto clickAt = [&](int x) {
+        POINT p = bar->ClientToScreen(POINT{x, 5});
+        SetCursorPos(p.x, p.y);
+        MainForm->statMainClick(bar);
+    };
+    TVolume* volume = MainForm->Volume();
+    clickAt(r - 80); // the right edge of the sound zone is outside it
+    EXPECT_FALSE(volume->Mute());
+    EXPECT_EQ(log.Last(MainForm->webMain), L"");
+    clickAt(r - 150);
+    EXPECT_TRUE(volume->Mute());
+    clickAt(r - 81);
+    EXPECT_FALSE(volume->Mute());
+    clickAt(r - 70);
+    Settle();
+    EXPECT_EQ(log.Last(MainForm->webMain), Wide(AppPath) + L"LocalPage\\management\\localflash.html?item=1");
+    EXPECT_FALSE(volume->Mute());
+}
+
+TEST_F(MainWindow, StatusBarDrawsItsTwoPanelsFromTheRightEdge)
+{
+    Create(nullptr);
+    MainForm->Show();
+    cl::TStatusBar* bar = MainForm->statMain;
+    UpdateWindow(bar->Handle());
+    const int w = bar->ClientWidth(), h = bar->ClientHeight();
+    // Read the bar back into a DIB and look for the dark text colour.
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HDC screen = GetDC(bar->Handle());
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    auto dark = [&](int x0, int x1) {
+        int n = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = std::max(0, x0); x < std::min(w, x1); ++x) {
+                auto px = static_cast<const std::uint32_t*>(bits)[y * w + x];
+                if ((px & 0xFF) < 0x50 && ((px >> 8) & 0xFF) < 0x50 && ((px >> 16) & 0xFF) < 0x50) ++n;
+            }
+        return n;
+    };
+    EXPECT_GT(dark(w - 160, w - 100), 0) << "sound text at R - 160";
+    EXPECT_GT(dark(w - 70, w - 10), 0) << "management text at R - 70";
+    EXPECT_EQ(dark(w - 98, w - 88), 0) << "nothing between the two";
+    EXPECT_EQ(dark(80, w - 200), 0) << "nothing left of the panels' texts";
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(bar->Handle(), screen);
+}
+
+TEST_F(MainWindow, ScriptReachesTheWindowThroughExternal)
+{
+    Create(nullptr);
+    cl::TComPtr<IDispatch> ext;
+    ASSERT_EQ(MainForm->webTopGetExternal(ext), S_OK);
+    cl::TComPtr<IDispatch> other;
+    MainForm->webLeftGetExternal(other);
+    EXPECT_NE(ext.get(), other.get()); // a new object for every request
+    NavigationLog log;
+    log.Watch(MainForm->webMain);
+    TScriptHost script;
+    script.AddObject(L"external", ext.get());
+    EXPECT_EQ(script.Run(L"external.Navigate('favorites')").hr, S_OK);
+    Settle();
+    EXPECT_EQ(log.Last(MainForm->webMain), Wide(AppPath) + L"LocalPage\\management\\localflash.html?item=2");
+    EXPECT_EQ(script.Run(L"external.DelGame('Local', '')").value, L"0");
+    script.Run(L"external.Test()");
+    EXPECT_EQ(boxes, (std::vector<std::string>{"127.0.0.1:9"}));
+    for (const wchar_t* call : {L"external.Refresh()", L"external.AddFav()", L"external.Down()", L"external.CloseWindow()",
+                                L"external.GetSwf('x')", L"external.Quick_Invoke('CancelConfig')"})
+        EXPECT_EQ(script.Run(call).hr, S_OK) << testing::PrintToString(std::wstring(call));
+}
+
+TEST_F(MainWindow, ObjectsWithoutAWindowDoNothing)
+{
+    Create(nullptr);
+    IIEExternal* ext = IEExternalFactory().Create();
+    NavigationLog log;
+    log.Watch(MainForm->webMain);
+    TScriptHost script;
+    script.AddObject(L"external", ext);
+    EXPECT_EQ(script.Run(L"external.Navigate('local')").hr, S_OK);
+    Settle();
+    EXPECT_EQ(log.Last(MainForm->webMain), L"");
+    EXPECT_EQ(script.Run(L"external.DelGame('Local', 'x')").value, L"0");
+    ext->Release();
+}
+
+TEST(ScriptableObject, DispatchIdentifiersFollowTheTypeLibrary)
+{
+    OleInitialize(nullptr);
+    IIEExternal* ext = IEExternalFactory().Create();
+    const wchar_t* names[] = {L"Test", L"Navigate", L"Quick_Invoke", L"AddFav", L"Refresh",
+                              L"Down", L"Play", L"GetSwf", L"DelGame", L"CloseWindow"};
+    DISPID expected = 201;
+    for (const wchar_t* name : names) {
+        LPOLESTR n = const_cast<LPOLESTR>(name);
+        DISPID id = 0;
+        EXPECT_EQ(ext->GetIDsOfNames(IID_NULL, &n, 1, 0, &id), S_OK);
+        EXPECT_EQ(id, expected++) << testing::PrintToString(std::wstring(name));
+    }
+    ext->Release();
+}
