@@ -438,6 +438,10 @@ void TWinControl::CreateSubClass(TCreateParams& params, const char* controlClass
     WNDCLASSA wc{};
     if (!GetClassInfoA(nullptr, controlClassName, &wc) && !GetClassInfoA(ModuleInstance(), controlClassName, &wc))
         throw Exception(AnsiString("Window class ") + controlClassName + " not found");
+    // Our class is this module's own (a global one would catch another module's copy of
+    // the class library), and paints with DCs of its own.
+    wc.style &= ~(CS_GLOBALCLASS | CS_OWNDC | CS_CLASSDC | CS_PARENTDC);
+    wc.style |= CS_VREDRAW | CS_HREDRAW;
     params.WindowClass = wc;
 }
 

@@ -201,6 +201,8 @@ TEST(WinControl, ChildNotificationsComeBackToTheChildAsItsOwnMessages)
     char name[32];
     GetClassNameA(button->Handle(), name, sizeof name);
     EXPECT_STREQ(name, "TPushButton");
+    // Registered for this module alone: another module's copy registers its own.
+    EXPECT_EQ(GetClassLongA(button->Handle(), GCL_STYLE) & CS_GLOBALCLASS, 0u);
     SendMessageA(button->Handle(), BM_CLICK, 0, 0); // the system button's own behaviour
     ASSERT_FALSE(got.empty());
     EXPECT_EQ(got[0].Msg, CN_COMMAND);
