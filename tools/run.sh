@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the client and starts it under Wine from the installed tree (build/win32/bin).
-# Without a DISPLAY it runs on a private Xvfb screen (LUDORA_SCREENSHOT=file.png saves a
-# picture of it after a few seconds and ends the run).
+# Builds the client and starts it under Wine from the installed tree (build/win32/bin),
+# against the local portal (tools/portal/box_site.py) on 127.0.0.1:8631, the address the
+# client is built with. Without a DISPLAY it runs on a private Xvfb screen
+# (LUDORA_SCREENSHOT=file.png saves a picture of it after a few seconds and ends the run).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUDORA_BUILD:-$root/build}
@@ -27,6 +28,10 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(cat "$build/run.display")"
   echo "running on the private screen $DISPLAY"
 fi
+
+python3 "$root/tools/portal/box_site.py" --port 8631 >/dev/null &
+pids+=($!)
+echo "local portal on http://127.0.0.1:8631/box/"
 
 cd "$build/win32/bin"
 if [ -n "${LUDORA_SCREENSHOT:-}" ]; then
