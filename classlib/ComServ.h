@@ -2,7 +2,7 @@
 // registration of the type library embedded in the module as TYPELIB 1.
 #pragma once
 
-#include "classlib/SysUtils.h"
+#include "classlib/OleErrors.h"
 
 #include <windows.h>
 
@@ -36,13 +36,6 @@ private:
     TStartMode mode_ = TStartMode::smStandalone;
 };
 
-class EOleRegistrationError : public Exception {
-public:
-    EOleRegistrationError(AnsiString message, HRESULT code) : Exception(std::move(message)), code_(code) {}
-    HRESULT ErrorCode() const { return code_; }
-
-private:
-    HRESULT code_;
-};
+class EOleRegistrationError : public EOleSysError { using EOleSysError::EOleSysError; };
 
 } // namespace cl

@@ -1,5 +1,7 @@
 #include "shell/UnConst.h"
 
+#include "browser/WebPane.h"
+
 #include <windows.h>
 
 namespace {
@@ -25,6 +27,14 @@ cl::AnsiString ExtractFilePath(const cl::AnsiString& fileName)
     for (const char* p = fileName.c_str(); *p; p = CharNextA(p))
         if (*p == '\\' || *p == '/' || *p == ':') end = static_cast<size_t>(p - fileName.c_str()) + 1;
     return fileName.substr(0, end);
+}
+
+cl::TOleVariant FindPageElement(const cl::AnsiString& id, browser::TWebPane& pane)
+{
+    if (pane.ReadyState() != READYSTATE_COMPLETE || pane.Busy()) return {};
+    cl::TComPtr<IDispatch> document = pane.Document();
+    if (!document) return {};
+    return cl::CallMethod(document.get(), L"getElementByID", {cl::TOleVariant(id)});
 }
 
 // Taken once when the module starts; no COM or window work is involved.

@@ -1,5 +1,8 @@
 #include "shell/UnConst.h"
 
+#include "browser/WebPane.h"
+#include "classlib/Forms.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -30,4 +33,21 @@ TEST(UnConst, ExtractFilePath)
         SCOPED_TRACE(c.in);
         EXPECT_EQ(ExtractFilePath(c.in), c.out);
     }
+}
+
+TEST(UnConst, FindPageElementGivesNothingWhileThePaneLoads)
+{
+    OleInitialize(nullptr);
+    {
+        cl::TForm form(nullptr);
+        auto* pane = new browser::TWebPane(&form);
+        pane->SetParent(&form);
+        pane->SetBounds(0, 0, 200, 100);
+        form.Show();
+        EXPECT_NE(pane->ReadyState(), READYSTATE_COMPLETE); // no HTML engine here: never loads
+        cl::TOleVariant element;
+        EXPECT_NO_THROW(element = FindPageElement("bosskey", *pane));
+        EXPECT_TRUE(element.IsEmpty());
+    }
+    OleUninitialize();
 }
