@@ -1,5 +1,6 @@
 // TBitmap: DIB sections, pixel-format changes, BMP files, masks and key-colour drawing.
 #include "classlib/Graphics.h"
+#include "classlib/RawBytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -102,18 +103,6 @@ TBitmap::Dib MakeDib(int width, int height, TPixelFormat format, std::vector<RGB
     return dib;
 }
 
-template <class T> T Get(const std::uint8_t* p)
-{
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <class T> void Put(TBytes& out, const T& v)
-{
-    const auto* p = reinterpret_cast<const std::uint8_t*>(&v);
-    out.insert(out.end(), p, p + sizeof v);
-}
 
 [[noreturn]] void Bad(const char* what) { throw EInvalidGraphic(AnsiString("Bitmap image is not valid: ") + what); }
 
@@ -338,7 +327,7 @@ void TBitmap::LoadFromStream(TStream& stream)
     TBytes rest(static_cast<std::size_t>(size));
     stream.ReadBuffer(rest.data(), size);
     if (rest.size() < 4) Bad("no header");
-    const std::size_t headerSize = Get<DWORD>(rest.data());
+    const std::size_t headerSize = ReadRaw<DWORD>(rest.data());
     if (headerSize > rest.size()) Bad("truncated header");
     std::size_t offBits = file.bfOffBits >= sizeof file ? file.bfOffBits - sizeof file : 0;
     if (offBits > rest.size()) Bad("pixel offset outside the file");
@@ -360,17 +349,17 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name)
 void TBitmap::LoadDib(const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits, std::size_t bitsSize)
 {
     if (infoSize < 12) Bad("no header");
-    const std::size_t headerSize = Get<DWORD>(info);
+    const std::size_t headerSize = ReadRaw<DWORD>(info);
     if (headerSize > infoSize || (headerSize != 12 && headerSize < 40)) Bad("unknown header");
     BITMAPINFOHEADER h{};
     std::vector<RGBQUAD> palette;
     DWORD masks[3] = {0, 0, 0};
     std::size_t tableAt = headerSize;
     if (headerSize == 12) {
-        h.biWidth = Get<WORD>(info + 4);
-        h.biHeight = Get<WORD>(info + 6);
-        h.biPlanes = Get<WORD>(info + 8);
-        h.biBitCount = Get<WORD>(info + 10);
+        h.biWidth = ReadRaw<WORD>(info + 4);
+        h.biHeight = ReadRaw<WORD>(info + 6);
+        h.biPlanes = ReadRaw<WORD>(info + 8);
+        h.biBitCount = ReadRaw<WORD>(info + 10);
         h.biCompression = BI_RGB;
     } else {
         std::memcpy(&h, info, sizeof h);
@@ -455,8 +444,8 @@ void TBitmap::SaveToStream(TStream& stream) const
     file.bfSize = static_cast<DWORD>(file.bfOffBits + stride * dib_.height);
     TBytes out;
     out.reserve(file.bfSize);
-    Put(out, file);
-    Put(out, info.header);
+    AppendRaw(out, file);
+    AppendRaw(out, info.header);
     const auto* t = reinterpret_cast<const std::uint8_t*>(info.colors);
     out.insert(out.end(), t, t + table);
     GdiFlush();

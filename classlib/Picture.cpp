@@ -1,6 +1,7 @@
 // Icons, JPEG images and the picture that holds any graphic.
 #include "classlib/Graphics.h"
 #include "classlib/PngImage.h"
+#include "classlib/RawBytes.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -13,18 +14,6 @@ namespace cl {
 
 namespace {
 
-template <class T> T Get(const std::uint8_t* p)
-{
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <class T> void Put(TBytes& out, const T& v)
-{
-    const auto* p = reinterpret_cast<const std::uint8_t*>(&v);
-    out.insert(out.end(), p, p + sizeof v);
-}
 
 TBytes ReadRest(TStream& stream)
 {
@@ -108,8 +97,8 @@ void TIcon::LoadFromStream(TStream& stream)
     std::uint8_t dir[6];
     if (left < 6) throw bad("too short");
     stream.ReadBuffer(dir, 6);
-    const int count = Get<WORD>(dir + 4);
-    if (Get<WORD>(dir) != 0 || Get<WORD>(dir + 2) != 1 || count == 0) throw bad("no icon directory");
+    const int count = ReadRaw<WORD>(dir + 4);
+    if (ReadRaw<WORD>(dir) != 0 || ReadRaw<WORD>(dir + 2) != 1 || count == 0) throw bad("no icon directory");
     if (left < 6 + 16 * count) throw bad("truncated directory");
     TBytes file(6 + 16 * count);
     std::memcpy(file.data(), dir, 6);
@@ -117,7 +106,7 @@ void TIcon::LoadFromStream(TStream& stream)
     std::int64_t end = 0;
     for (int i = 0; i < count; ++i) {
         const std::uint8_t* e = file.data() + 6 + 16 * i;
-        end = std::max<std::int64_t>(end, std::int64_t(Get<DWORD>(e + 12)) + Get<DWORD>(e + 8));
+        end = std::max<std::int64_t>(end, std::int64_t(ReadRaw<DWORD>(e + 12)) + ReadRaw<DWORD>(e + 8));
     }
     if (end > left) throw bad("image outside the file");
     if (end > static_cast<std::int64_t>(file.size())) {
@@ -130,14 +119,14 @@ void TIcon::LoadFromStream(TStream& stream)
     int best = -1, bestScore = -1, bestW = 0, bestH = 0;
     for (int i = 0; i < count; ++i) {
         const std::uint8_t* e = file.data() + 6 + 16 * i;
-        const int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256, bits = Get<WORD>(e + 6);
+        const int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256, bits = ReadRaw<WORD>(e + 6);
         const int score = (w == want ? 1 << 20 : 0) + w * 1024 + bits;
-        if (Get<DWORD>(e + 12) >= file.size() || Get<DWORD>(e + 8) < 40) continue;
+        if (ReadRaw<DWORD>(e + 12) >= file.size() || ReadRaw<DWORD>(e + 8) < 40) continue;
         if (score > bestScore) best = i, bestScore = score, bestW = w, bestH = h;
     }
     if (best < 0) throw bad("no usable image");
     const std::uint8_t* e = file.data() + 6 + 16 * best;
-    HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(file.data() + Get<DWORD>(e + 12)), Get<DWORD>(e + 8), TRUE,
+    HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(file.data() + ReadRaw<DWORD>(e + 12)), ReadRaw<DWORD>(e + 8), TRUE,
                                           0x00030000, bestW, bestH, LR_DEFAULTCOLOR);
     if (!icon) throw bad("undecodable image");
     handle_.reset(icon);
@@ -171,20 +160,20 @@ void TIcon::SaveToStream(TStream& stream) const
     mask.resize(maskStride * h); // without a colour bitmap the lower half is the AND mask
     const DWORD imageSize = static_cast<DWORD>(sizeof header + color.size() + mask.size());
     TBytes out;
-    Put(out, WORD(0));
-    Put(out, WORD(1));
-    Put(out, WORD(1));
+    AppendRaw(out, WORD(0));
+    AppendRaw(out, WORD(1));
+    AppendRaw(out, WORD(1));
     out.push_back(static_cast<std::uint8_t>(w < 256 ? w : 0));
     out.push_back(static_cast<std::uint8_t>(h < 256 ? h : 0));
     out.push_back(0);
     out.push_back(0);
-    Put(out, WORD(1));
-    Put(out, WORD(32));
-    Put(out, imageSize);
-    Put(out, DWORD(22));
+    AppendRaw(out, WORD(1));
+    AppendRaw(out, WORD(32));
+    AppendRaw(out, imageSize);
+    AppendRaw(out, DWORD(22));
     header.biHeight = 2 * h;
     header.biSizeImage = static_cast<DWORD>(color.size() + mask.size());
-    Put(out, header);
+    AppendRaw(out, header);
     out.insert(out.end(), color.begin(), color.end());
     out.insert(out.end(), mask.begin(), mask.end());
     stream.WriteBuffer(out.data(), static_cast<std::int64_t>(out.size()));
