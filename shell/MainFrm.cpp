@@ -208,7 +208,11 @@ void TMainForm::statMainClick(cl::TObject*)
 {
     POINT pt;
     GetCursorPos(&pt);
-    pt = statMain->ScreenToClient(pt);
+    StatusBarClickAt(statMain->ScreenToClient(pt));
+}
+
+void TMainForm::StatusBarClickAt(POINT pt)
+{
     const RECT client = statMain->ClientRect();
     const int r = client.right;
     if (pt.y < client.top || pt.y >= client.bottom) return;

@@ -62,6 +62,8 @@ public:
     void Play(const cl::AnsiString& key);
     int GameDel(const cl::AnsiString& type, const cl::AnsiString& name);
     void LoadSeting();
+    // The status bar's click zones, for a point in its client coordinates.
+    void StatusBarClickAt(POINT pt);
     void MinToTray();
     void CloseSelf();
 

@@ -258,11 +258,9 @@ TEST_F(MainWindow, StatusBarClickZones)
     const int r = bar->ClientWidth();
     NavigationLog log;
     log.Watch(MainForm->webMain);
-    auto clickAt = [&](int x) {
-        POINT p = bar->ClientToScreen(POINT{x, 5});
-        SetCursorPos(p.x, p.y);
-        MainForm->statMainClick(bar);
-    };
+    // Under Wine the cursor set by a program does not always read back at once, so the
+    // zones are driven with the point a click would bring.
+    auto clickAt = [&](int x) { MainForm->StatusBarClickAt(POINT{x, 5}); };
     TVolume* volume = MainForm->Volume();
     clickAt(r - 80); // the right edge of the sound zone is outside it
     EXPECT_FALSE(volume->Mute());
