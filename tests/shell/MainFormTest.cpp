@@ -128,6 +128,7 @@ TEST_F(MainWindow, ShowsWithItsCaptionSizeAndAlignedPanes)
     EXPECT_EQ(bounds(MainForm->webMain), (std::vector<int>{150, 75, w - 150, h - 75 - 23}));
     ASSERT_EQ(MainForm->statMain->Panels()->Count(), 2);
     EXPECT_EQ((*MainForm->statMain->Panels())[1]->Text(), "游戏管理");
+    EXPECT_EQ(MainForm->statMain->Cursor(), cl::crHandPoint);
     EXPECT_EQ(MainForm->pmMain->Items()->Count(), 4);
 }
 
