@@ -1,4 +1,3 @@
-// RECONSTRUCTED by the controls engineer (see ExtCtrls.h).
 #include "classlib/ExtCtrls.h"
 
 namespace cl {

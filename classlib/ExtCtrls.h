@@ -1,6 +1,3 @@
-// RECONSTRUCTED by the controls engineer after overwriting this file by mistake at
-// about 09:05: the interface is rebuilt from the compiled object's symbols; replace it
-// with your own text.
 // Timers: a component that raises OnTimer every Interval milliseconds while Enabled.
 #pragma once
 
