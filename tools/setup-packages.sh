@@ -14,15 +14,18 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+has_src() {
+  grep -rqs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ ||
+    grep -rqs 'Types:.*deb-src' /etc/apt/sources.list.d/
+}
+[ ${#missing[@]} -eq 0 ] && has_src && exit 0
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
 # Source entries for the cross-built libraries (libjpeg-turbo, libpng1.6).
-if ! grep -rqs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ \
-   && ! grep -rqs 'Types:.*deb-src' /etc/apt/sources.list.d/; then
+if ! has_src; then
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     as_root sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
   else
@@ -30,4 +33,4 @@ if ! grep -rqs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ \
   fi
 fi
 as_root apt-get update -qq
-as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
+[ ${#missing[@]} -eq 0 ] || as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
