@@ -54,6 +54,33 @@ AnsiString TrimRight(std::string_view s)
 
 AnsiString Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
 
+namespace {
+// Index just past the last character of path that is one of delimiters (0 when none).
+size_t PastLastOf(std::string_view path, std::string_view delimiters)
+{
+    size_t end = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        auto c = static_cast<unsigned char>(path[i]);
+        if (c >= 0x81 && c <= 0xFE && i + 1 < path.size()) {
+            ++i; // a lead byte and its trail byte
+            continue;
+        }
+        if (delimiters.find(path[i]) != std::string_view::npos) end = i + 1;
+    }
+    return end;
+}
+} // namespace
+
+AnsiString ExtractFilePath(std::string_view path) { return AnsiString(path.substr(0, PastLastOf(path, "\\:"))); }
+
+AnsiString ExtractFileName(std::string_view path) { return AnsiString(path.substr(PastLastOf(path, "\\:"))); }
+
+AnsiString ExtractFileExt(std::string_view path)
+{
+    size_t end = PastLastOf(path, ".\\:");
+    return end > 0 && path[end - 1] == '.' ? AnsiString(path.substr(end - 1)) : AnsiString();
+}
+
 AnsiString IntToStr(std::int64_t value) { return std::to_string(value); }
 
 AnsiString IntToHex(std::uint64_t value, int digits)

@@ -57,6 +57,13 @@ bool TryStrToInt(std::string_view s, std::int32_t& value);
 std::int64_t StrToInt64Def(std::string_view s, std::int64_t fallback);
 bool TryStrToInt64(std::string_view s, std::int64_t& value);
 
+// File-name parts in the Windows style ("\" and ":" delimit), walked by characters of
+// code page 936, where a trail byte may equal "\": the part up to and including the last
+// delimiter, the part after it, and the extension with its dot ("" when none).
+AnsiString ExtractFilePath(std::string_view path);
+AnsiString ExtractFileName(std::string_view path);
+AnsiString ExtractFileExt(std::string_view path);
+
 // An argument of Format.
 class TFormatArg {
 public:

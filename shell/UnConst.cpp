@@ -16,18 +16,9 @@ cl::AnsiString ExecutableFolder()
         }
         path.resize(path.size() * 2);
     }
-    return ExtractFilePath(path);
+    return cl::ExtractFilePath(path);
 }
 } // namespace
-
-cl::AnsiString ExtractFilePath(const cl::AnsiString& fileName)
-{
-    // Walk by characters: a code page 936 trail byte may equal '\'.
-    size_t end = 0;
-    for (const char* p = fileName.c_str(); *p; p = CharNextA(p))
-        if (*p == '\\' || *p == '/' || *p == ':') end = static_cast<size_t>(p - fileName.c_str()) + 1;
-    return fileName.substr(0, end);
-}
 
 cl::TOleVariant FindPageElement(const cl::AnsiString& id, browser::TWebPane& pane)
 {

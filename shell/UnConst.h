@@ -17,9 +17,6 @@ extern const cl::AnsiString AppPath;
 inline const char* const DataFileName = "Data\\Data.db";
 inline const char* const ConfigFileName = "Config.db";
 
-// The folder of a full file path, with its trailing separator ("C:\" for "C:\a.exe").
-cl::AnsiString ExtractFilePath(const cl::AnsiString& fileName);
-
 // The page element with this id of a pane whose document has finished loading (ready
 // state 4, not busy): the document's getElementByID (null when the page has none). While
 // the pane is still loading: an unassigned variant, never an error.

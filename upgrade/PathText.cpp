@@ -57,23 +57,6 @@ void SplitUnquoted(const AnsiString& command, AnsiString& program, AnsiString& p
 
 } // namespace
 
-AnsiString ExtractFileExt(const AnsiString& path)
-{
-    const auto at = path.find_last_of(".\\:");
-    return at != npos && path[at] == '.' ? path.substr(at) : AnsiString();
-}
-
-AnsiString ExtractFileName(const AnsiString& path)
-{
-    const auto at = path.find_last_of("\\:");
-    return at == npos ? path : path.substr(at + 1);
-}
-
-AnsiString ExtractFilePath(const AnsiString& path)
-{
-    const auto at = path.find_last_of("\\:");
-    return at == npos ? AnsiString() : path.substr(0, at + 1);
-}
 
 void SplitCommandLine(const AnsiString& command, AnsiString& program, AnsiString& parameters)
 {

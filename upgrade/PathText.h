@@ -1,6 +1,5 @@
-// Portable path and command-line text routines of the upgrader: file-name parts in
-// the Windows style ("\" and ":" delimit), the shell command-line split and the file
-// name of an address.
+// Portable path and command-line text routines of the upgrader: the shell command-line
+// split and the file name of an address.
 #pragma once
 
 #include "classlib/SysUtils.h"
@@ -8,12 +7,9 @@
 namespace up {
 
 using cl::AnsiString;
-
-// The extension with its dot ("" when none), the part after the last delimiter, and
-// the part up to and including it.
-AnsiString ExtractFileExt(const AnsiString& path);
-AnsiString ExtractFileName(const AnsiString& path);
-AnsiString ExtractFilePath(const AnsiString& path);
+using cl::ExtractFileExt;
+using cl::ExtractFileName;
+using cl::ExtractFilePath;
 
 // Splits a shell open command into the program path and its parameters.
 void SplitCommandLine(const AnsiString& command, AnsiString& program, AnsiString& parameters);

@@ -62,3 +62,27 @@ TEST(Conversions, TextHelpers)
     EXPECT_LT(CompareText("abc", "ABD"), 0);
     EXPECT_GT(CompareText("abcd", "ABC"), 0);
 }
+
+TEST(Conversions, FileNamePartsWalkCharactersOfTheCodePage)
+{
+    struct Case {
+        const char* in;
+        const char* path;
+        const char* name;
+        const char* ext;
+    } cases[] = {
+        {"C:\\Ludora.exe", "C:\\", "Ludora.exe", ".exe"},
+        {"Z:\\games\\box.d\\Ludora", "Z:\\games\\box.d\\", "Ludora", ""},
+        {"C:\\\x81\x5C.exe", "C:\\", "\x81\x5C.exe", ".exe"}, // the trail byte 0x5C is no "\\"
+        {"C:\\\x81\x5C\\a.b", "C:\\\x81\x5C\\", "a.b", ".b"},
+        {"Ludora.exe", "", "Ludora.exe", ".exe"},
+        {"C:readme", "C:", "readme", ""},
+        {"", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(ExtractFilePath(c.in), c.path);
+        EXPECT_EQ(ExtractFileName(c.in), c.name);
+        EXPECT_EQ(ExtractFileExt(c.in), c.ext);
+    }
+}

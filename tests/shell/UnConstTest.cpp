@@ -16,25 +16,6 @@ TEST(UnConst, AppPathIsTheExecutableFolderWithATrailingBackslash)
     EXPECT_EQ(std::string(exe).find('\\', AppPath.size()), std::string::npos);
 }
 
-TEST(UnConst, ExtractFilePath)
-{
-    struct Case {
-        const char* in;
-        const char* out;
-    } cases[] = {
-        {"C:\\Ludora.exe", "C:\\"},
-        {"Z:\\games\\box\\Ludora.exe", "Z:\\games\\box\\"},
-        {"C:\\\x81\x5C.exe", "C:\\"},        // trail byte 0x5C is no separator
-        {"C:\\\x81\x5C\\Ludora.exe", "C:\\\x81\x5C\\"},
-        {"Ludora.exe", ""},
-        {"C:x.exe", "C:"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.in);
-        EXPECT_EQ(ExtractFilePath(c.in), c.out);
-    }
-}
-
 TEST(UnConst, FindPageElementGivesNothingWhileThePaneLoads)
 {
     OleInitialize(nullptr);
