@@ -1,5 +1,7 @@
 #include "classlib/AutoObj.h"
 
+#include "classlib/ModuleFile.h"
+
 #include <string>
 
 namespace cl {
@@ -13,8 +15,7 @@ ITypeInfo* TAutoTypeInfo::Get()
 {
     if (tried_) return info_;
     tried_ = true;
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(module_, path.data(), MAX_PATH));
+    std::wstring path = ModuleFileNameW(module_);
     ITypeLib* lib = nullptr;
     if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib))) return nullptr;
     if (FAILED(lib->GetTypeInfoOfGuid(iid_, &info_))) info_ = nullptr;

@@ -1,5 +1,7 @@
 #include "classlib/ComServ.h"
 
+#include "classlib/ModuleFile.h"
+
 #include <oleauto.h>
 
 namespace cl {
@@ -14,19 +16,6 @@ struct TypeLib {
     }
 };
 
-std::wstring ModulePath(HMODULE module)
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 [[noreturn]] void Fail(const char* what, HRESULT hr)
 {
     throw EOleRegistrationError(Format("%s failed (%.8X)", {what, static_cast<unsigned>(hr)}), hr);
@@ -34,7 +23,7 @@ std::wstring ModulePath(HMODULE module)
 
 void Load(HMODULE module, TypeLib& tl)
 {
-    HRESULT hr = LoadTypeLibEx(ModulePath(module).c_str(), REGKIND_NONE, &tl.lib);
+    HRESULT hr = LoadTypeLibEx(ModuleFileNameW(module).c_str(), REGKIND_NONE, &tl.lib);
     if (FAILED(hr)) Fail("Loading the type library", hr);
 }
 
@@ -66,7 +55,7 @@ void TComServer::RegisterTypeLibrary() const
 {
     TypeLib tl;
     Load(module_, tl);
-    std::wstring path = ModulePath(module_);
+    std::wstring path = ModuleFileNameW(module_);
     HRESULT hr = RegisterTypeLib(tl.lib, path.data(), nullptr);
     if (FAILED(hr)) Fail("Registering the type library", hr);
 }

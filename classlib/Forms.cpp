@@ -1,6 +1,7 @@
 #include "classlib/Forms.h"
 
 #include "classlib/FormReader.h"
+#include "classlib/ModuleFile.h"
 #include "classlib/Seams.h"
 
 #include <algorithm>
@@ -612,12 +613,7 @@ TIcon* TApplication::Icon()
     return icon_.get();
 }
 
-AnsiString TApplication::ExeName() const
-{
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return AnsiString(path, n);
-}
+AnsiString TApplication::ExeName() const { return ModuleFileName(nullptr); }
 
 void TApplication::Run()
 {

@@ -1,4 +1,5 @@
 list(APPEND CLASSLIB_WIN_SOURCES
   IniFiles.cpp
+  ModuleFile.cpp
   Registry.cpp
 )

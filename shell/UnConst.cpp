@@ -1,24 +1,9 @@
 #include "shell/UnConst.h"
 
 #include "browser/WebPane.h"
+#include "classlib/ModuleFile.h"
 
 #include <windows.h>
-
-namespace {
-cl::AnsiString ExecutableFolder()
-{
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return cl::ExtractFilePath(path);
-}
-} // namespace
 
 cl::TOleVariant FindPageElement(const cl::AnsiString& id, browser::TWebPane& pane)
 {
@@ -29,4 +14,4 @@ cl::TOleVariant FindPageElement(const cl::AnsiString& id, browser::TWebPane& pan
 }
 
 // Taken once when the module starts; no COM or window work is involved.
-const cl::AnsiString AppPath = ExecutableFolder();
+const cl::AnsiString AppPath = cl::ExtractFilePath(cl::ModuleFileName(nullptr));

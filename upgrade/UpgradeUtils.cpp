@@ -3,6 +3,7 @@
 
 #include "upgrade/UpgradeUtils.h"
 
+#include "classlib/ModuleFile.h"
 #include "classlib/Streams.h"
 #include "classlib/WinHandle.h"
 #include "upgrade/PathText.h"
@@ -171,12 +172,7 @@ void OpenURL(AnsiString url, bool useBrowserCommand)
     ShellExecuteA(GetDesktopWindow(), "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-AnsiString ProgramDir()
-{
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return ExtractFilePath(AnsiString(path, n < MAX_PATH ? n : 0));
-}
+AnsiString ProgramDir() { return ExtractFilePath(cl::ModuleFileName(nullptr)); }
 
 AnsiString GetTempDir()
 {
