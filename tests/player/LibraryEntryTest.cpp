@@ -1,13 +1,13 @@
 #include "classlib/WinHandle.h"
 
+#include "../support/WinePath.h"
+
 #include <gtest/gtest.h>
 #include <string>
 
 TEST(Library, LoadsAndExportsShowFormByNameAndOrdinal)
 {
-    std::string path = std::string("Z:") + TESSEL_DLL;
-    for (char& c : path)
-        if (c == '/') c = '\\';
+    std::string path = WinPath(TESSEL_DLL);
     cl::ModuleHandle lib(LoadLibraryA(path.c_str()));
     ASSERT_TRUE(lib);
     FARPROC byName = GetProcAddress(lib.get(), "ShowForm");

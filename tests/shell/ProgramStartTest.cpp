@@ -1,21 +1,14 @@
 // The program as a whole, started as its own processes in the test's Wine prefix.
 #include "classlib/WinHandle.h"
 
+#include "../support/WinePath.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 namespace {
-
-// Windows path of a file of the build tree (Wine maps the Unix root to Z:).
-std::string WinPath(const char* unixPath)
-{
-    std::string p = std::string("Z:") + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
 
 struct WindowSearch {
     DWORD pid;
