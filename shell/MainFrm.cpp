@@ -41,7 +41,6 @@ const cl::TClass& TMainForm::StaticClass()
 
 TMainForm::TMainForm(cl::TComponent* owner) : TForm(owner)
 {
-    using namespace std::placeholders;
     SetMessageHandler(WM_HOTKEY, [this](cl::TMessage& m) { HotKeyHandler(m); });
     SetMessageHandler(WM_SYSCOMMAND, [this](cl::TMessage& m) { WMSysCommand(m); });
     SetMessageHandler(WM_QUERYENDSESSION, [this](cl::TMessage& m) { WMQueryEndSession(m); });

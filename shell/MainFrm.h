@@ -67,7 +67,6 @@ public:
     void MinToTray();
     void CloseSelf();
 
-    cl::TIniFile* IniConfig() const { return iniConfig_.get(); }
     TVolume* Volume() const { return volume_.get(); }
     bool InTray() const { return inTray_; }
     bool BossKeyOn() const { return bossKeyOn_; }

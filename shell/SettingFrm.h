@@ -10,7 +10,6 @@ public:
     using TForm::TForm;
     // The main window's Config.db, borrowed.
     void SetIniConfig(cl::TIniFile* ini) { iniConfig_ = ini; }
-    cl::TIniFile* IniConfig() const { return iniConfig_; }
     // The settings page's words ("SaveConfig", "CancelConfig", "SetBossKey").
     void Quick_Invoke(const cl::AnsiString& paramStr);
 
