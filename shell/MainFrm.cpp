@@ -1,6 +1,8 @@
 #include "shell/MainFrm.h"
 
 #include "classlib/Seams.h"
+#include "shell/AboutFrm.h"
+#include "shell/FeedBackFrm.h"
 #include "shell/IEExternal.h"
 #include "shell/Portal.h"
 #include "shell/SettingFrm.h"
@@ -263,12 +265,27 @@ void TMainForm::WMQueryEndSession(cl::TMessage& message)
     cl::Application->Terminate();
 }
 
+// A window made for one modal showing, without owner, and released afterwards. It may
+// already have asked for its release when it closed; the request is the same one.
+template <class TWindow> void TMainForm::ShowModalOnce()
+{
+    TWindow* window = cl::CreateForm<TWindow>(nullptr);
+    try {
+        window->ShowModal();
+    } catch (...) {
+        window->Release();
+        throw;
+    }
+    window->Release();
+}
+
 void TMainForm::OpenHomePage() { cl::ShellExecuteOpen(Handle(), "", PortalUrl("/")); }
 
 void TMainForm::WMSkinCaptionButton(cl::TMessage& message)
 {
     switch (message.WParam) {
-    case 13: // feedback: its window comes with the feedback and about windows
+    case 13:
+        ShowModalOnce<TFeedBackForm>();
         break;
     case 14:
         OpenHomePage();
@@ -284,7 +301,8 @@ void TMainForm::WMSkinCaptionMenu(cl::TMessage& message)
     case 1:
         OpenHomePage();
         break;
-    case 2: // about: its window comes with the feedback and about windows
+    case 2:
+        ShowModalOnce<TAboutForm>();
         break;
     case 3:
         if (SettingForm) {

@@ -80,6 +80,7 @@ private:
     void WMSkinCaptionMenu(cl::TMessage& message);
     void RestoreFromTray();
     void OpenHomePage();
+    template <class TWindow> void ShowModalOnce();
     HRESULT NewExternal(cl::TComPtr<IDispatch>& dispatch);
 
     std::unique_ptr<TVolume> volume_;
