@@ -374,3 +374,23 @@ TEST_F(OwnerHookTest, TheFormIsUnhookedWhenThePaneGoes)
     EXPECT_EQ(activations.size(), 1u);
     DestroyWindow(other);
 }
+
+TEST_F(OwnerHookTest, ARealDialogActivatedOverTheFormIsRetitledAndReported)
+{
+    cl::Application->SetTitle("Game Box");
+    pane->ReplaceCaption = true;
+    std::vector<HWND> shown;
+    pane->OnShowDialog = [&](cl::TObject*, HWND h) { shown.push_back(h); };
+    ShowWindow(form->Handle(), SW_SHOW);
+    SetForegroundWindow(form->Handle());
+    SetActiveWindow(form->Handle());
+    HWND dialog = Dialog(L"Microsoft Internet Explorer");
+    ASSERT_NE(dialog, nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    SetActiveWindow(dialog);
+    char caption[128] = {};
+    GetWindowTextA(dialog, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Game Box");
+    EXPECT_EQ(shown, std::vector<HWND>{dialog});
+    DestroyWindow(dialog);
+}
