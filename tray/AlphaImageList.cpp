@@ -48,6 +48,12 @@ void TAlphaImageItem::SetPngImage(const TPngPicture* png)
     Changed();
 }
 
+void TAlphaImageItem::TakePngImage(std::unique_ptr<TPngPicture> png)
+{
+    png_ = std::move(png);
+    if (png_) png_->OnChange = [this](TObject*) { Changed(); };
+}
+
 void TAlphaImageItem::SetBackground(TColor color)
 {
     if (color == background_) return;
@@ -225,10 +231,8 @@ HICON MakeMaskIcon(TPngPicture& png, TColor background)
             for (int x = 0; x < w; ++x) row[x] = (alpha ? a[x] == 0 : png.Pixel(x, y) == key) ? 0xFFFFFF : 0;
         }
     GdiFlush();
-    // CreateIconIndirect copies the bitmaps; they must be selected into no device context.
-    BitmapHandle colorCopy(static_cast<HBITMAP>(CopyImage(color.Handle(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    BitmapHandle maskCopy(static_cast<HBITMAP>(CopyImage(mask.Handle(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    return MakeIcon(maskCopy.get(), colorCopy.get());
+    // CreateIconIndirect copies both bitmaps; they are freed with their owners.
+    return MakeIcon(mask.Handle(), color.Handle());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -25,7 +25,7 @@ public:
     cl::TPngPicture* PngImage() const { return png_.get(); }
     void SetPngImage(const cl::TPngPicture* png); // a copy; null leaves no picture
     // Installs png without a change notification.
-    void TakePngImage(std::unique_ptr<cl::TPngPicture> png) { png_ = std::move(png); }
+    void TakePngImage(std::unique_ptr<cl::TPngPicture> png);
     const cl::AnsiString& Name() const { return name_; }
     void SetName(const cl::AnsiString& name) { name_ = name; }
     cl::TColor Background() const { return background_; }
