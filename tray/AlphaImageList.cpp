@@ -218,6 +218,12 @@ HICON MakeMaskIcon(TPngPicture& png, TColor background)
     color.Canvas()->Brush().SetColor(background);
     color.Canvas()->FillRect(RECT{0, 0, w, h});
     png.Draw(*color.Canvas(), RECT{0, 0, w, h});
+    // Blending leaves alpha bytes behind; the icon is opaque colour under its mask, and
+    // common controls that read alpha would otherwise blend it a second time.
+    for (int y = 0; y < h; ++y) {
+        auto* row = static_cast<std::uint8_t*>(color.ScanLine(y));
+        for (int x = 0; x < w; ++x) row[4 * x + 3] = 0;
+    }
     TBitmap mask;
     mask.SetPixelFormat(pf32bit);
     mask.SetSize(w, h); // black
