@@ -113,7 +113,23 @@ TEST(AlphaImageList, OperationsThroughTheBaseClassWorkOnThePngItems)
     base.Move(0, 9);
     base.Replace(9, red.get(), nullptr);
     EXPECT_EQ(list.PngImages()->Count(), 4);
-    EXPECT_EQ(ItemColor(list, 0), clLime);
+    EXPECT_EQ(ItemColor(list, 0), clLime); // lime, clear lime, red, black
+
+    base.ReplaceIcon(0, &icon);
+    base.InsertIcon(1, &icon); // blue, blue, clear lime, red, black
+    EXPECT_EQ(list.PngImages()->Count(), 5);
+    EXPECT_EQ(base.Count(), 5);
+    EXPECT_EQ(ItemColor(list, 0), clBlue);
+    EXPECT_EQ(ItemColor(list, 1), clBlue);
+    EXPECT_EQ(ItemColor(list, 3), clRed);
+
+    // Another PNG list takes an item's picture as it is.
+    TAlphaImageList other(nullptr);
+    TCustomImageList& otherBase = other;
+    EXPECT_EQ(otherBase.AddImage(&list, 3), 0);
+    EXPECT_EQ(otherBase.AddImage(&list, 2), 1);
+    EXPECT_EQ(ItemColor(other, 0), clRed);
+    EXPECT_EQ(Alphas(*other.PngImages()->Item(1)->PngImage())[0], 0);
 
     base.Clear();
     EXPECT_EQ(list.PngImages()->Count(), 0);
