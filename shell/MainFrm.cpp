@@ -17,6 +17,7 @@ const cl::TClass& TMainForm::StaticClass()
         p.Field("webMain", &TMainForm::webMain);
         p.Field("webTop", &TMainForm::webTop);
         p.Field("statMain", &TMainForm::statMain);
+        p.Field("ilMain", &TMainForm::ilMain);
         p.Field("pmMain", &TMainForm::pmMain);
         p.Field("N1", &TMainForm::N1);
         p.Field("N2", &TMainForm::N2);
@@ -200,8 +201,10 @@ void TMainForm::statMainDrawPanel(cl::TStatusBar* bar, cl::TStatusPanel* panel, 
     if (panel->Index() == 0) {
         bool muted = volume_ && volume_->Mute();
         canvas->TextOut(r - 160, y, muted ? kSoundOn : kSoundOff);
+        if (ilMain) ilMain->Draw(*canvas, r - 178, y, muted ? 4 : 1);
     } else if (panel->Index() == 1) {
         canvas->TextOut(r - 70, y, panel->Text());
+        if (ilMain) ilMain->Draw(*canvas, r - 88, y, 2);
     }
 }
 

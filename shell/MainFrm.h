@@ -9,6 +9,7 @@
 #include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
 #include "shell/Volume.h"
+#include "tray/AlphaImageList.h"
 
 #include <memory>
 
@@ -29,6 +30,7 @@ public:
     TWebPane* webMain = nullptr;
     TWebPane* webTop = nullptr;
     cl::TStatusBar* statMain = nullptr;
+    tray::TAlphaImageList* ilMain = nullptr;
     cl::TPopupMenu* pmMain = nullptr;
     cl::TMenuItem* N1 = nullptr;
     cl::TMenuItem* N2 = nullptr;

@@ -315,6 +315,55 @@ TEST_F(MainWindow, StatusBarDrawsItsTwoPanelsFromTheRightEdge)
     ReleaseDC(bar->Handle(), screen);
 }
 
+TEST_F(MainWindow, StatusBarImagesComeFromTheImageList)
+{
+    Create(nullptr);
+    tray::TAlphaImageList* il = MainForm->ilMain;
+    ASSERT_NE(il, nullptr);
+    ASSERT_EQ(il->PngImages()->Count(), 5);
+    const char* names[] = {"PngImage1", "PngImage3", "PngImage3", "PngImage5", "PngImage7"};
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        const tray::TAlphaImageItem* item = il->PngImages()->Item(i);
+        EXPECT_EQ(item->Name(), names[i]);
+        EXPECT_EQ(item->Background(), cl::clWindow);
+        ASSERT_NE(item->PngImage(), nullptr);
+        EXPECT_EQ(item->PngImage()->Width(), 16);
+        EXPECT_EQ(item->PngImage()->Height(), 16);
+        EXPECT_EQ(item->PngImage()->ColorType(), cl::ctRGBAlpha);
+    }
+    EXPECT_EQ(il->Count(), 5);
+
+    // Sound on shows image 1 (blue waves) at R - 178, muted image 4 (a red cross); image 2
+    // (the game pad) sits at R - 88.
+    MainForm->Show();
+    cl::TStatusBar* bar = MainForm->statMain;
+    auto count = [&](int x0, int x1, bool (*match)(std::uint32_t)) {
+        UpdateWindow(bar->Handle());
+        const int w = bar->ClientWidth(), h = bar->ClientHeight();
+        HDC dc = GetDC(bar->Handle());
+        int n = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = w + x0; x < w + x1; ++x) {
+                const COLORREF c = GetPixel(dc, x, y);
+                if (match(c)) ++n;
+            }
+        ReleaseDC(bar->Handle(), dc);
+        return n;
+    };
+    auto blue = [](std::uint32_t c) { return GetBValue(c) > 150 && GetRValue(c) < 100; };
+    auto red = [](std::uint32_t c) { return GetRValue(c) > 150 && GetGValue(c) < 100 && GetBValue(c) < 100; };
+    auto pad = [](std::uint32_t c) { return GetRValue(c) < 110 && GetBValue(c) > GetRValue(c) + 15 && GetBValue(c) < 140; };
+    EXPECT_GT(count(-178, -162, blue), 0);
+    EXPECT_EQ(count(-178, -162, red), 0);
+    EXPECT_GT(count(-88, -72, pad), 0);
+    EXPECT_EQ(count(-200, -180, blue), 0);
+    MainForm->StatusBarClickAt(POINT{bar->ClientWidth() - 150, 5}); // mute
+    ASSERT_TRUE(MainForm->Volume()->Mute());
+    EXPECT_GT(count(-178, -162, red), 0);
+    EXPECT_EQ(count(-178, -162, blue), 0);
+}
+
 TEST_F(MainWindow, ScriptReachesTheWindowThroughExternal)
 {
     Create(nullptr);
