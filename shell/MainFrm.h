@@ -9,6 +9,7 @@
 #include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
 #include "shell/Volume.h"
+#include "tray/WyrTray.h"
 
 #include <memory>
 
@@ -29,6 +30,7 @@ public:
     TWebPane* webMain = nullptr;
     TWebPane* webTop = nullptr;
     cl::TStatusBar* statMain = nullptr;
+    TWyrTrayIcon* trayMain = nullptr;
     cl::TPopupMenu* pmMain = nullptr;
     cl::TMenuItem* N1 = nullptr;
     cl::TMenuItem* N2 = nullptr;
@@ -78,7 +80,6 @@ private:
     void WMQueryEndSession(cl::TMessage& message);
     void WMSkinCaptionButton(cl::TMessage& message);
     void WMSkinCaptionMenu(cl::TMessage& message);
-    void RestoreFromTray();
     void OpenHomePage();
     HRESULT NewExternal(cl::TComPtr<IDispatch>& dispatch);
 
