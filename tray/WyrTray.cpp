@@ -62,13 +62,15 @@ TWyrTrayIcon::TWyrTrayIcon(cl::TComponent* owner) : TComponent(owner)
     enabled_ = true;
 }
 
-TWyrTrayIcon::~TWyrTrayIcon()
+void TWyrTrayIcon::BeforeDestruction()
 {
+    TComponent::BeforeDestruction();
     // No notification of the application may reach a component that is gone.
     DetachApplication();
     if (!HasState(cl::csDesigning)) RemoveTrayIcon();
-    cl::DeallocateHWnd(window_);
 }
+
+TWyrTrayIcon::~TWyrTrayIcon() { cl::DeallocateHWnd(window_); }
 
 unsigned TWyrTrayIcon::GetShellMajorVersion()
 {

@@ -33,6 +33,9 @@ class TWyrTrayIcon : public cl::TComponent {
 public:
     explicit TWyrTrayIcon(cl::TComponent* owner);
     ~TWyrTrayIcon() override;
+    // Takes the icon out of the area while the whole object (and any override of
+    // ShellNotifyIcon) still exists.
+    void BeforeDestruction() override;
     void Loaded() override;
 
     // Published properties.

@@ -390,3 +390,16 @@ TEST_F(Tray, PublishedDefaults)
     EXPECT_EQ(tray->RestoreOn, ticLeftDblClick);
     EXPECT_EQ(tray->PopupMenuOn, ticRightClickUp);
 }
+
+TEST_F(Tray, HideOnStartupHidesTheApplicationUntilRestored)
+{
+    tray = new TRecordingTray(nullptr, calls);
+    tray->BeginLoading();
+    tray->HideOnStartup = true;
+    tray->Loaded();
+    EXPECT_FALSE(cl::Application->ShowMainForm());
+    EXPECT_FALSE(IsWindowVisible(cl::Application->Handle()));
+    tray->RestoreApp();
+    EXPECT_TRUE(cl::Application->ShowMainForm());
+    EXPECT_TRUE(IsWindowVisible(cl::Application->Handle()));
+}
