@@ -2,7 +2,13 @@
 
 #include "tray/WyrTrayTip.h"
 
+#include <cstddef>
 #include <cstring>
+
+// One platform record serves both layouts: the old one is its first 88 bytes, with the tip
+// at the same place, cut shorter.
+static_assert(sizeof(NOTIFYICONDATAA) >= 488 && offsetof(NOTIFYICONDATAA, szTip) == 24 &&
+              sizeof(NOTIFYICONDATAA::szTip) == 128);
 
 const cl::TEnumType WyrTrayIconClicksType{{"ticNone", "ticLeftClick", "ticLeftDblClick", "ticLeftClickUp",
                                            "ticRightClick", "ticRightDblClick", "ticRightClickUp"}};

@@ -142,6 +142,9 @@ struct Settings : ::testing::Test {
 
     static void WriteConfig(const char* text)
     {
+        // The process caches ini files, and keeps a deleted one's cached keys: drop the
+        // cache first so that the next read sees the file as written here.
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, ConfigPath().c_str());
         DeleteFileA(ConfigPath().c_str());
         if (!text) return;
         FILE* f = fopen(ConfigPath().c_str(), "wb");
