@@ -18,6 +18,7 @@ const cl::TClass& TMainForm::StaticClass()
         p.Field("webTop", &TMainForm::webTop);
         p.Field("statMain", &TMainForm::statMain);
         p.Field("ilMain", &TMainForm::ilMain);
+        p.Field("trayMain", &TMainForm::trayMain);
         p.Field("pmMain", &TMainForm::pmMain);
         p.Field("N1", &TMainForm::N1);
         p.Field("N2", &TMainForm::N2);
@@ -61,10 +62,6 @@ void TMainForm::FormCreate(cl::TObject*)
     inTray_ = false;
     iniData_ = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
     iniConfig_ = std::make_unique<cl::TIniFile>(AppPath + ConfigFileName);
-    // Until the tray component takes them, the application's own minimise and restore
-    // notifications drive the tray state.
-    cl::Application->OnMinimize().Attach(this, [this](cl::TObject* s) { trayMainMinimizeApp(s); });
-    cl::Application->OnRestore().Attach(this, [this](cl::TObject* s) { trayMainRestoreApp(s); });
     LoadSeting();
 }
 
@@ -108,8 +105,6 @@ void TMainForm::FormShow(cl::TObject*)
 void TMainForm::FormDestroy(cl::TObject*)
 {
     if (bossKeyOn_) UnregisterHotKey(Handle(), hotKeyId_);
-    cl::Application->OnMinimize().Detach(this);
-    cl::Application->OnRestore().Detach(this);
     iniData_.reset();
     iniConfig_.reset();
     volume_.reset();
@@ -232,12 +227,16 @@ void TMainForm::StatusBarClickAt(POINT pt)
 }
 
 void TMainForm::trayMainMinimizeApp(cl::TObject*) { inTray_ = true; }
-void TMainForm::trayMainRestoreApp(cl::TObject*) { inTray_ = false; }
 
-void TMainForm::MinToTray() { cl::Application->Minimize(); }
-void TMainForm::RestoreFromTray() { cl::Application->Restore(); }
+void TMainForm::trayMainRestoreApp(cl::TObject*)
+{
+    inTray_ = false;
+    trayMain->HideOnMinimize = false;
+}
 
-void TMainForm::N1Click(cl::TObject*) { RestoreFromTray(); }
+void TMainForm::MinToTray() { trayMain->MinimizeApp(); }
+
+void TMainForm::N1Click(cl::TObject*) { trayMain->RestoreApp(); }
 void TMainForm::N2Click(cl::TObject*) { MinToTray(); }
 void TMainForm::N3Click(cl::TObject*) { CloseSelf(); }
 
@@ -251,13 +250,15 @@ void TMainForm::HotKeyHandler(cl::TMessage& message)
 {
     // The modifiers must be exactly Ctrl, the key B; the identifier is not compared.
     if (LOWORD(message.LParam) != MOD_CONTROL || HIWORD(message.LParam) != 'B') return;
-    if (inTray_) RestoreFromTray();
+    if (inTray_) trayMain->RestoreApp();
     else MinToTray();
 }
 
 void TMainForm::WMSysCommand(cl::TMessage& message)
 {
-    // The tray component's hide-on-minimise flag is set here once the tray exists.
+    // A minimise from the caption hides the application in the tray; the next restore
+    // clears the flag again.
+    if (message.WParam == SC_MINIMIZE) trayMain->HideOnMinimize = true;
     Inherited(message);
 }
 

@@ -10,6 +10,7 @@
 #include "classlib/Menus.h"
 #include "shell/Volume.h"
 #include "tray/AlphaImageList.h"
+#include "tray/WyrTray.h"
 
 #include <memory>
 
@@ -31,6 +32,7 @@ public:
     TWebPane* webTop = nullptr;
     cl::TStatusBar* statMain = nullptr;
     tray::TAlphaImageList* ilMain = nullptr;
+    TWyrTrayIcon* trayMain = nullptr;
     cl::TPopupMenu* pmMain = nullptr;
     cl::TMenuItem* N1 = nullptr;
     cl::TMenuItem* N2 = nullptr;
@@ -80,7 +82,6 @@ private:
     void WMQueryEndSession(cl::TMessage& message);
     void WMSkinCaptionButton(cl::TMessage& message);
     void WMSkinCaptionMenu(cl::TMessage& message);
-    void RestoreFromTray();
     void OpenHomePage();
     template <class TWindow> void ShowModalOnce();
     HRESULT NewExternal(cl::TComPtr<IDispatch>& dispatch);
