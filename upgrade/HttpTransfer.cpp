@@ -595,8 +595,10 @@ bool TTransferJob::NextLocation(TupURLParts& parts)
     if (scheme != "http" && scheme != "https")
         return false;
     StatusEvent(INTERNET_STATUS_REDIRECT, target.c_str(), static_cast<DWORD>(target.size() + 1));
-    // A new connection for every hop: the host, port or scheme may differ.
+    // A new connection for every hop: the host, port or scheme may differ. Until the new
+    // host answers there is no answer.
     CloseRequest();
+    statusCode = -1;
     parts = next;
     if (!parts.user.empty() || !parts.password.empty()) {
         user = parts.user;
@@ -921,6 +923,14 @@ void TupCustomHTTP::Complete(TTransferJob& job)
 {
     if (job.aborted || job.stoppedReported)
         return; // a stopped transfer has no outcome
+    if (job.cancelled) {
+        // Stopped after the body's last checkpoint: still no outcome, the abort clean-up.
+        job.stream.reset();
+        if (job.fileOpen && job.deleteOnAbort)
+            DeleteFileA(job.outputFileName.c_str());
+        FinishStopped(job);
+        return;
+    }
     DeliverProgress(job); // the last figures come before the outcome
     if (job.stream)
         job.stream->SetPosition(0);
