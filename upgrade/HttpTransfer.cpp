@@ -665,6 +665,7 @@ void TTransferJob::Receive()
 {
     if (Stopped())
         return;
+    std::vector<char> buffer(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
     const bool ok = statusCode == 200 || statusCode == 206;
     if (ok && !outputFileName.empty()) {
         try {
@@ -688,7 +689,6 @@ void TTransferJob::Receive()
         stream = std::move(memory);
     }
     bytesRead = 0;
-    std::vector<char> buffer(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
     for (;;) {
         if (Stopped())
             return;

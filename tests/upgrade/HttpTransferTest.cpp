@@ -773,3 +773,19 @@ TEST_F(HttpTransfer, CancelStopsARedirectLoop)
     EXPECT_LE(portal.Log().size(), atCancel + 1);
     EXPECT_EQ(rec.events, Strings{"stopped"});
 }
+
+// Whatever fails inside the body (here the read buffer cannot be had), the transfer ends
+// with exactly one outcome event followed by exactly one OnFinished.
+TEST_F(HttpTransfer, FailureInsideTheBodyGivesOneOutcome)
+{
+    ASSERT_TRUE(portal.SetRoute("/b", R"("body_text": "bytes")"));
+    TupCustomHTTP http(nullptr);
+    http.URL = portal.URL("/b");
+    http.TransferBufferSize = 0x7FFFFFF0; // more than a 32-bit process can hold at once
+    TRecorder rec;
+    rec.Attach(http);
+    ASSERT_TRUE(http.Read());
+    ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(rec.events, (Strings{"header 200", "connection lost 0/5", "finished"}));
+}
