@@ -284,9 +284,6 @@ struct TTransferJob {
     std::mutex progressLock;
     bool progressPending = false;
     TProgressFigures latest;
-    // The worker writes the stream while a progress handler on the GUI thread may look at it.
-    std::mutex streamLock;
-
     HINTERNET session = nullptr, connection = nullptr, request = nullptr;
     cl::FileHandle localFile;
 
@@ -435,7 +432,6 @@ void TTransferJob::Run()
     // The last checkpoint: a call that failed or timed out after a stop is no outcome.
     if (Stopped())
         return;
-    std::lock_guard<std::mutex> lock(streamLock);
     CloseHandles();
     localFile.reset();
 }
@@ -703,7 +699,6 @@ void TTransferJob::Receive()
             break;
         bytesRead += count;
         try {
-            std::lock_guard<std::mutex> lock(streamLock);
             stream->WriteBuffer(buffer.data(), count);
         } catch (const cl::EStreamError& e) {
             // Disk full or the like: the file is not what was sent.
@@ -717,11 +712,9 @@ void TTransferJob::Receive()
         if (wantsProgress)
             PostProgress();
     }
-    if (auto* memory = dynamic_cast<cl::TMemoryStream*>(stream.get())) {
-        std::lock_guard<std::mutex> lock(streamLock);
+    if (auto* memory = dynamic_cast<cl::TMemoryStream*>(stream.get()))
         if (memory->Size() > bytesRead)
             memory->SetSize(bytesRead); // a length announced but not delivered
-    }
     success = ok && !readFailed && (fileSize == 0 || fileSize == bytesRead);
 }
 
@@ -749,12 +742,9 @@ void TTransferJob::PostProgress()
 void TTransferJob::AbortCleanup()
 {
     aborted = true;
-    {
-        std::lock_guard<std::mutex> lock(streamLock);
-        CloseHandles();
-        localFile.reset();
-        stream.reset();
-    }
+    CloseHandles();
+    localFile.reset();
+    stream.reset();
     if (fileOpen && deleteOnAbort)
         DeleteFileA(outputFileName.c_str());
     Sync([this] { owner->FinishStopped(*this); }); // skipped when given up
@@ -899,24 +889,10 @@ void TupCustomHTTP::DeliverProgress(TTransferJob& job)
         f = job.latest;
     }
     transferRate_ = f.transferRate;
-    if (!OnTransferProgress)
-        return;
-    // The worker goes on writing once the handler is done; the handler may read the
-    // stream, and the worker's position is kept for it.
-    std::lock_guard<std::mutex> lock(job.streamLock);
-    cl::TStream* stream = job.stream.get();
-    const std::int64_t position = stream ? stream->Position() : 0;
-    struct TRestore {
-        cl::TStream* stream;
-        std::int64_t position;
-        ~TRestore()
-        {
-            if (stream)
-                stream->SetPosition(position);
-        }
-    } restore{stream, position};
-    OnTransferProgress(this, job.contentType, stream, f.transferRate, f.percentDone, f.estimatedTimeLeft, f.elapsedTime,
-                       f.bytesRead, f.fileSize);
+    // No stream: the worker is writing it meanwhile. It is handed over with the outcome.
+    if (OnTransferProgress)
+        OnTransferProgress(this, job.contentType, nullptr, f.transferRate, f.percentDone, f.estimatedTimeLeft,
+                           f.elapsedTime, f.bytesRead, f.fileSize);
 }
 
 void TupCustomHTTP::Complete(TTransferJob& job)

@@ -185,6 +185,8 @@ public:
     THTTPHeaderInfoEvent OnHeaderInfo;
     THTTPDoneEvent OnDone;
     TNotifyEvent OnCanceled;
+    // Posted by the worker, which never waits for it: one at a time with the newest
+    // figures, always before the outcome. Its stream is nil (the worker writes it).
     THTTPProgressEvent OnTransferProgress;
     // These two run on the worker, inside WinINet calls.
     THTTPStatusEvent OnStatusChange;
