@@ -604,12 +604,14 @@ TEST_F(HttpTransfer, HostileServersEndWithOneOutcome)
 
 namespace {
 
+// The process's committed private memory (Wine reports it as the page-file usage).
 std::int64_t PrivateBytes()
 {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
+    PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return static_cast<std::int64_t>(counters.PrivateUsage);
+    EXPECT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
+    EXPECT_GT(counters.PagefileUsage, 0u);
+    return static_cast<std::int64_t>(counters.PagefileUsage);
 }
 
 } // namespace
