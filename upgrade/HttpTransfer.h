@@ -5,7 +5,6 @@
 // component that stores the login data in form resources.
 #pragma once
 
-#include "classlib/Controls.h"
 #include "classlib/Streams.h"
 #include "classlib/Strings.h"
 #include "upgrade/EventThread.h"
@@ -14,6 +13,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+namespace cl {
+struct TMessage;
+}
 
 namespace up {
 
@@ -164,9 +167,8 @@ public:
     TupCacheOptions CacheOptions = (1u << coReloadIfNoExpireInformation) | (1u << coReloadUpdatedObjects) |
                                    (1u << coCreateTempFilesIfCantCache);
     TupInternetOptions InternetOptions = 1u << ioKeepConnection;
-    // One read (and one progress event) per buffer. Under Wine a read costs about 0.1 ms
-    // and a progress event about 0.2 ms, so 4096 bytes give some 13 MB/s on loopback and
-    // 1 MB some 580 MB/s.
+    // One read and one write per buffer (the progress events never hold the worker up).
+    // Under Wine a read costs about 0.1 ms, so the buffer's size bounds the speed.
     int TransferBufferSize = 4096;
     bool WorkOffline = false;
     // Used where Timeouts holds 0 (milliseconds): WinINet under Wine has no time-outs of
