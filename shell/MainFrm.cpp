@@ -1,6 +1,9 @@
 #include "shell/MainFrm.h"
 
 #include "classlib/Seams.h"
+#include "player/Tessel.h"
+#include "shell/GameCatalog.h"
+#include "shell/GameText.h"
 #include "shell/IEExternal.h"
 #include "shell/Portal.h"
 #include "shell/SettingFrm.h"
@@ -172,14 +175,48 @@ void TMainForm::Navigate(const cl::AnsiString& typeStr)
     }
 }
 
-void TMainForm::Play(const cl::AnsiString&)
+namespace {
+bool FileExists(const cl::AnsiString& path)
 {
-    // Resolving the key and opening the player library come with the player.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+} // namespace
+
+cl::AnsiString TMainForm::GetRealUrl(const cl::AnsiString& key)
+{
+    if (!iniData_->SectionExists(key)) return PortalUrl("/flash/") + key;
+    const cl::AnsiString swf = iniData_->ReadString(key, "swf", "");
+    if (!FileExists(AppPath + "Data\\" + swf)) return {};
+    const cl::AnsiString title = iniData_->ReadString(key, "title", "");
+    const cl::AnsiString desc = iniData_->ReadString(key, "desc", "");
+    cl::TStringList page;
+    page.LoadFromFile(AppPath + "Data\\Swf.html");
+    page.SetText(FillOfflinePage(page.Text(), title, swf, desc));
+    const cl::AnsiString path = AppPath + "Data\\Temp.html";
+    page.SaveToFile(path);
+    return path;
 }
 
-int TMainForm::GameDel(const cl::AnsiString&, const cl::AnsiString&)
+void TMainForm::Play(const cl::AnsiString& key)
 {
-    return 0; // the catalogue editing comes with the game records
+    const cl::AnsiString url = GetRealUrl(key);
+    HMODULE library = LoadLibraryA(TesselLibraryName);
+    auto showForm = library ? reinterpret_cast<TShowFormProc>(reinterpret_cast<void*>(GetProcAddress(library, "ShowForm"))) : nullptr;
+    if (!showForm) {
+        // A missing library or export is a silent abort.
+        if (library) FreeLibrary(library);
+        return;
+    }
+    // The library stays loaded: its windows live until the program ends.
+    showForm(cl::Application->Handle(), url.empty() ? nullptr : url.c_str());
+}
+
+int TMainForm::GameDel(const cl::AnsiString& type, const cl::AnsiString& name)
+{
+    if (name.empty() || !CatalogDelete(type, name)) return 0;
+    cl::Application->MessageBox("成功删除", "提示", MB_ICONINFORMATION);
+    return 1;
 }
 
 namespace {
