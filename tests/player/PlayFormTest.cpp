@@ -171,7 +171,7 @@ TEST_F(PlayWindow, APageWithoutHowToPlayEndsTheRecordingWithAnError)
     GamePage page(L"/swf/x.swf", nullptr);
     TopPage top;
     EXPECT_ANY_THROW(form->RecordGame(kGame, &page.document, true, &top.document));
-    EXPECT_EQ(Profile(kGame, "swf"), "x.swf") << "the keys written before stay";
+    EXPECT_EQ(Profile(kGame, "swf"), "swf/x.swf") << "the keys written before stay";
     EXPECT_TRUE(Entries(kLocal).empty());
     EXPECT_TRUE(top.runs.empty());
     // Through the pane's event the error ends quietly.

@@ -8,6 +8,7 @@
 #include "shell/UnConst.h"
 
 #include "../support/ScriptHost.h"
+#include "../support/WinePath.h"
 
 #include <gtest/gtest.h>
 
@@ -396,7 +397,8 @@ struct Games : MainWindow {
     {
         MainWindow::SetUp();
         Put("Data\\Data.db", "[http://127.0.0.1:9/flash/7]\r\nswf=swf/seven.swf\r\ntitle=七\r\ndesc=Jump <b>100%</b>\r\n"
-                             "[http://127.0.0.1:9/flash/8]\r\nswf=swf/gone.swf\r\ntitle=八\r\n");
+                             "[http://127.0.0.1:9/flash/8]\r\nswf=swf/gone.swf\r\ntitle=八\r\n"
+                             "[http://127.0.0.1:9/flash/9]\r\nswf=seven.swf\r\ntitle=九\r\ndesc=d\r\n");
         Put("Data\\swf\\seven.swf", "FWS");
         Put("Data\\Swf.html", "<title>%0:s</title>\n<embed src=\"%1:s\">\r\n<p>%2:s 50%%</p>");
         Put("LocalPage\\catalog\\gamelocal.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>"
@@ -476,4 +478,67 @@ TEST_F(Games, DelGameRemovesTheEntryAndConfirms)
     EXPECT_EQ(script.Run(L"external.DelGame('Local', '')").value, L"0");
     EXPECT_EQ(script.Run(L"external.DelGame('Fav', 'A')").value, L"0") << "no favourites catalogue here";
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Games, TheCatalogueOpeningARecordedGamePlaysItInAHiddenWindow)
+{
+    Create(nullptr);
+    auto navigate = [](const wchar_t* address) {
+        VARIANT url, none;
+        V_VT(&url) = VT_BSTR;
+        V_BSTR(&url) = SysAllocString(address);
+        VariantInit(&none);
+        bool cancel = false;
+        MainForm->webLeftBeforeNavigate2(MainForm->webLeft, nullptr, url, none, none, none, none, cancel);
+        VariantClear(&url);
+        return cancel;
+    };
+    EXPECT_FALSE(navigate(L"http://127.0.0.1:9/flash/42")) << "no record: nothing happens";
+    EXPECT_EQ(Get("Data\\Temp.html"), "<missing>");
+    EXPECT_FALSE(navigate(L"HTTP://127.0.0.1:9/flash/8")) << "movie missing under Data\\swf";
+    EXPECT_EQ(Get("Data\\Temp.html"), "<missing>");
+    EXPECT_FALSE(navigate(L"http://127.0.0.1:9/flash/9")) << "the left pane's own navigation goes on";
+    EXPECT_EQ(Get("Data\\Temp.html"), "<title>九</title>\r\n<embed src=\"swf/seven.swf\">\r\n<p>d 50%</p>\r\n");
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        char name[32] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (std::string(name) == "TPlayForm") EXPECT_FALSE(IsWindowVisible(w));
+    }
+}
+
+namespace {
+int VisiblePlayers()
+{
+    int n = 0;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        char name[32] = "";
+        GetClassNameA(w, name, sizeof name);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (std::string(name) == "TPlayForm" && pid == GetCurrentProcessId() && IsWindowVisible(w)) ++n;
+    }
+    return n;
+}
+} // namespace
+
+TEST_F(Games, PlayWithALibraryLackingTheEntryReleasesIt)
+{
+    Create(nullptr);
+    ASSERT_TRUE(SetDllDirectoryA(WinPath(TESSEL_WITHOUT_ENTRY_FOLDER).c_str()));
+    MainForm->Play("42");
+    EXPECT_EQ(GetModuleHandleA("Tessel.dll"), nullptr) << "loaded, no entry found, released";
+    EXPECT_EQ(VisiblePlayers(), 0);
+    EXPECT_TRUE(boxes.empty());
+    SetDllDirectoryA(nullptr);
+}
+
+TEST_F(Games, PlayOpensAPlayerWindowOfTheLibraryEveryTime)
+{
+    Create(nullptr);
+    ASSERT_TRUE(SetDllDirectoryA(WinPath(TESSEL_FOLDER).c_str()));
+    MainForm->Play("42");
+    MainForm->Play("http://127.0.0.1:9/flash/8"); // a record without its movie: an empty play pane
+    EXPECT_NE(GetModuleHandleA("Tessel.dll"), nullptr) << "the library stays loaded";
+    EXPECT_EQ(VisiblePlayers(), 2);
+    SetDllDirectoryA(nullptr);
 }
