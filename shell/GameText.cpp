@@ -61,6 +61,8 @@ cl::AnsiString MovieFileName(std::string_view sourceUrl)
     for (char& c : path) // "/" is never a trail byte of code page 936
         if (c == '/') c = '\\';
     cl::AnsiString name = cl::ExtractFileName(path);
-    if (name.find_first_not_of(". ") == cl::AnsiString::npos) return {};
+    // ":" is never a trail byte of code page 936; one left here followed a lead byte that
+    // the platform may not pair with it, and would name a drive or a stream.
+    if (name.find_first_not_of(". ") == cl::AnsiString::npos || name.find(':') != cl::AnsiString::npos) return {};
     return name;
 }

@@ -22,5 +22,5 @@ cl::AnsiString DescriptionLine(std::string_view html);
 
 // The file name a movie copied from sourceUrl takes in the movie folder: the last path
 // segment (after the last "/", "\" or ":"), or "" when that would not name a file inside
-// the folder (empty, or only dots and blanks).
+// the folder (empty, only dots and blanks, or holding a ":").
 cl::AnsiString MovieFileName(std::string_view sourceUrl);

@@ -236,6 +236,20 @@ TEST_F(PlayWindow, ClosingHidesTheWindowEvenWhenThePaneNeverLoads)
     EXPECT_TRUE(IsWindow(form->Handle())) << "hidden, not destroyed";
 }
 
+TEST_F(PlayWindow, OnlyTheHomeCaptionButtonDoesSomething)
+{
+    SetEnvironmentVariableA("LUDORA_PORTAL", "http://127.0.0.1:9");
+    std::vector<std::string> opened;
+    auto oldShell = cl::ReplaceShellExecute([&](HWND owner, const cl::AnsiString& verb, const cl::AnsiString& file,
+                                                const cl::AnsiString&, const cl::AnsiString&, int show) {
+        opened.push_back(file + "|" + verb + "|" + std::to_string(show) + (owner == form->Handle() ? "|form" : "|?"));
+        return reinterpret_cast<HINSTANCE>(33);
+    });
+    for (WPARAM type : {12, 13, 15, 1, 14}) SendMessageA(form->Handle(), 0x3514, type, 0);
+    cl::ReplaceShellExecute(oldShell);
+    EXPECT_EQ(opened, (std::vector<std::string>{"http://127.0.0.1:9/||1|form"}));
+}
+
 TEST_F(PlayWindow, TheTopPageReachesTheWindowThroughExternal)
 {
     cl::TComPtr<IDispatch> ext;

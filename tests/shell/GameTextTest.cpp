@@ -71,6 +71,7 @@ TEST(MovieCopyName, LastSegmentOfTheSourceAddress)
         {"http://host/ . .", ""},
         {"..\\..", ""},
         {"C:evil.swf", "evil.swf"},
+        {"http://host/a\x97:b.swf", ""}, // a lead byte without a valid trail byte before ":"
         {"plain.swf", "plain.swf"},
         {"", ""},
     };

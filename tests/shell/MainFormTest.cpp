@@ -502,7 +502,9 @@ TEST_F(Games, TheCatalogueOpeningARecordedGamePlaysItInAHiddenWindow)
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
         char name[32] = "";
         GetClassNameA(w, name, sizeof name);
-        if (std::string(name) == "TPlayForm") EXPECT_FALSE(IsWindowVisible(w));
+        if (std::string(name) == "TPlayForm") {
+            EXPECT_FALSE(IsWindowVisible(w));
+        }
     }
 }
 
