@@ -70,3 +70,32 @@ TEST(Library, EveryShowFormOpensAnotherUnownedWindow)
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     DestroyWindow(host);
 }
+
+TEST(Library, ServerEntriesRegisterTheTypeLibraryOnly)
+{
+    OleInitialize(nullptr);
+    std::string path = WinPath(TESSEL_DLL);
+    cl::ModuleHandle lib(LoadLibraryA(path.c_str()));
+    ASSERT_TRUE(lib);
+    using Entry = HRESULT(__stdcall*)();
+    using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
+    auto entry = [&](const char* name) { return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(lib.get(), name))); };
+    auto getClassObject =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(lib.get(), "DllGetClassObject")));
+    ASSERT_NE(getClassObject, nullptr);
+    const GUID libid = {0xBA23CCBF, 0xB705, 0x4C40, {0xB4, 0xB2, 0x37, 0x1B, 0x22, 0x70, 0xA5, 0xF2}};
+    const CLSID playExtend = {0x3008C79F, 0x4B98, 0x4EC6, {0xA7, 0x12, 0x29, 0x8B, 0xEA, 0xAD, 0x80, 0x6D}};
+
+    ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
+    ITypeLib* typeLib = nullptr;
+    EXPECT_EQ(LoadRegTypeLib(libid, 1, 0, 0, &typeLib), S_OK);
+    if (typeLib) typeLib->Release();
+    void* factory = reinterpret_cast<void*>(1);
+    EXPECT_EQ(getClassObject(playExtend, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE) << "never made from outside";
+    EXPECT_EQ(factory, nullptr);
+    EXPECT_EQ(entry("DllCanUnloadNow")(), S_FALSE);
+    EXPECT_EQ(entry("DllUnregisterServer")(), S_OK);
+    typeLib = nullptr;
+    EXPECT_NE(LoadRegTypeLib(libid, 1, 0, 0, &typeLib), S_OK);
+    if (typeLib) typeLib->Release();
+}
