@@ -45,17 +45,26 @@ void WriteControlWord(WORD cw)
 }
 
 // The unit's start-up and shut-down: the floating-point word the runtime started with,
-// and OLE for the GUI thread.
+// and OLE for the GUI thread. It starts when a pane (or the saved word) is first needed,
+// never while a module loads: in the player library that would be inside DllMain, under
+// the loader lock.
 struct WebPaneUnit {
     WORD controlWord = ReadControlWord();
     bool oleInitialized = SUCCEEDED(OleInitialize(nullptr));
     ~WebPaneUnit()
     {
         WriteControlWord(controlWord);
-        if (oleInitialized) OleUninitialize();
+        // A library's statics end inside DllMain, where OLE must not be touched; the
+        // process's end takes the library's OLE start with it.
+        if (oleInitialized && GetModuleHandleA(nullptr) == cl::ModuleInstance()) OleUninitialize();
     }
 };
-WebPaneUnit unit;
+
+WebPaneUnit& Unit()
+{
+    static WebPaneUnit unit;
+    return unit;
+}
 
 // Runs a host method body: a handler's exception becomes the answer (its own OLE code or
 // E_UNEXPECTED) and never reaches the browser.
@@ -87,7 +96,7 @@ TOleVariant ReadProperty(IDispatch* object, const wchar_t* name)
 
 } // namespace
 
-std::uint16_t StartupControlWord() { return unit.controlWord; }
+std::uint16_t StartupControlWord() { return Unit().controlWord; }
 
 const std::uint32_t DownloadControlValues[19] = {
     0x10, 0x20, 0x40, 0x80, 0x100, 0x200, 0x400, 0x800, 0x1000, 0x2000,
@@ -221,6 +230,7 @@ const cl::TClass& TWebPane::StaticClass()
 
 TWebPane::TWebPane(cl::TComponent* owner) : cl::TWebBrowser(owner), printOptions_(new TPrintOptions)
 {
+    Unit();
     fpExceptions_ = true; // the control word itself is left alone here
     SetDownloadOptions(SetOf({DLCTL_DLIMAGES, DLCTL_VIDEOS, DLCTL_BGSOUNDS}));
     SetUserInterfaceOptions(0);
@@ -297,7 +307,7 @@ void TWebPane::NotifyDownloadControlChange()
 
 void TWebPane::SetFpExceptions(bool value)
 {
-    WriteControlWord(value ? unit.controlWord : FPU_ALL_MASKED);
+    WriteControlWord(value ? Unit().controlWord : FPU_ALL_MASKED);
     fpExceptions_ = value;
 }
 

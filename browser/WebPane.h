@@ -148,6 +148,9 @@ public:
     HWND DDEWindow() const { return ddeWindow_; }
 
     void NavigateUrl(const AnsiString& url);
+    // Navigates to "about:blank" and handles messages until the ready state is 4; false
+    // when the wait ended otherwise (see WaitForPane).
+    bool NavigateBlankWait(DWORD timeoutMs);
     // Navigates to a shell item-ID list, passed to the browser as a byte array.
     void NavigateItemList(LPCITEMIDLIST pidl);
 
@@ -286,6 +289,11 @@ private:
     TComPtr<IUnknown> applicationOverride_;
     TComPtr<IUnknown> documentOverride_;
 };
+
+// Handles the thread's messages, blocking between them, until ready() holds (true) or the
+// pane's window is gone, a WM_QUIT turns up (it stays queued for the loop outside) or
+// timeoutMs pass (false). Pages may never finish loading, so every wait has its limit.
+bool WaitForPane(TWebPane& pane, const std::function<bool()>& ready, DWORD timeoutMs);
 
 // The floating-point control word saved when the unit started.
 std::uint16_t StartupControlWord();

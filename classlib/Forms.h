@@ -211,6 +211,9 @@ public:
     // A message box owned by the active form (or the application window).
     int MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags = MB_OK);
     TExceptionEvent OnException;
+    // Offers a key message to the class-library control that holds its window; true when
+    // the control took it (it must then not be dispatched).
+    bool IsKeyMsg(const MSG& msg);
 
     int HintPause = 500;
     int HintShortPause = 50;
@@ -221,7 +224,6 @@ private:
     friend LRESULT CALLBACK ApplicationWindowProc(HWND, UINT, WPARAM, LPARAM);
     friend class TCustomForm;
     bool ProcessMessage(MSG& msg, bool repostQuit);
-    bool IsKeyMsg(const MSG& msg);
     void WndProc(TMessage& message);
 
     HWND handle_ = nullptr;

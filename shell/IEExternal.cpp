@@ -56,7 +56,9 @@ HRESULT TIEExternal::Play(BSTR sUrl)
 
 HRESULT TIEExternal::GetSwf(BSTR strUrl)
 {
-    return cl::SafeCall(IID_IIEExternal, [&] { StartMovieCopy(Text(strUrl)); });
+    return cl::SafeCall(IID_IIEExternal, [&] {
+        StartMovieCopy(strUrl ? std::wstring_view(strUrl, SysStringLen(strUrl)) : std::wstring_view());
+    });
 }
 
 HRESULT TIEExternal::DelGame(BSTR sType, BSTR sName, LONG* re)

@@ -3,7 +3,11 @@
 #include "classlib/Seams.h"
 #include "shell/AboutFrm.h"
 #include "shell/FeedBackFrm.h"
+#include "player/Tessel.h"
+#include "shell/GameCatalog.h"
+#include "shell/GameText.h"
 #include "shell/IEExternal.h"
+#include "shell/PlayFrm.h"
 #include "shell/Portal.h"
 #include "shell/SettingFrm.h"
 #include "shell/UnConst.h"
@@ -134,11 +138,43 @@ void TMainForm::webTopScriptError(cl::TObject*, const cl::AnsiString&, const cl:
     showDialog = false;
 }
 
-void TMainForm::webLeftBeforeNavigate2(cl::TObject*, IDispatch*, const VARIANT&, const VARIANT&, const VARIANT&,
+namespace {
+bool FileExists(const cl::AnsiString& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Fills the offline page template with the record's texts and writes "Data\Temp.html",
+// line by line, replacing the earlier page; returns its path.
+cl::AnsiString WriteOfflinePage(const cl::AnsiString& title, const cl::AnsiString& swf, const cl::AnsiString& desc)
+{
+    cl::TStringList page;
+    page.LoadFromFile(AppPath + "Data\\Swf.html");
+    page.SetText(FillOfflinePage(page.Text(), title, swf, desc));
+    const cl::AnsiString path = AppPath + "Data\\Temp.html";
+    page.SaveToFile(path);
+    return path;
+}
+} // namespace
+
+void TMainForm::webLeftBeforeNavigate2(cl::TObject*, IDispatch*, const VARIANT& url, const VARIANT&, const VARIANT&,
                                        const VARIANT&, const VARIANT&, bool&)
 {
-    // Recorded games met here open in the program's hidden player window, which comes
-    // with the player windows; the left pane's own navigation always goes on.
+    // A recorded game the catalogue opens also plays offline in a hidden player window of
+    // the program's own; the left pane's navigation always goes on.
+    cl::TOleVariant address;
+    cl::OleCheck(VariantCopy(address.put(), const_cast<VARIANT*>(&url)));
+    const cl::AnsiString section = address.AsString();
+    if (!iniData_->SectionExists(section)) return;
+    TPlayForm* player = cl::CreateForm<TPlayForm>(nullptr); // stays, hidden, until the program ends
+    const cl::AnsiString swf = iniData_->ReadString(section, "swf", "");
+    if (!FileExists(AppPath + "Data\\swf\\" + swf)) return;
+    const cl::AnsiString page = WriteOfflinePage(iniData_->ReadString(section, "title", ""), "swf/" + swf,
+                                                 iniData_->ReadString(section, "desc", ""));
+    player->webPlay->OnDocumentComplete = nullptr;
+    player->webPlay->Stop();
+    player->webPlay->NavigateUrl(page);
 }
 
 void TMainForm::webLeftNewWindow2(cl::TObject*, cl::TComPtr<IDispatch>& disp, bool& cancel)
@@ -170,14 +206,33 @@ void TMainForm::Navigate(const cl::AnsiString& typeStr)
     }
 }
 
-void TMainForm::Play(const cl::AnsiString&)
+cl::AnsiString TMainForm::GetRealUrl(const cl::AnsiString& key)
 {
-    // Resolving the key and opening the player library come with the player.
+    if (!iniData_->SectionExists(key)) return PortalUrl("/flash/") + key;
+    const cl::AnsiString swf = iniData_->ReadString(key, "swf", "");
+    if (!FileExists(AppPath + "Data\\" + swf)) return {};
+    return WriteOfflinePage(iniData_->ReadString(key, "title", ""), swf, iniData_->ReadString(key, "desc", ""));
 }
 
-int TMainForm::GameDel(const cl::AnsiString&, const cl::AnsiString&)
+void TMainForm::Play(const cl::AnsiString& key)
 {
-    return 0; // the catalogue editing comes with the game records
+    const cl::AnsiString url = GetRealUrl(key);
+    HMODULE library = LoadLibraryA(TesselLibraryName);
+    auto showForm = library ? reinterpret_cast<TShowFormProc>(reinterpret_cast<void*>(GetProcAddress(library, "ShowForm"))) : nullptr;
+    if (!showForm) {
+        // A missing library or export is a silent abort.
+        if (library) FreeLibrary(library);
+        return;
+    }
+    // The library stays loaded: its windows live until the program ends.
+    showForm(cl::Application->Handle(), url.empty() ? nullptr : url.c_str());
+}
+
+int TMainForm::GameDel(const cl::AnsiString& type, const cl::AnsiString& name)
+{
+    if (name.empty() || !CatalogDelete(type, name)) return 0;
+    cl::Application->MessageBox("成功删除", "提示", MB_ICONINFORMATION);
+    return 1;
 }
 
 namespace {

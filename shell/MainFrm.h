@@ -64,6 +64,9 @@ public:
     // Reached from page script and the settings window.
     void Navigate(const cl::AnsiString& typeStr);
     void Play(const cl::AnsiString& key);
+    // The address to play for a game key: the offline page made from a record whose movie
+    // is present, "" for a record without its movie, else the portal's game page.
+    cl::AnsiString GetRealUrl(const cl::AnsiString& key);
     int GameDel(const cl::AnsiString& type, const cl::AnsiString& name);
     void LoadSeting();
     // The status bar's click zones, for a point in its client coordinates.

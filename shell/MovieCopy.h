@@ -1,7 +1,18 @@
-// Copying a game's movie out of the browser's download cache for offline play.
+// Copying a game's movie out of the browser's download cache for offline play: one thread
+// per request, in the program and in the player library alike.
 #pragma once
 
 #include "classlib/SysUtils.h"
 
-// Starts one copy for the movie whose address contains text and returns at once.
-void StartMovieCopy(const cl::AnsiString& text);
+#include <string_view>
+
+// Walks the URL cache and copies the local file of the first normal entry whose source
+// address contains text (case-sensitive; an empty text matches nothing) to AppPath +
+// "Data/swf/" + the address's last path segment, overwriting an earlier copy. A name that
+// would not stay inside that folder, a missing folder or a failed copy copies nothing.
+// No result, no message.
+void GetSwfThread(const cl::AnsiString& text);
+
+// Starts one thread running GetSwfThread on its own copy of text and returns at once;
+// nobody waits for the thread.
+void StartMovieCopy(std::wstring_view text);

@@ -1,16 +1,101 @@
+// The player library loaded for real, as the program loads it.
 #include "classlib/WinHandle.h"
+#include "player/Tessel.h"
 
 #include "../support/WinePath.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
-TEST(Library, LoadsAndExportsShowFormByNameAndOrdinal)
+namespace {
+
+BOOL CALLBACK CollectPlayer(HWND w, LPARAM found)
+{
+    char name[64] = "";
+    GetClassNameA(w, name, sizeof name);
+    if (std::string(name) == "TPlayForm") reinterpret_cast<std::vector<HWND>*>(found)->push_back(w);
+    return TRUE;
+}
+
+// The thread's top-level player windows.
+std::vector<HWND> PlayerWindows()
+{
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), CollectPlayer, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+} // namespace
+
+TEST(Library, ExportsItsEntriesByNameAndOrdinal)
 {
     std::string path = WinPath(TESSEL_DLL);
     cl::ModuleHandle lib(LoadLibraryA(path.c_str()));
     ASSERT_TRUE(lib);
-    FARPROC byName = GetProcAddress(lib.get(), "ShowForm");
-    ASSERT_NE(byName, nullptr);
-    EXPECT_EQ(GetProcAddress(lib.get(), MAKEINTRESOURCEA(1)), byName);
+    const char* names[] = {"ShowForm", "DllUnregisterServer", "DllRegisterServer", "DllCanUnloadNow", "DllGetClassObject"};
+    for (int ordinal = 1; ordinal <= 5; ++ordinal) {
+        FARPROC byName = GetProcAddress(lib.get(), names[ordinal - 1]);
+        EXPECT_NE(byName, nullptr) << names[ordinal - 1];
+        EXPECT_EQ(GetProcAddress(lib.get(), MAKEINTRESOURCEA(ordinal)), byName) << ordinal;
+    }
+    EXPECT_EQ(GetProcAddress(lib.get(), "ShowForm@8"), nullptr) << "undecorated names only";
+    EXPECT_TRUE(PlayerWindows().empty()) << "loading shows nothing";
+}
+
+TEST(Library, EveryShowFormOpensAnotherUnownedWindow)
+{
+    OleInitialize(nullptr);
+    std::string path = WinPath(TESSEL_DLL);
+    HMODULE lib = LoadLibraryA(path.c_str());
+    ASSERT_NE(lib, nullptr);
+    auto showForm = reinterpret_cast<TShowFormProc>(reinterpret_cast<void*>(GetProcAddress(lib, "ShowForm")));
+    ASSERT_NE(showForm, nullptr);
+    HWND host = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    std::string address = "http://127.0.0.1:9/flash/7";
+    showForm(host, address.c_str());
+    address.assign(address.size(), 'x'); // the library keeps its own copy
+    showForm(host, nullptr);
+    std::vector<HWND> windows = PlayerWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    for (HWND w : windows) {
+        EXPECT_TRUE(IsWindowVisible(w));
+        EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr);
+        EXPECT_EQ(GetParent(w), nullptr);
+    }
+    // Once a window exists the library stays loaded, whatever the caller frees.
+    FreeLibrary(lib);
+    EXPECT_NE(GetModuleHandleA("Tessel.dll"), nullptr);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    DestroyWindow(host);
+}
+
+TEST(Library, ServerEntriesRegisterTheTypeLibraryOnly)
+{
+    OleInitialize(nullptr);
+    std::string path = WinPath(TESSEL_DLL);
+    cl::ModuleHandle lib(LoadLibraryA(path.c_str()));
+    ASSERT_TRUE(lib);
+    using Entry = HRESULT(__stdcall*)();
+    using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
+    auto entry = [&](const char* name) { return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(lib.get(), name))); };
+    auto getClassObject =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(lib.get(), "DllGetClassObject")));
+    ASSERT_NE(getClassObject, nullptr);
+    const GUID libid = {0xBA23CCBF, 0xB705, 0x4C40, {0xB4, 0xB2, 0x37, 0x1B, 0x22, 0x70, 0xA5, 0xF2}};
+    const CLSID playExtend = {0x3008C79F, 0x4B98, 0x4EC6, {0xA7, 0x12, 0x29, 0x8B, 0xEA, 0xAD, 0x80, 0x6D}};
+
+    ASSERT_EQ(entry("DllRegisterServer")(), S_OK);
+    ITypeLib* typeLib = nullptr;
+    EXPECT_EQ(LoadRegTypeLib(libid, 1, 0, 0, &typeLib), S_OK);
+    if (typeLib) typeLib->Release();
+    void* factory = reinterpret_cast<void*>(1);
+    EXPECT_EQ(getClassObject(playExtend, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE) << "never made from outside";
+    EXPECT_EQ(factory, nullptr);
+    EXPECT_EQ(entry("DllCanUnloadNow")(), S_FALSE);
+    EXPECT_EQ(entry("DllUnregisterServer")(), S_OK);
+    typeLib = nullptr;
+    EXPECT_NE(LoadRegTypeLib(libid, 1, 0, 0, &typeLib), S_OK);
+    if (typeLib) typeLib->Release();
 }

@@ -11,6 +11,7 @@
 #include "shell/UnConst.h"
 
 #include "../support/ScriptHost.h"
+#include "../support/WinePath.h"
 
 #include <gtest/gtest.h>
 
@@ -556,4 +557,183 @@ TEST_F(MainWindow, TheProgramsPlayerWindowIsMadeHiddenWithItsPanes)
     play->webPlayTitleChange(play->webPlay, L"Game title");
     EXPECT_EQ(play->Caption(), "Game title");
     cl::Free(play);
+}
+
+// ---------------------------------------------------------------------------------------
+// Playing and deleting games
+
+namespace {
+
+void Put(const std::string& relative, const std::string& bytes)
+{
+    const std::string path = AppPath + relative;
+    for (size_t i = AppPath.size(); (i = path.find('\\', i + 1)) != std::string::npos;)
+        CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+std::string Get(const std::string& relative)
+{
+    std::string bytes;
+    FILE* f = fopen((AppPath + relative).c_str(), "rb");
+    if (!f) return "<missing>";
+    for (int c; (c = fgetc(f)) != EOF;) bytes += static_cast<char>(c);
+    fclose(f);
+    return bytes;
+}
+
+struct Games : MainWindow {
+    void SetUp() override
+    {
+        MainWindow::SetUp();
+        Put("Data\\Data.db", "[http://127.0.0.1:9/flash/7]\r\nswf=swf/seven.swf\r\ntitle=七\r\ndesc=Jump <b>100%</b>\r\n"
+                             "[http://127.0.0.1:9/flash/8]\r\nswf=swf/gone.swf\r\ntitle=八\r\n"
+                             "[http://127.0.0.1:9/flash/9]\r\nswf=seven.swf\r\ntitle=九\r\ndesc=d\r\n");
+        Put("Data\\swf\\seven.swf", "FWS");
+        Put("Data\\Swf.html", "<title>%0:s</title>\n<embed src=\"%1:s\">\r\n<p>%2:s 50%%</p>");
+        Put("LocalPage\\catalog\\gamelocal.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>"
+                                                 "<item><txt>A</txt><url><![CDATA[a]]></url></item></root>\n");
+        DeleteFileA((AppPath + "Data\\Temp.html").c_str());
+    }
+    void TearDown() override
+    {
+        MainWindow::TearDown();
+        for (const char* f : {"Data\\Data.db", "Data\\swf\\seven.swf", "Data\\Swf.html", "Data\\Temp.html",
+                              "LocalPage\\catalog\\gamelocal.xml"})
+            DeleteFileA((AppPath + f).c_str());
+    }
+};
+
+} // namespace
+
+TEST_F(Games, KeysResolveToTheOfflinePageNothingOrThePortal)
+{
+    Create(nullptr);
+    const std::string temp = AppPath + "Data\\Temp.html";
+    const std::string page = "<title>七</title>\r\n<embed src=\"swf/seven.swf\">\r\n<p>Jump <b>100%</b> 50%</p>\r\n";
+    EXPECT_EQ(MainForm->GetRealUrl("http://127.0.0.1:9/flash/7"), temp);
+    EXPECT_EQ(Get("Data\\Temp.html"), page);
+    DeleteFileA(temp.c_str());
+    EXPECT_EQ(MainForm->GetRealUrl("HTTP://127.0.0.1:9/FLASH/7"), temp) << "section names ignore case";
+    EXPECT_EQ(Get("Data\\Temp.html"), page);
+    EXPECT_EQ(MainForm->GetRealUrl("http://127.0.0.1:9/flash/8"), "") << "a record without its movie";
+    EXPECT_EQ(MainForm->GetRealUrl("42"), "http://127.0.0.1:9/flash/42");
+    EXPECT_EQ(MainForm->GetRealUrl(""), "http://127.0.0.1:9/flash/");
+}
+
+TEST_F(Games, AnUnusableTemplateIsAnErrorForThePage)
+{
+    Create(nullptr);
+    cl::TComPtr<IDispatch> ext;
+    MainForm->webTopGetExternal(ext);
+    TScriptHost script;
+    script.AddObject(L"external", ext.get());
+    for (const char* bad : {"<p>%d</p>", "%s%s%s%s", "100%"}) {
+        Put("Data\\Swf.html", bad);
+        EXPECT_TRUE(script.Run(L"external.Play('http://127.0.0.1:9/flash/7')").scriptError) << bad;
+    }
+    DeleteFileA((AppPath + "Data\\Swf.html").c_str());
+    EXPECT_TRUE(script.Run(L"external.Play('http://127.0.0.1:9/flash/7')").scriptError) << "missing template";
+    EXPECT_EQ(GetModuleHandleA("Tessel.dll"), nullptr) << "no library is loaded";
+    EXPECT_EQ(Get("Data\\Temp.html"), "<missing>");
+}
+
+TEST_F(Games, PlayWithoutTheLibraryShowsAndReportsNothing)
+{
+    Create(nullptr);
+    cl::TComPtr<IDispatch> ext;
+    MainForm->webTopGetExternal(ext);
+    TScriptHost script;
+    script.AddObject(L"external", ext.get());
+    // The test program's folder holds no Tessel.dll.
+    TScriptHost::Result r = script.Run(L"external.Play('42')");
+    EXPECT_EQ(r.hr, S_OK);
+    EXPECT_FALSE(r.scriptError);
+    EXPECT_EQ(GetModuleHandleA("Tessel.dll"), nullptr);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Games, DelGameRemovesTheEntryAndConfirms)
+{
+    Create(nullptr);
+    cl::TComPtr<IDispatch> ext;
+    MainForm->webTopGetExternal(ext);
+    TScriptHost script;
+    script.AddObject(L"external", ext.get());
+    EXPECT_EQ(script.Run(L"external.DelGame('Local', 'A')").value, L"1");
+    EXPECT_EQ(Get("LocalPage\\catalog\\gamelocal.xml").find("<txt>A</txt>"), std::string::npos);
+    EXPECT_EQ(script.Run(L"external.DelGame('Local', 'not there')").value, L"1");
+    EXPECT_EQ(boxes, (std::vector<std::string>{"成功删除", "成功删除"}));
+    boxes.clear();
+    EXPECT_EQ(script.Run(L"external.DelGame('Local', '')").value, L"0");
+    EXPECT_EQ(script.Run(L"external.DelGame('Fav', 'A')").value, L"0") << "no favourites catalogue here";
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Games, TheCatalogueOpeningARecordedGamePlaysItInAHiddenWindow)
+{
+    Create(nullptr);
+    auto navigate = [](const wchar_t* address) {
+        VARIANT url, none;
+        V_VT(&url) = VT_BSTR;
+        V_BSTR(&url) = SysAllocString(address);
+        VariantInit(&none);
+        bool cancel = false;
+        MainForm->webLeftBeforeNavigate2(MainForm->webLeft, nullptr, url, none, none, none, none, cancel);
+        VariantClear(&url);
+        return cancel;
+    };
+    EXPECT_FALSE(navigate(L"http://127.0.0.1:9/flash/42")) << "no record: nothing happens";
+    EXPECT_EQ(Get("Data\\Temp.html"), "<missing>");
+    EXPECT_FALSE(navigate(L"HTTP://127.0.0.1:9/flash/8")) << "movie missing under Data\\swf";
+    EXPECT_EQ(Get("Data\\Temp.html"), "<missing>");
+    EXPECT_FALSE(navigate(L"http://127.0.0.1:9/flash/9")) << "the left pane's own navigation goes on";
+    EXPECT_EQ(Get("Data\\Temp.html"), "<title>九</title>\r\n<embed src=\"swf/seven.swf\">\r\n<p>d 50%</p>\r\n");
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        char name[32] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (std::string(name) == "TPlayForm") {
+            EXPECT_FALSE(IsWindowVisible(w));
+        }
+    }
+}
+
+namespace {
+int VisiblePlayers()
+{
+    int n = 0;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        char name[32] = "";
+        GetClassNameA(w, name, sizeof name);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (std::string(name) == "TPlayForm" && pid == GetCurrentProcessId() && IsWindowVisible(w)) ++n;
+    }
+    return n;
+}
+} // namespace
+
+TEST_F(Games, PlayWithALibraryLackingTheEntryReleasesIt)
+{
+    Create(nullptr);
+    ASSERT_TRUE(SetDllDirectoryA(WinPath(TESSEL_WITHOUT_ENTRY_FOLDER).c_str()));
+    MainForm->Play("42");
+    EXPECT_EQ(GetModuleHandleA("Tessel.dll"), nullptr) << "loaded, no entry found, released";
+    EXPECT_EQ(VisiblePlayers(), 0);
+    EXPECT_TRUE(boxes.empty());
+    SetDllDirectoryA(nullptr);
+}
+
+TEST_F(Games, PlayOpensAPlayerWindowOfTheLibraryEveryTime)
+{
+    Create(nullptr);
+    ASSERT_TRUE(SetDllDirectoryA(WinPath(TESSEL_FOLDER).c_str()));
+    MainForm->Play("42");
+    MainForm->Play("http://127.0.0.1:9/flash/8"); // a record without its movie: an empty play pane
+    EXPECT_NE(GetModuleHandleA("Tessel.dll"), nullptr) << "the library stays loaded";
+    EXPECT_EQ(VisiblePlayers(), 2);
+    SetDllDirectoryA(nullptr);
 }

@@ -1,0 +1,56 @@
+// The player library's window: a top pane with the favourite link and the play pane. While
+// a portal game page completes in the play pane, the window records the game, adds it to
+// the local catalogue and copies its movie; it is hidden, never freed, when closed.
+#pragma once
+
+#include "browser/WebPane.h"
+#include "classlib/Forms.h"
+#include "classlib/IniFiles.h"
+
+#include <memory>
+
+using browser::TWebPane;
+
+// Posted by the skin engine for a caption button it does not handle; wParam the type.
+constexpr UINT WM_SKIN_CAPTION_BUTTON = 0x3514;
+
+class TPlayForm : public cl::TForm {
+    CL_CLASS(TPlayForm)
+public:
+    explicit TPlayForm(cl::TComponent* owner);
+
+    // Components of the form resource.
+    TWebPane* webTop = nullptr;
+    TWebPane* webPlay = nullptr;
+
+    cl::AnsiString Url;                  // the address given to ShowForm
+    std::unique_ptr<cl::TIniFile> Ini;   // Data\Data.db, opened when shown
+    HWND HostHandle = nullptr;           // ShowForm's first argument; not used
+    // How long closing waits for the blank page and adding a favourite for the play pane.
+    DWORD WaitTimeoutMs = 5000;
+
+    void FormShow(cl::TObject* sender);
+    void FormClose(cl::TObject* sender, cl::TCloseAction& action);
+    void webPlayTitleChange(cl::TObject* sender, const std::wstring& text);
+    void webPlayDocumentComplete(cl::TObject* sender, IDispatch* disp, const VARIANT& url);
+    void webPlayScriptError(cl::TObject* sender, const cl::AnsiString& errorLine, const cl::AnsiString& errorCharacter,
+                            const cl::AnsiString& errorCode, const cl::AnsiString& errorMessage,
+                            const cl::AnsiString& errorUrl, bool& continueScript, bool& showDialog);
+    HRESULT webTopGetExternal(cl::TComPtr<IDispatch>& dispatch);
+
+    // Reached from the top page through its scriptable object.
+    void AddFav();
+    void Refresh();
+    void GetSwf(std::wstring_view text);
+    // Adds title and address to the catalogue of kind ("Local" or "Fav"), confirming a
+    // favourite (or refusing a second one) with a message box.
+    void GameAdd(const cl::AnsiString& kind, const cl::AnsiString& title, const cl::AnsiString& address);
+
+    // Records the completed page at url: playDocument is the play pane's document, complete
+    // whether the pane has finished loading and is idle, topDocument the top pane's
+    // document (null: the top page is not told). Errors propagate.
+    void RecordGame(const cl::AnsiString& url, IDispatch* playDocument, bool complete, IDispatch* topDocument);
+
+private:
+    void WMSkinCaptionButton(cl::TMessage& message);
+};

@@ -1,0 +1,295 @@
+// The player window for real, made from its form resource in this process. The panes
+// never load pages under Wine, so the recording is driven with documents of the test's
+// own standing in for the game page and the top page.
+#include "player/PFrm.h"
+#include "player/PlayExtend.h"
+
+#include "classlib/Seams.h"
+#include "shell/UnConst.h"
+
+#include "../support/ScriptHost.h"
+#include "FakeDispatch.h"
+#include "Files.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kGame = "http://127.0.0.1:9/flash/42";
+
+VARIANT Null()
+{
+    VARIANT v;
+    V_VT(&v) = VT_NULL;
+    return v;
+}
+
+// A game page: the script variable f, and "HowToPlay" (absent when howToPlay is null).
+struct GamePage {
+    TFakeDispatch document, script, element;
+    GamePage(const wchar_t* f, const wchar_t* howToPlay)
+    {
+        if (f) script.AddText(L"f", f);
+        document.AddObject(L"Script", &script);
+        element.AddText(L"innerHTML", howToPlay ? howToPlay : L"");
+        document.Add(L"getElementById", [this, howToPlay](const std::vector<VARIANT>& args, VARIANT* r) {
+            if (args.size() != 1 || V_VT(&args[0]) != VT_BSTR || std::wstring(V_BSTR(&args[0])) != L"HowToPlay")
+                return E_INVALIDARG;
+            if (!r) return S_OK;
+            if (howToPlay) {
+                V_VT(r) = VT_DISPATCH;
+                V_DISPATCH(r) = &element;
+                element.AddRef();
+            } else {
+                *r = Null(); // the document has no such element
+            }
+            return S_OK;
+        });
+    }
+};
+
+// The top page: records the script its window is asked to run.
+struct TopPage {
+    TFakeDispatch document, window;
+    std::vector<std::wstring> runs;
+    TopPage()
+    {
+        window.Add(L"execScript", [this](const std::vector<VARIANT>& args, VARIANT*) {
+            std::wstring call;
+            for (const VARIANT& a : args) call += (V_VT(&a) == VT_BSTR ? V_BSTR(&a) : L"?") + std::wstring(L"|");
+            runs.push_back(call);
+            return S_OK;
+        });
+        document.AddObject(L"parentWindow", &window);
+    }
+};
+
+struct PlayWindow : ::testing::Test {
+    TPlayForm* form = nullptr;
+    std::vector<std::string> boxes;
+    cl::TMessageBoxService oldBox;
+
+    void SetUp() override
+    {
+        OleInitialize(nullptr);
+        oldBox = cl::ReplaceMessageBox([this](HWND, const cl::AnsiString& text, const cl::AnsiString& caption, UINT flags) {
+            boxes.push_back(text + "/" + caption + "/" + std::to_string(flags));
+            return IDOK;
+        });
+        WriteBytes(AppPath + DataFileName, "[http://other/flash/1]\r\nswf=keep.swf\r\n"
+                                          "[HTTP://127.0.0.1:9/FLASH/42]\r\nswf=old.swf\r\nstale=1\r\n");
+        WriteBytes(AppPath + kLocal, kEmptyCatalogue);
+        WriteBytes(AppPath + kFavourites, kEmptyCatalogue);
+        form = cl::CreateForm<TPlayForm>(nullptr);
+        form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
+        form->WaitTimeoutMs = 200;
+        form->SetCaption("小游戏");
+    }
+
+    void TearDown() override
+    {
+        cl::Free(form);
+        cl::ReplaceMessageBox(oldBox);
+        for (const char* f : {DataFileName, kLocal, kFavourites}) DeleteFileA((AppPath + f).c_str());
+    }
+};
+
+} // namespace
+
+TEST_F(PlayWindow, ComesFromItsFormResource)
+{
+    EXPECT_EQ(form->Caption(), "小游戏");
+    cl::Free(form);
+    form = cl::CreateForm<TPlayForm>(nullptr);
+    form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
+    EXPECT_EQ(form->Caption(), "游戏任我玩");
+    EXPECT_EQ(form->FormClientWidth(), 721);
+    EXPECT_EQ(form->FormClientHeight(), 526);
+    ASSERT_NE(form->webTop, nullptr);
+    ASSERT_NE(form->webPlay, nullptr);
+    EXPECT_EQ(form->webTop->Height(), 35);
+    for (TWebPane* pane : {form->webTop, form->webPlay}) {
+        EXPECT_EQ(pane->PrintOptions()->Header, "&w&b页码，&p/&P");
+        EXPECT_EQ(pane->PrintOptions()->Footer, "&u&b&d");
+        EXPECT_TRUE(pane->HideBorders);
+        EXPECT_TRUE(pane->DisableRightClickMenu);
+        ASSERT_TRUE(pane->OnScriptError);
+        bool cont = false, dialog = true;
+        pane->OnScriptError(pane, "", "", "", "", "", cont, dialog);
+        EXPECT_TRUE(cont);
+        EXPECT_FALSE(dialog);
+    }
+    EXPECT_TRUE(form->webPlay->OnDocumentComplete);
+    EXPECT_TRUE(form->webPlay->OnTitleChange);
+    EXPECT_TRUE(form->webTop->OnGetExternal);
+}
+
+TEST_F(PlayWindow, ACompletedGamePageRewritesItsRecordAndIsAddedOnce)
+{
+    GamePage page(L"/swf/game42.swf", L"Click\r\nto <b>jump</b>\nand\rrun");
+    TopPage top;
+    form->RecordGame(kGame, &page.document, true, &top.document);
+    EXPECT_EQ(Profile(kGame, "swf"), "swf/game42.swf");
+    EXPECT_EQ(Profile(kGame, "title"), "小游戏");
+    EXPECT_EQ(Profile(kGame, "desc"), "Clickto <b>jump</b>andrun");
+    EXPECT_EQ(Profile(kGame, "stale"), "<none>") << "the old section is erased first";
+    EXPECT_EQ(Profile("http://other/flash/1", "swf"), "keep.swf");
+    EXPECT_EQ(Entries(kLocal), (std::vector<std::pair<std::wstring, std::wstring>>{{L"小游戏", L"http://127.0.0.1:9/flash/42"}}));
+    EXPECT_EQ(top.runs, (std::vector<std::wstring>{L"addFav()|JavaScript|"}));
+    EXPECT_TRUE(boxes.empty()) << "the local catalogue says nothing";
+
+    // Played again: the record is rewritten, the catalogue keeps its one entry.
+    GamePage again(L"game42.swf", L"");
+    form->RecordGame(kGame, &again.document, true, nullptr);
+    EXPECT_EQ(Profile(kGame, "swf"), "game42.swf");
+    EXPECT_EQ(Entries(kLocal).size(), 1u);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(PlayWindow, APageStillLoadingErasesTheRecordWithoutRewritingIt)
+{
+    GamePage page(L"/swf/game42.swf", L"desc");
+    TopPage top;
+    form->RecordGame(kGame, &page.document, false, &top.document);
+    EXPECT_EQ(Profile(kGame, "swf"), "<none>");
+    EXPECT_EQ(Profile("http://other/flash/1", "swf"), "keep.swf");
+    EXPECT_EQ(Entries(kLocal).size(), 1u) << "the catalogue entry is added whatever the ready state";
+    EXPECT_EQ(top.runs.size(), 1u);
+}
+
+TEST_F(PlayWindow, PagesThatAreNoGamePagesAreNotRecorded)
+{
+    GamePage page(L"/swf/x.swf", L"desc");
+    form->RecordGame("http://127.0.0.1:9/box/", &page.document, true, nullptr);
+    form->RecordGame("http://127.0.0.1:9/FLASH/42", &page.document, true, nullptr); // "flash" is case-sensitive
+    EXPECT_EQ(Profile(kGame, "swf"), "old.swf");
+    EXPECT_TRUE(Entries(kLocal).empty());
+}
+
+TEST_F(PlayWindow, APageWithoutHowToPlayEndsTheRecordingWithAnError)
+{
+    GamePage page(L"/swf/x.swf", nullptr);
+    TopPage top;
+    EXPECT_ANY_THROW(form->RecordGame(kGame, &page.document, true, &top.document));
+    EXPECT_EQ(Profile(kGame, "swf"), "swf/x.swf") << "the keys written before stay";
+    EXPECT_TRUE(Entries(kLocal).empty());
+    EXPECT_TRUE(top.runs.empty());
+    // Through the pane's event the error ends quietly.
+    VARIANT url;
+    V_VT(&url) = VT_BSTR;
+    V_BSTR(&url) = SysAllocString(L"http://127.0.0.1:9/flash/43");
+    EXPECT_NO_THROW(form->webPlayDocumentComplete(form->webPlay, nullptr, url));
+    VariantClear(&url);
+}
+
+TEST_F(PlayWindow, AnEmptyTitleIsRecordedButNotCatalogued)
+{
+    form->SetCaption("");
+    GamePage page(L"/swf/x.swf", L"d");
+    form->RecordGame(kGame, &page.document, true, nullptr);
+    EXPECT_EQ(Profile(kGame, "title"), "");
+    EXPECT_EQ(Profile(kGame, "desc"), "d");
+    EXPECT_TRUE(Entries(kLocal).empty());
+}
+
+TEST_F(PlayWindow, FavouritesAreConfirmedAndAddedOnce)
+{
+    const std::string info = "/提示/64"; // information icon, OK button
+    form->GameAdd("Fav", "小游戏", kGame);
+    form->GameAdd("Fav", "小游戏", "http://elsewhere/");
+    EXPECT_EQ(boxes, (std::vector<std::string>{"添加收藏成功" + info, "你已经收藏过本游戏" + info}));
+    EXPECT_EQ(Entries(kFavourites), (std::vector<std::pair<std::wstring, std::wstring>>{{L"小游戏", L"http://127.0.0.1:9/flash/42"}}));
+    EXPECT_TRUE(Entries(kLocal).empty());
+    boxes.clear();
+    form->GameAdd("Fav", "", kGame);
+    DeleteFileA((AppPath + kFavourites).c_str());
+    form->GameAdd("Fav", "other", kGame);
+    EXPECT_TRUE(boxes.empty()) << "an empty title or a missing catalogue says nothing";
+    EXPECT_EQ(ReadBytes(AppPath + kFavourites), "<missing>") << "a missing catalogue is never made";
+}
+
+TEST_F(PlayWindow, TitlesFollowThePageExceptTheBlankOne)
+{
+    form->webPlayTitleChange(form->webPlay, L"贪吃蛇");
+    EXPECT_EQ(form->Caption(), "贪吃蛇");
+    form->webPlayTitleChange(form->webPlay, L"about:blank");
+    EXPECT_EQ(form->Caption(), "贪吃蛇");
+}
+
+TEST_F(PlayWindow, ShowingOpensTheRecordsAndLeavesOfflinePagesUnrecorded)
+{
+    form->Ini.reset();
+    form->Url = AppPath + "Data\\Temp.html";
+    form->Show();
+    ASSERT_NE(form->Ini, nullptr);
+    EXPECT_EQ(form->Ini->FileName(), AppPath + DataFileName);
+    EXPECT_FALSE(form->webPlay->OnDocumentComplete);
+}
+
+TEST_F(PlayWindow, ClosingHidesTheWindowEvenWhenThePaneNeverLoads)
+{
+    form->Url = kGame;
+    form->Show();
+    EXPECT_TRUE(form->webPlay->OnDocumentComplete);
+    form->Close(); // under Wine the blank page never completes: the wait gives up
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(IsWindow(form->Handle())) << "hidden, not destroyed";
+}
+
+TEST_F(PlayWindow, OnlyTheHomeCaptionButtonDoesSomething)
+{
+    SetEnvironmentVariableA("LUDORA_PORTAL", "http://127.0.0.1:9");
+    std::vector<std::string> opened;
+    auto oldShell = cl::ReplaceShellExecute([&](HWND owner, const cl::AnsiString& verb, const cl::AnsiString& file,
+                                                const cl::AnsiString&, const cl::AnsiString&, int show) {
+        opened.push_back(file + "|" + verb + "|" + std::to_string(show) + (owner == form->Handle() ? "|form" : "|?"));
+        return reinterpret_cast<HINSTANCE>(33);
+    });
+    for (WPARAM type : {12, 13, 15, 1, 14}) SendMessageA(form->Handle(), 0x3514, type, 0);
+    cl::ReplaceShellExecute(oldShell);
+    EXPECT_EQ(opened, (std::vector<std::string>{"http://127.0.0.1:9/||1|form"}));
+}
+
+TEST_F(PlayWindow, TheTopPageReachesTheWindowThroughExternal)
+{
+    cl::TComPtr<IDispatch> ext;
+    ASSERT_EQ(form->webTopGetExternal(ext), S_OK);
+    cl::TComPtr<IDispatch> other;
+    form->webTopGetExternal(other);
+    EXPECT_NE(ext.get(), other.get());
+    TScriptHost script;
+    script.AddObject(L"external", ext.get());
+    // The play pane never becomes ready here: the favourite is not added and no box shows.
+    EXPECT_EQ(script.Run(L"external.AddFav()").hr, S_OK);
+    EXPECT_EQ(script.Run(L"external.Refresh()").hr, S_OK);
+    EXPECT_EQ(script.Run(L"external.GetSwf('no-such-movie-in-any-cache')").hr, S_OK);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(Entries(kFavourites).empty());
+}
+
+TEST(PlayExtendObject, DispatchIdentifiersFollowTheTypeLibrary)
+{
+    OleInitialize(nullptr);
+    TPlayExtend* ext = PlayExtendFactory().Create();
+    const wchar_t* names[] = {L"Test", L"Refresh", L"AddFav", L"GetSwf"};
+    DISPID expected = 201;
+    for (const wchar_t* name : names) {
+        LPOLESTR n = const_cast<LPOLESTR>(name);
+        DISPID id = 0;
+        EXPECT_EQ(ext->GetIDsOfNames(IID_NULL, &n, 1, 0, &id), S_OK) << testing::PrintToString(std::wstring(name));
+        EXPECT_EQ(id, expected++);
+    }
+    cl::TComPtr<ITypeInfo> info;
+    ASSERT_EQ(ext->GetTypeInfo(0, 0, info.put()), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    const GUID iid = {0x30096E3E, 0x5541, 0x455F, {0x97, 0x50, 0x16, 0xE7, 0x64, 0x68, 0x65, 0x4F}};
+    EXPECT_TRUE(IsEqualGUID(attr->guid, iid));
+    info->ReleaseTypeAttr(attr);
+    // Without a window every method does nothing and answers 0.
+    TScriptHost script;
+    script.AddObject(L"external", ext);
+    for (const wchar_t* call : {L"external.Refresh()", L"external.AddFav()", L"external.GetSwf('x')"})
+        EXPECT_EQ(script.Run(call).hr, S_OK) << testing::PrintToString(std::wstring(call));
+    ext->Release();
+}
