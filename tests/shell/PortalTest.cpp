@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 TEST(Portal, TheProgramIgnoresLudoraPortal)
 {
-    for (const char* value : {"http://127.0.0.1:9", "http://elsewhere.example/", nullptr}) {
+    for (const char* value : std::initializer_list<const char*>{"http://127.0.0.1:9", "http://elsewhere.example/", nullptr}) {
         SCOPED_TRACE(value ? value : "unset");
         SetEnvironmentVariableA("LUDORA_PORTAL", value);
         EXPECT_EQ(PortalHost(), BUILT_IN_PORTAL_HOST);
