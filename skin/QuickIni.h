@@ -48,7 +48,8 @@ public:
     std::int32_t ReadInteger(std::string_view Section, std::string_view Key, std::int32_t Default) const;
     // The section names without brackets, in text order, replacing Strings' contents.
     void ReadSections(std::vector<cl::AnsiString>& Strings) const;
-    // Index in Lines of the first header "[Section]" (case ignored), or -1.
+    // Index in Lines of the first header "[Section]", or -1. Case is ignored as the user's
+    // locale does it on Windows (ASCII only in the portable build).
     int SectionIndex(std::string_view Section) const;
 
     const std::vector<cl::AnsiString>& Lines() const { return lines_; }
