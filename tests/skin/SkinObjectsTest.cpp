@@ -270,12 +270,14 @@ TEST(SkinObjects, ToolbarGradientFollowsThisLoadsFormColour)
 
 TEST(SkinObjects, LoadSkinFileNeedsADescription)
 {
+    skintest::ShownMessages shown; // the unknown version's message
     TSkinObjects s;
     EXPECT_FALSE(s.LoadSkinFile(skintest::ReadFixture("containers/noini.skin")));
     EXPECT_TRUE(s.Empty);
     EXPECT_FALSE(s.Track);
     EXPECT_FALSE(s.LoadSkinFile(skintest::ReadFixture("containers/unknown_version.skin")));
     EXPECT_TRUE(s.Empty);
+    EXPECT_EQ(shown.texts.size(), 1u);
     EXPECT_TRUE(s.LoadSkinFile(skintest::ReadFixture("containers/objects.skin")));
     EXPECT_FALSE(s.Empty);
     EXPECT_EQ(s.TopBorder->Frame, 2);
