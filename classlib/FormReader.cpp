@@ -106,8 +106,22 @@ private:
         return std::string(s_.substr(start, p_ - start));
     }
 
+    // Objects and collections nest by recursion: a depth bound keeps damaged or hostile
+    // text from exhausting the stack.
+    struct Level {
+        Parser& p;
+        explicit Level(Parser& parser) : p(parser)
+        {
+            if (++p.depth_ > MaxNesting) Fail(p.line_, "nesting deeper than " + std::to_string(MaxNesting) + " levels");
+        }
+        ~Level() { --p.depth_; }
+        Level(const Level&) = delete;
+        Level& operator=(const Level&) = delete;
+    };
+
     std::unique_ptr<Node> ParseObject(std::string className)
     {
+        Level level(*this);
         auto node = std::make_unique<Node>();
         node->line = line_;
         node->className = std::move(className);
@@ -185,6 +199,7 @@ private:
             if (high >= 0) Fail(line_, "odd number of hexadecimal digits");
             ++p_;
         } else if (c == '<') {
+            Level level(*this);
             v.kind = Value::Collection;
             ++p_;
             while (!Peek('>')) {
@@ -257,6 +272,7 @@ private:
     std::string_view s_;
     size_t p_ = 0;
     int line_ = 1;
+    int depth_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -18,7 +18,8 @@
 // the same name gives or checks the class), owned by the root and nested in their
 // enclosing component; then references are resolved and Loaded is called on the root and
 // every created component in order. Any wrong class, property, value or handler raises
-// EReadError naming it and its line.
+// EReadError naming it and its line, and so do objects and collections nested more than
+// MaxNesting levels deep (the root object is the first level).
 #pragma once
 
 #include "classlib/Classes.h"
@@ -26,6 +27,8 @@
 #include <string_view>
 
 namespace cl {
+
+constexpr int MaxNesting = 64;
 
 void ReadComponentText(std::string_view text, TComponent& root);
 

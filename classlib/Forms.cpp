@@ -587,9 +587,8 @@ void TApplication::Initialize() { Handle(); }
 const AnsiString& TApplication::Title()
 {
     if (!titleSet_) {
-        AnsiString name = ExeName();
-        name = name.substr(name.find_last_of("\\/:") + 1);
-        title_ = name.substr(0, name.find_last_of('.'));
+        AnsiString name = ExtractFileName(ExeName());
+        title_ = name.substr(0, name.size() - ExtractFileExt(name).size());
         titleSet_ = true;
     }
     return title_;

@@ -49,8 +49,57 @@ function(ludora_test name)
                        PROPERTIES ${props})
 endfunction()
 
+# Fuzzing: optimised, since a fuzzer's worth is its executions per second; the
+# sanitizers stay on.
+set(LUDORA_FUZZ_FLAGS -O2)
+
+# Each library a harness links is built a second time, as <lib>_fuzz, with
+# coverage instrumentation for libFuzzer, so that the fuzzer sees the edges of the code
+# under test; the libraries the ordinary tests link stay as they are. A library's static
+# libraries of this build are twinned the same way, others are linked as they are.
+function(ludora_fuzz_twin lib)
+  set(twin ${lib}_fuzz)
+  if(TARGET ${twin})
+    return()
+  endif()
+  get_target_property(sources ${lib} SOURCES)
+  get_target_property(dir ${lib} SOURCE_DIR)
+  set(files)
+  foreach(s IN LISTS sources)
+    if(IS_ABSOLUTE "${s}")
+      list(APPEND files "${s}")
+    else()
+      list(APPEND files "${dir}/${s}")
+    endif()
+  endforeach()
+  add_library(${twin} STATIC EXCLUDE_FROM_ALL ${files})
+  foreach(prop INCLUDE_DIRECTORIES COMPILE_DEFINITIONS COMPILE_OPTIONS
+               INTERFACE_INCLUDE_DIRECTORIES INTERFACE_COMPILE_DEFINITIONS INTERFACE_COMPILE_OPTIONS)
+    get_target_property(value ${lib} ${prop})
+    if(value)
+      set_property(TARGET ${twin} PROPERTY ${prop} "${value}")
+    endif()
+  endforeach()
+  target_compile_options(${twin} PRIVATE ${LUDORA_FUZZ_FLAGS} -fsanitize=fuzzer-no-link)
+  get_target_property(deps ${lib} LINK_LIBRARIES)
+  if(NOT deps)
+    set(deps)
+  endif()
+  foreach(dep IN LISTS deps)
+    if(TARGET ${dep})
+      get_target_property(type ${dep} TYPE)
+      if(type STREQUAL "STATIC_LIBRARY")
+        ludora_fuzz_twin(${dep})
+        set(dep ${dep}_fuzz)
+      endif()
+    endif()
+    target_link_libraries(${twin} PUBLIC ${dep})
+  endforeach()
+endfunction()
+
 # ludora_fuzz(name SOURCES ... LIBS ... CORPUS dir SECONDS n): a libFuzzer harness run as
 # one bounded test (native clang build only). Any crash, leak, hang or OOM fails the test.
+# The harness links the instrumented twins of LIBS.
 function(ludora_fuzz name)
   if(NOT LUDORA_FUZZ)
     return()
@@ -60,9 +109,12 @@ function(ludora_fuzz name)
     set(F_SECONDS 60)
   endif()
   add_executable(${name} ${F_SOURCES})
-  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_compile_options(${name} PRIVATE ${LUDORA_FUZZ_FLAGS} -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  foreach(lib IN LISTS F_LIBS)
+    ludora_fuzz_twin(${lib})
+    target_link_libraries(${name} PRIVATE ${lib}_fuzz)
+  endforeach()
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1

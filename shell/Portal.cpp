@@ -1,6 +1,8 @@
 #include "shell/Portal.h"
 
+#ifdef LUDORA_PORTAL_FROM_ENVIRONMENT
 #include <windows.h>
+#endif
 
 #ifndef LUDORA_PORTAL_HOST
 #error "LUDORA_PORTAL_HOST names the portal's host when the program is built"
@@ -8,6 +10,7 @@
 
 cl::AnsiString PortalHost()
 {
+#ifdef LUDORA_PORTAL_FROM_ENVIRONMENT
     // Read from the process's environment itself, not the runtime's start-up copy.
     char env[512];
     DWORD n = GetEnvironmentVariableA("LUDORA_PORTAL", env, sizeof env);
@@ -17,6 +20,7 @@ cl::AnsiString PortalHost()
         while (!url.empty() && url.back() == '/') url.pop_back();
         if (!url.empty()) return url;
     }
+#endif
     return LUDORA_PORTAL_HOST;
 }
 

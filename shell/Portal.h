@@ -1,6 +1,7 @@
-// The portal's web service: its host is fixed when the program is built; the environment
-// variable LUDORA_PORTAL ("http://host:port") points a run at another one (tests and the
-// local portal).
+// The portal's web service, whose host is fixed when the program is built. The test build
+// of the unit (LUDORA_PORTAL_FROM_ENVIRONMENT) also lets the environment variable
+// LUDORA_PORTAL ("http://host:port") point a run at another portal, such as the local test
+// portal; the program always uses its own.
 #pragma once
 
 #include "classlib/SysUtils.h"

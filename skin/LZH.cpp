@@ -65,7 +65,8 @@ void TLZH::FillBits()
 {
     while (bitCount_ <= 8) {
         std::uint8_t byte = 0;
-        if (ReadBytes(&byte, 1) == 0) byte = 0;
+        if (ReadBytes(&byte, 1) == 0 && ++bytesPastEnd_ > MaxBytesPastEnd)
+            throw ElzhException("LZH : Unexpected end of compressed data");
         bitBuf_ = static_cast<std::uint16_t>(bitBuf_ | (byte << (8 - bitCount_)));
         bitCount_ = static_cast<std::uint8_t>(bitCount_ + 8);
     }
@@ -199,6 +200,7 @@ void TLZH::Decode(std::int32_t OutputSize)
 
     bitBuf_ = 0;
     bitCount_ = 0;
+    bytesPastEnd_ = 0;
     StartTree();
     std::memset(t_->ring, RingFill, StartPosition);
     r_ = StartPosition;

@@ -25,8 +25,11 @@ public:
     void SetOutput(std::vector<std::uint8_t>& output) { output_ = &output; }
 
     // Decodes until OutputSize bytes exist (a damaged stream may overshoot by up to 59).
-    // Missing input reads as zero bits. Sizes above MaxOutputSize raise ElzhException.
+    // The bit buffer reads up to two bytes ahead, so a sound stream may need two bytes
+    // past its end, read as zero bits; a stream that needs a third is damaged. Sizes above
+    // MaxOutputSize and damaged streams raise ElzhException.
     void Decode(std::int32_t OutputSize);
+    static constexpr int MaxBytesPastEnd = 2;
 
     static constexpr int Window = 4096;
     static constexpr int LongestMatch = 60;
@@ -62,6 +65,7 @@ private:
     const std::uint8_t* input_ = nullptr;
     std::size_t inputSize_ = 0;
     std::size_t inputPos_ = 0;
+    int bytesPastEnd_ = 0;
     std::vector<std::uint8_t>* output_ = nullptr;
     std::uint16_t bitBuf_ = 0;
     std::uint8_t bitCount_ = 0;

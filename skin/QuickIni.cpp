@@ -1,6 +1,10 @@
 // Skin description parser.
 #include "skin/QuickIni.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 
 namespace skin {
@@ -16,26 +20,33 @@ cl::AnsiString KeyOf(std::string_view line)
     return eq == std::string_view::npos ? cl::AnsiString() : cl::LowerCase(cl::Trim(line.substr(0, eq)));
 }
 
+// Section headers compare as the user's locale does, ignoring case; on Windows that also
+// folds letters beyond ASCII (full-width, Greek, Cyrillic) of the code page. The portable
+// build compares ASCII letters only.
+bool SameHeader(std::string_view a, std::string_view b)
+{
+#ifdef _WIN32
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+#else
+    return cl::SameText(a, b);
+#endif
+}
+
 } // namespace
 
 void TQuickIni::LoadFromStream(std::string_view text)
 {
     lines_.clear();
     sections_.clear();
-    text = text.substr(0, text.find('\0'));
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", i);
-        if (end == std::string_view::npos) end = text.size();
-        cl::AnsiString line = cl::Trim(text.substr(i, end - i));
+    ForEachLine(text, [this](std::string_view raw) {
+        cl::AnsiString line = cl::Trim(raw);
         if (!line.empty() && line[0] != ';') {
             if (IsHeader(line)) sections_.emplace_back(line, static_cast<int>(lines_.size()));
             lines_.push_back(std::move(line));
         }
-        i = end;
-        if (i < text.size() && text[i] == '\r') ++i;
-        if (i < text.size() && text[i] == '\n') ++i;
-    }
+        return true;
+    });
 }
 
 void TQuickIni::LoadFromStream(cl::TStream* Stream)
@@ -50,7 +61,7 @@ int TQuickIni::SectionIndex(std::string_view Section) const
 {
     cl::AnsiString header = "[" + cl::AnsiString(Section) + "]";
     for (const auto& s : sections_)
-        if (cl::SameText(s.first, header)) return s.second;
+        if (SameHeader(s.first, header)) return s.second;
     return -1;
 }
 

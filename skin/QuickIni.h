@@ -12,6 +12,23 @@
 
 namespace skin {
 
+// Calls line(text) for each line of text, in order, while it returns true. A line ends at
+// CR, LF or CR LF (LF CR is two breaks), a break at the very end starts no further line,
+// and a character 0 ends the text.
+template <class F> void ForEachLine(std::string_view text, F line)
+{
+    text = text.substr(0, text.find('\0'));
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) end = text.size();
+        if (!line(text.substr(i, end - i))) return;
+        i = end;
+        if (i < text.size() && text[i] == '\r') ++i;
+        if (i < text.size() && text[i] == '\n') ++i;
+    }
+}
+
 class TQuickIni {
 public:
     // Parses text, replacing earlier contents. Lines end at CR, LF or a character 0 (which
@@ -31,7 +48,8 @@ public:
     std::int32_t ReadInteger(std::string_view Section, std::string_view Key, std::int32_t Default) const;
     // The section names without brackets, in text order, replacing Strings' contents.
     void ReadSections(std::vector<cl::AnsiString>& Strings) const;
-    // Index in Lines of the first header "[Section]" (case ignored), or -1.
+    // Index in Lines of the first header "[Section]", or -1. Case is ignored as the user's
+    // locale does it on Windows (ASCII only in the portable build).
     int SectionIndex(std::string_view Section) const;
 
     const std::vector<cl::AnsiString>& Lines() const { return lines_; }

@@ -41,11 +41,9 @@ TColor TSkinObjects::ParseColor(const cl::AnsiString& Text, TColor Default) { re
 
 void TSkinObjects::LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, const cl::AnsiString& FileName)
 {
-    std::size_t slash = FileName.find_last_of("\\/:");
-    cl::AnsiString name = slash == cl::AnsiString::npos ? FileName : FileName.substr(slash + 1);
-    std::size_t dot = name.rfind('.');
+    cl::AnsiString name = cl::ExtractFileName(FileName);
     std::vector<std::uint8_t> bytes;
-    if (dot != cl::AnsiString::npos && name.compare(dot, cl::AnsiString::npos, ".bmp") == 0) reader.GetFile(name, bytes);
+    if (cl::ExtractFileExt(name) == ".bmp") reader.GetFile(name, bytes);
     if (bytes.empty()) {
         Bitmap.SetSize(0, 0);
         return;

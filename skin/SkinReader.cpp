@@ -2,6 +2,11 @@
 #include "skin/SkinReader.h"
 
 #include "skin/LZH.h"
+#include "skin/QuickIni.h"
+
+#ifdef _WIN32
+#include "classlib/Forms.h"
+#endif
 
 #include <cstring>
 
@@ -15,22 +20,25 @@ std::int32_t ReadInt32(const std::uint8_t* p)
                                      static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// Names text to lower-case names: CR LF, CR or LF ends a name, a break at the very end
-// adds none, and a character 0 ends the text.
-std::vector<cl::AnsiString> SplitNames(std::string_view text)
+// Names text to lower-case names, one per line, but at most limit + 1 of them: enough to
+// tell a text of too many names without splitting all of it.
+std::vector<cl::AnsiString> SplitNames(std::string_view text, std::size_t limit)
 {
-    text = text.substr(0, text.find('\0'));
     std::vector<cl::AnsiString> names;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", i);
-        if (end == std::string_view::npos) end = text.size();
-        names.push_back(cl::LowerCase(text.substr(i, end - i)));
-        i = end;
-        if (i < text.size() && text[i] == '\r') ++i;
-        if (i < text.size() && text[i] == '\n') ++i;
-    }
+    ForEachLine(text, [&](std::string_view name) {
+        names.push_back(cl::LowerCase(name));
+        return names.size() <= limit;
+    });
     return names;
+}
+
+// The class library's simple message box: the application's title and an OK button. The
+// portable build has no message box; there the False of Open is all the caller learns.
+void ShowOlderSkinMessage()
+{
+#ifdef _WIN32
+    if (cl::Application) cl::Application->MessageBox(TSkinReader::OlderSkinMessage, cl::Application->Title(), MB_OK);
+#endif
 }
 
 } // namespace
@@ -73,13 +81,16 @@ bool TSkinReader::OpenImage(const std::vector<std::uint8_t>& image)
     std::int32_t header[4];
     for (int k = 0; k < 4; ++k) header[k] = ReadInt32(&image[4 * k]);
     int block = VersionBlockLength(header[0]);
-    if (block < 0) return false;
+    if (block < 0) {
+        ShowOlderSkinMessage();
+        return false;
+    }
 
     std::size_t pos = 16 + static_cast<std::size_t>(block);
     std::int32_t namesLength = header[1];
     if (namesLength < 0 || pos > image.size() || static_cast<std::size_t>(namesLength) > image.size() - pos)
         return false;
-    auto names = SplitNames(std::string_view(reinterpret_cast<const char*>(&image[pos]), namesLength));
+    auto names = SplitNames(std::string_view(reinterpret_cast<const char*>(&image[pos]), namesLength), MaxEntries);
     pos += namesLength;
 
     if (names.size() > MaxEntries || names.size() * 4 > image.size() - pos) return false;

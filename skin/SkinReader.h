@@ -15,13 +15,14 @@ namespace skin {
 class TSkinReader {
 public:
     static constexpr int MaxEntries = 1001;
-    // Shown by the caller when Open fails.
+    // Shown (on Windows) when Open meets a version it does not know.
     static constexpr const char* OlderSkinMessage = "This is Older Skin File\rPlease update to new version !";
 
     // Unpacks a skin file (unpacked-size dword, then the LZHUF stream) and builds the
-    // index. False for an unknown version, an unpacked size over the decoder's limit, or a
-    // container whose tables do not fit its image (entry count over MaxEntries, negative
-    // sizes, names or entries past the end); the index then keeps what it held.
+    // index. False for an unknown version (after showing OlderSkinMessage), an unpacked
+    // size over the decoder's limit, or a container whose tables do not fit its image
+    // (entry count over MaxEntries, negative sizes, names or entries past the end); the
+    // index then keeps what it held. A damaged stream raises the decoder's ElzhException.
     bool Open(const std::uint8_t* source, std::size_t size);
     bool Open(const std::vector<std::uint8_t>& source) { return Open(source.data(), source.size()); }
     bool Open(const cl::TMemoryStream& Source) { return Open(Source.Bytes()); }

@@ -150,3 +150,56 @@ TEST_F(FormReader, ComponentsMadeBeforeAnErrorAreFreedWithTheForm)
     }
     EXPECT_EQ(events, (std::vector<std::string>{"free b", "free a"}));
 }
+
+namespace {
+
+// A root with `levels` nested levels in all: widgets down to the last, or one widget whose
+// collection items nest collections.
+std::string NestedObjects(int levels)
+{
+    std::string text = "TTestForm {";
+    for (int k = 2; k <= levels; ++k) text += "\nTWidget w" + std::to_string(k) + " {";
+    return text + std::string(static_cast<std::size_t>(levels), '}');
+}
+
+std::string NestedCollections(int levels)
+{
+    std::string text = "TTestForm { TWidget w {";
+    for (int k = 3; k <= levels; ++k) text += "\nPins = < {";
+    for (int k = 3; k <= levels; ++k) text += "} >";
+    return text + "} }";
+}
+
+} // namespace
+
+TEST_F(FormReader, NestingIsLimitedToSixtyFourLevels)
+{
+    {
+        TTestForm form(nullptr);
+        ReadComponentText(NestedObjects(64), form);
+        auto* deepest = dynamic_cast<TWidget*>(form.FindComponent("w64"));
+        ASSERT_NE(deepest, nullptr);
+        EXPECT_EQ(deepest->parent, form.FindComponent("w63"));
+    }
+    struct Case {
+        std::string text;
+        const char* line; // where the level past the limit opens
+    } cases[] = {
+        {NestedObjects(65), "line 65:"},
+        {NestedObjects(200000), "line 65:"},
+        {NestedCollections(65), "line 64:"},
+        {NestedCollections(100000), "line 64:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40) + "... " + std::to_string(c.text.size()) + " bytes");
+        events.clear();
+        TTestForm form(nullptr);
+        try {
+            ReadComponentText(c.text, form);
+            ADD_FAILURE() << "no error";
+        } catch (const EReadError& e) {
+            EXPECT_EQ(e.Message(), std::string("Form resource ") + c.line + " nesting deeper than 64 levels");
+        }
+        EXPECT_TRUE(events.empty()); // nothing was made from the text
+    }
+}

@@ -137,6 +137,19 @@ TEST_F(MainWindow, ShowsWithItsCaptionSizeAndAlignedPanes)
     EXPECT_EQ(MainForm->pmMain->Items()->Count(), 4);
 }
 
+TEST_F(MainWindow, EveryPaneCarriesThePrintOptions)
+{
+    Create(nullptr);
+    for (TWebPane* pane : {MainForm->webTop, MainForm->webLeft, MainForm->webMain}) {
+        SCOPED_TRACE(pane->Name());
+        EXPECT_EQ(pane->PrintOptions()->Header, "&w&b\xD2\xB3\xC2\xEB\xA3\xAC&p/&P"); // 页码，in code page 936
+        EXPECT_EQ(pane->PrintOptions()->Footer, "&u&b&d");
+        ASSERT_EQ(pane->PrintOptions()->HTMLHeader()->Count(), 1);
+        EXPECT_EQ((*pane->PrintOptions()->HTMLHeader())[0], "<HTML></HTML>");
+        EXPECT_EQ(pane->PrintOptions()->Orientation, browser::poPortrait);
+    }
+}
+
 TEST_F(MainWindow, NavigationWordsAreExactAndMoveThePanes)
 {
     Create(nullptr);

@@ -1,4 +1,5 @@
-// Decoder on arbitrary bits: the first two bytes give the output size (up to 16 KiB).
+// Decoder on arbitrary bits: the first two bytes give the output size (up to 16 KiB). A
+// decode either ends with that size (at most 59 bytes over) or raises ElzhException.
 #include "skin/LZH.h"
 
 #include <cstddef>
@@ -12,7 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     skin::TLZH lzh;
     lzh.SetInput(data + 2, size - 2);
     lzh.SetOutput(out);
-    lzh.Decode(outputSize);
+    try {
+        lzh.Decode(outputSize);
+    } catch (const skin::ElzhException&) {
+        return 0; // the input ran out: a damaged stream
+    }
     if (out.size() < static_cast<std::size_t>(outputSize) ||
         out.size() > static_cast<std::size_t>(outputSize) + skin::TLZH::LongestMatch - 1)
         __builtin_trap();

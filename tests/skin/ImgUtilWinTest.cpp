@@ -88,8 +88,12 @@ TEST(ImgUtilWin, BlendResolvesSystemColours)
 {
     const TColor btnFace = static_cast<TColor>(0xFF000000u | COLOR_BTNFACE);
     const TColor window = static_cast<TColor>(0xFF000000u | COLOR_WINDOW);
-    EXPECT_EQ(Blend(btnFace, window, 150),
-              BlendRGB(static_cast<TColor>(GetSysColor(COLOR_BTNFACE)), static_cast<TColor>(GetSysColor(COLOR_WINDOW)), 150));
+    // Each side alone, and a colour blended with itself, give the platform's colour back:
+    // (c 1000 + 500) div 1000 = c, (c 100 + 50) div 100 = c. Unresolved, the system colour
+    // 0xFF00000F would read as (15, 0, 0).
+    EXPECT_EQ(Blend(btnFace, MakeRGB(0, 0, 0), 1000), static_cast<TColor>(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(Blend(MakeRGB(0, 0, 0), window, 0), static_cast<TColor>(GetSysColor(COLOR_WINDOW)));
+    EXPECT_EQ(Blend(window, window, 150), static_cast<TColor>(GetSysColor(COLOR_WINDOW)));
     EXPECT_EQ(Blend(MakeRGB(255, 255, 255), MakeRGB(0, 0, 0), 100), MakeRGB(26, 26, 26));
 }
 

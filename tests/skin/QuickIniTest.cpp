@@ -129,3 +129,17 @@ TEST(QuickIni, LoadingReplacesEarlierText)
     EXPECT_TRUE(ini.Lines().empty());
     EXPECT_EQ(ini.ReadString("B", "k", "none"), "none");
 }
+
+#ifdef _WIN32
+// Windows compares section names as the user's locale does: under code page 936 Greek and
+// Cyrillic capitals match their small letters, which ASCII rules leave apart. A header
+// with blanks inside its brackets still differs.
+TEST(QuickIni, SectionNamesIgnoreCaseBeyondAscii)
+{
+    TQuickIni ini = Parsed("[\xA6\xA1\xA6\xA2]\nKey=greek\n[\xA7\xA1]\nKey=cyrillic\n[ Colours ]\nKey=spaced\n");
+    EXPECT_EQ(ini.ReadString("\xA6\xC1\xA6\xC2", "key", "d"), "greek"); // small alpha beta
+    EXPECT_EQ(ini.ReadString("\xA7\xD1", "KEY", "d"), "cyrillic");      // small a
+    EXPECT_EQ(ini.SectionIndex("\xA6\xC1"), -1);
+    EXPECT_EQ(ini.SectionIndex("colours"), -1);
+}
+#endif

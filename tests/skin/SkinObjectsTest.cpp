@@ -54,6 +54,18 @@ TEST(SkinObjects, BordersFromPersonality)
     EXPECT_FALSE(s.Empty);
 }
 
+TEST(SkinObjects, BitmapNamesAreWalkedByCodePage936Characters)
+{
+    // 0xB6 0x5C is one character: its trail byte is no path delimiter.
+    for (const char* name : {"\xB6\\.bmp", "skins\\\xB6\\.bmp", "C:\xB6\\.bmp"}) {
+        SCOPED_TRACE(name);
+        Loaded s(std::string("[ExtraImages]\nImage=") + name + "\n");
+        ASSERT_TRUE(s.ExtraImages);
+        EXPECT_EQ(s.ExtraImages->Bitmap->Width(), 2);
+        EXPECT_EQ(s.ExtraImages->Bitmap->Height(), 3);
+    }
+}
+
 TEST(SkinObjects, Colours)
 {
     Loaded s("[Colours]\nWindowText=1 2 3\nHilight=\nMenu=300 0 0\n"
@@ -248,20 +260,24 @@ TEST(SkinObjects, ToolbarGradientFollowsThisLoadsFormColour)
     EXPECT_EQ(s.Toolbar->Bitmap->Width(), 10);
     EXPECT_EQ(s.Toolbar->Bitmap->Height(), 40);
     EXPECT_EQ(s.Toolbar->Frame, 1);
-    EXPECT_EQ(PixelOf(*s.Toolbar->Bitmap, 5, 0), BlendRGB(MakeRGB(240, 240, 240), MakeRGB(255, 255, 255), 150));
-    // (12, 34, 56) has no channel of 160: measure 200, amount (5625 - 5000) / 140 + 50 = 54.
-    EXPECT_EQ(PixelOf(*s.Toolbar->Bitmap, 5, 39), ColorRampSlot(GetColorRamp(40, BlendRGB(MakeRGB(240, 240, 240), MakeRGB(255, 255, 255), 150),
-                                                                             BlendRGB(MakeRGB(12, 34, 56), MakeRGB(255, 255, 255), 54)))[39]);
+    // Top: 15 % of 240 and 85 % of 255, (36000 + 216750 + 500) div 1000 = 253.
+    EXPECT_EQ(PixelOf(*s.Toolbar->Bitmap, 5, 0), MakeRGB(253, 253, 253));
+    // (12, 34, 56) has no channel of 160: measure 200, amount (5625 - 5000) div 140 + 50 =
+    // 54, so the bottom colour is (124, 136, 148). Band 39 of the 40-colour ramp from 253
+    // adds (19 + 39 d) / 39 truncated: d = -129, -117, -105 give -128, -116, -104.
+    EXPECT_EQ(PixelOf(*s.Toolbar->Bitmap, 5, 39), MakeRGB(125, 137, 149));
 }
 
 TEST(SkinObjects, LoadSkinFileNeedsADescription)
 {
+    skintest::ShownMessages shown; // the unknown version's message
     TSkinObjects s;
     EXPECT_FALSE(s.LoadSkinFile(skintest::ReadFixture("containers/noini.skin")));
     EXPECT_TRUE(s.Empty);
     EXPECT_FALSE(s.Track);
     EXPECT_FALSE(s.LoadSkinFile(skintest::ReadFixture("containers/unknown_version.skin")));
     EXPECT_TRUE(s.Empty);
+    EXPECT_EQ(shown.texts.size(), 1u);
     EXPECT_TRUE(s.LoadSkinFile(skintest::ReadFixture("containers/objects.skin")));
     EXPECT_FALSE(s.Empty);
     EXPECT_EQ(s.TopBorder->Frame, 2);

@@ -122,6 +122,9 @@ TEST(SkinReader, RefusesBadContainersAndKeepsTheIndex)
 {
     const char* bad[] = {"unknown_version", "too_many", "negative_size", "overrun",
                          "names_past_end", "sizes_past_end", "short_header", "huge_size"};
+#ifdef _WIN32
+    skintest::ShownMessages shown;
+#endif
     TSkinReader reader = Opened("basic");
     for (const char* name : bad) {
         SCOPED_TRACE(name);
@@ -131,3 +134,17 @@ TEST(SkinReader, RefusesBadContainersAndKeepsTheIndex)
     }
     EXPECT_FALSE(reader.Open(std::vector<std::uint8_t>{1, 2}));
 }
+
+#ifdef _WIN32
+// Only a version the reader does not know shows the message, once per Open.
+TEST(SkinReader, AnUnknownVersionShowsTheOlderSkinMessage)
+{
+    skintest::ShownMessages shown;
+    TSkinReader reader;
+    EXPECT_TRUE(reader.Open(ReadFixture("containers/basic.skin")));
+    EXPECT_FALSE(reader.Open(ReadFixture("containers/too_many.skin")));
+    EXPECT_TRUE(shown.texts.empty());
+    EXPECT_FALSE(reader.Open(ReadFixture("containers/unknown_version.skin")));
+    EXPECT_EQ(shown.texts, std::vector<std::string>{"This is Older Skin File\rPlease update to new version !"});
+}
+#endif

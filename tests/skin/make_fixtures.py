@@ -67,6 +67,8 @@ def object_bitmaps():
         'upper.bmp': bmp(4, 4, lambda x, y: (9, 9, 9)),
         'strip.bmp': bmp(6, 2, lambda x, y: (x * 40, y * 100, 0)),
         'bad.bmp': b'BM' + bytes(20),
+        # A code page 936 name whose second byte is the backslash's.
+        '\xb6\\.bmp': bmp(2, 3, lambda x, y: (7, 7, 7)),
     }
 
 

@@ -1,8 +1,9 @@
-// Start-up and idle benchmark of the client, run under Wine in the build's prefix:
-//   StartupBench.exe CLIENT.exe BARE.exe [runs]
-// Measures, alternately, the time from process start to the first visible top-level
-// window of the client and of a bare program that only shows a window, and prints both
-// medians and their ratio.
+// Start-up benchmark of the client, run under Wine in the build's prefix:
+//   StartupBench.exe CLIENT.exe BARE.exe BROWSER.exe [runs]
+// Measures, in turn, the time from process start to the first visible top-level window of
+// the client, of a bare program that only shows a window, and of a program that shows a
+// window hosting one web-browser control; prints the medians and the client's ratio to
+// each baseline.
 #include <windows.h>
 
 #include <algorithm>
@@ -74,27 +75,30 @@ double Median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: StartupBench CLIENT.exe BARE.exe [runs]\n");
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: StartupBench CLIENT.exe BARE.exe BROWSER.exe [runs]\n");
         return 2;
     }
-    const int runs = argc > 3 ? std::atoi(argv[3]) : 7;
-    std::vector<double> client, bare;
+    const int runs = argc > 4 ? std::atoi(argv[4]) : 7;
+    const int programs = 3;
+    std::vector<double> times[programs];
     for (int i = 0; i < runs; ++i) {
-        for (int which = 0; which < 2; ++which) {
+        for (int which = 0; which < programs; ++which) {
             PROCESS_INFORMATION pi{};
-            double t = StartUntilVisible(which == 0 ? argv[1] : argv[2], pi);
+            double t = StartUntilVisible(argv[1 + which], pi);
             if (t < 0) {
-                std::fprintf(stderr, "%s: no visible window\n", which == 0 ? argv[1] : argv[2]);
+                std::fprintf(stderr, "%s: no visible window\n", argv[1 + which]);
                 return 1;
             }
-            (which == 0 ? client : bare).push_back(t);
+            times[which].push_back(t);
             End(pi);
         }
     }
-    double mc = Median(client), mb = Median(bare);
-    std::printf("start to visible window, median of %d: client %.1f ms, bare window %.1f ms, ratio %.2f\n", runs,
-                mc * 1000, mb * 1000, mc / mb);
-
+    double client = Median(times[0]), bare = Median(times[1]), browser = Median(times[2]);
+    std::printf("start to visible window, median of %d: client %.1f ms, bare window %.1f ms, "
+                "window with a browser control %.1f ms\n",
+                runs, client * 1000, bare * 1000, browser * 1000);
+    std::printf("ratio to the bare window %.2f, ratio to the window with a browser control %.2f\n", client / bare,
+                client / browser);
     return 0;
 }
