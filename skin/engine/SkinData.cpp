@@ -192,10 +192,10 @@ cl::AnsiString TSkinData::SkinStore() const
 
 cl::TBytes TSkinData::StreamValue() const
 {
-    cl::TBytes value(4);
     const auto size = static_cast<std::uint32_t>(SkinStream.size());
+    cl::TBytes value(4 + SkinStream.size());
     std::memcpy(value.data(), &size, 4);
-    value.insert(value.end(), SkinStream.begin(), SkinStream.end());
+    if (size) std::memcpy(value.data() + 4, SkinStream.data(), size);
     return value;
 }
 
