@@ -9,6 +9,7 @@
 #include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
 #include "shell/Volume.h"
+#include "skin/engine/SkinData.h"
 #include "skin/engine/SkinMessages.h"
 
 #include <memory>
@@ -34,6 +35,7 @@ public:
     cl::TMenuItem* N2 = nullptr;
     cl::TMenuItem* N4 = nullptr;
     cl::TMenuItem* N3 = nullptr;
+    skin::TSkinData* sdMain = nullptr;
 
     // Form and component events.
     void FormCreate(cl::TObject* sender);
