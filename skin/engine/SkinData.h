@@ -6,6 +6,7 @@
 #pragma once
 
 #include "skin/SkinObjects.h"
+#include "skin/engine/ControlTables.h"
 
 #include "classlib/Classes.h"
 #include "classlib/Controls.h"
@@ -20,12 +21,6 @@
 
 namespace skin {
 
-enum TSkinControlType {
-    xcMainMenu, xcPopupMenu, xcMenuItem, xcToolbar, xcControlbar, xcCombo, xcCheckBox, xcRadioButton, xcProgress,
-    xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcSpin, xcPanel, xcGroupBox, xcStatusBar, xcTab,
-    xcTrackBar, xcSystemMenu, xcFastReport
-};
-using TSkinControlTypes = unsigned; // bit (1 << TSkinControlType)
 extern const cl::TEnumType SkinControlTypeType;
 
 enum TSkinOption {
@@ -37,8 +32,6 @@ extern const cl::TEnumType SkinOptionType;
 
 enum TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
 extern const cl::TEnumType SkinFormTypeType;
-
-constexpr unsigned Bit(int member) { return 1u << member; }
 
 class TSkinData;
 using TOnFormSkin = std::function<void(cl::TObject* Sender, const cl::AnsiString& aName, bool& DoSkin)>;

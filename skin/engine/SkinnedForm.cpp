@@ -7,6 +7,7 @@
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinMessages.h"
 
+#include "classlib/SysUtils.h"
 #include "classlib/TypInfo.h"
 
 #include <algorithm>
@@ -176,6 +177,26 @@ void TSkinnedForm::ReadWindowState()
 
 // ---------------------------------------------------------------------------------------
 // Companions
+
+void TSkinnedForm::SkinChildWindows(HWND parent)
+{
+    for (HWND child = GetTopWindow(parent); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetWindowLongA(child, GWL_STYLE) & WS_CHILD) SkinChildWindow(child);
+}
+
+void TSkinnedForm::SkinChildWindow(HWND window)
+{
+    if (FindControlSkin(window) || !SkinData) return;
+    char name[100] = {};
+    GetClassNameA(window, name, sizeof name);
+    const TChildRule rule =
+        RawChildRule(cl::LowerCase(name), static_cast<std::uint32_t>(GetWindowLongA(window, GWL_STYLE)),
+                     SkinData->SkinControls);
+    if (rule.children) SkinChildWindows(window);
+    if (rule.formColour)
+        if (cl::TControl* control = ControlOfWindow(window)) control->SetColor(SkinData->FormColor);
+    // rule.skin names the companion; the control skins that attach it are not built yet.
+}
 
 bool TSkinnedForm::AddControlSkin(TSkinControl& control)
 {
@@ -395,9 +416,9 @@ void TSkinnedForm::OnSkinInit()
     Initialised = true;
     SystemMenu = GetSystemMenu(Window, FALSE);
     ReadFrameSizes();
-    // Control discovery hands each control to its companion; the control skins are not
-    // built yet, so only companions whose windows went are swept.
     FreeReleasedControls();
+    // The companions of a form's controls come with the control skins, not built yet.
+    if (!FormControl) SkinChildWindows(Window);
     if (SkinState == ssNotSkinned) {
         if (WindowKind == wkMDIChild) {
             if (WindowState == wsMaximized) {

@@ -68,6 +68,9 @@ public:
     void FreeRegion();
     void SetSysMenuStyle(bool strip);
 
+    // Child windows of a raw window, by the raw-child table.
+    void SkinChildWindows(HWND parent);
+    void SkinChildWindow(HWND window);
     // Companions of the window's controls.
     bool AddControlSkin(TSkinControl& control); // true when already listed
     void RemoveControlSkin(TSkinControl& control);
