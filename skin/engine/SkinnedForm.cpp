@@ -635,7 +635,8 @@ void TSkinnedForm::Unskin()
         const int height = Height(w) + StdFrameHeight - Frame.top - Frame.bottom;
         SetWindowPos(Window, nullptr, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
     }
-    SetSysMenuStyle(false);
+    // Frame painting took the system menu style off; a window that had it gets it back.
+    if (StyleFlags & sfSystemMenu) SetSysMenuStyle(false);
     SetWindowRgn(Window, nullptr, TRUE);
     region_ = nullptr;
 }

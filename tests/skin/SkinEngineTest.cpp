@@ -507,6 +507,8 @@ TEST_F(Engine, UnskinGivesTheFrameBack)
     const LONG_PTR own = GetWindowLongPtrA(wnd, GWLP_WNDPROC);
     const SIZE before = SizeOf(wnd);
     ASSERT_NE(Skin(wnd), nullptr);
+    SendMessageA(wnd, WM_NCPAINT, 1, 0); // the skin draws the caption: the platform's buttons go
+    EXPECT_EQ(GetWindowLongA(wnd, GWL_STYLE) & WS_SYSMENU, 0);
     SkinManager->ActionSkinData = data.get();
     SkinManager->RequestAction(2, 10);
     EXPECT_TRUE(PumpUntil([] { return SkinManager->Forms().empty(); }));
@@ -515,6 +517,7 @@ TEST_F(Engine, UnskinGivesTheFrameBack)
     EXPECT_EQ(SizeOf(wnd).cy, before.cy);
     cl::RegionHandle rgn(CreateRectRgn(0, 0, 0, 0));
     EXPECT_EQ(GetWindowRgn(wnd, rgn.get()), ERROR);
+    EXPECT_NE(GetWindowLongA(wnd, GWL_STYLE) & WS_SYSMENU, 0);
     EXPECT_FALSE(SkinManager->Active);
 }
 
