@@ -796,15 +796,15 @@ void TSkinnedForm::BuildRegion()
                                         SkinData->TopBorder.get(), SkinData->BottomBorder.get()};
     const bool anyTransparent = std::any_of(std::begin(borders), std::end(borders),
                                             [](const TDataSkinBorder* b) { return b && b->Trans == 1; });
-    HRGN region = nullptr;
+    cl::RegionHandle region;
     if (!anyTransparent) {
-        region = CreateRectRgn(0, 0, W, H);
+        region.reset(CreateRectRgn(0, 0, W, H));
         RegionWidth = RegionHeight = 0;
     } else {
         RegionWidth = W;
         RegionHeight = H;
         const int L = Frame.left, T = Frame.top, R = Frame.right, B = Frame.bottom;
-        cl::RegionHandle result(CreateRectRgn(L, T, W - R, H - B));
+        region.reset(CreateRectRgn(L, T, W - R, H - B));
         if (BorderKind != bkNoCaption) {
             TKeyRange key;
             key.tolRed = key.tolGreen = key.tolBlue = 1;
@@ -823,13 +823,16 @@ void TSkinnedForm::BuildRegion()
             CombineRgn(top.get(), top.get(), bottom.get(), RGN_OR);
             CombineRgn(left.get(), left.get(), right.get(), RGN_OR);
             CombineRgn(top.get(), top.get(), left.get(), RGN_OR);
-            CombineRgn(result.get(), result.get(), top.get(), RGN_OR);
+            CombineRgn(region.get(), region.get(), top.get(), RGN_OR);
         }
-        region = result.release();
     }
-    // The window owns the region from here on, and deletes the one it replaces.
-    if (SetWindowRgn(Window, region, TRUE)) region_ = region;
-    else DeleteObject(region);
+    // The window owns the region once set, and deletes the one it replaces: ours is only a
+    // record of it, never deleted here.
+    HRGN handle = region.get();
+    if (handle && SetWindowRgn(Window, handle, TRUE)) {
+        region.release();
+        region_ = handle;
+    }
 }
 
 void TSkinnedForm::FreeRegion()

@@ -7,12 +7,14 @@
 
 #include "Fixtures.h"
 
+#include "classlib/FormReader.h"
 #include "classlib/Forms.h"
 #include "classlib/Seams.h"
 #include "classlib/TypInfo.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -254,6 +256,35 @@ TEST(SkinData, SkinStreamProperty)
     cl::SetPropValue(d, "SkinStream", cl::TValue(cl::TBytes(ours.begin(), ours.end())));
     EXPECT_EQ(std::get<cl::TBytes>(cl::GetPropValue(d, "SkinStream")), cl::TBytes(ours.begin(), ours.end()));
     EXPECT_EQ(d.TopBorder->Bitmap->Empty(), false);
+}
+
+TEST(SkinData, FromAFormResource)
+{
+    const std::vector<std::uint8_t> ours = skintest::ReadFile(LUDORA_SKIN_STREAM);
+    std::string hex;
+    char digits[3];
+    for (std::uint8_t b : ours) {
+        std::snprintf(digits, sizeof digits, "%02X", b);
+        hex += digits;
+    }
+    TSkinData::StaticClass(); // creatable by name
+    for (const char* active : {"True", "False"}) {
+        SCOPED_TRACE(active);
+        cl::TForm form(nullptr);
+        cl::ReadComponentText("TForm { TSkinData sd { Active = " + std::string(active) +
+                                  " Version = \"1.0\" SkinStream = {" + hex + "} } }",
+                              form);
+        auto* sd = dynamic_cast<TSkinData*>(form.FindComponent("sd"));
+        ASSERT_NE(sd, nullptr);
+        EXPECT_FALSE(sd->Empty);
+        EXPECT_EQ(sd->Version(), "5.40.07.15");
+        ASSERT_NE(SkinManager, nullptr);
+        EXPECT_EQ(SkinManager->MainSkinData, sd);
+        // Before any window was activated, loading only switches skinning on (or leaves it off).
+        EXPECT_EQ(SkinManager->Active, std::string(active) == "True");
+        EXPECT_TRUE(SkinManager->Forms().empty());
+    }
+    EXPECT_EQ(SkinManager, nullptr); // the form took its component, and that the manager
 }
 
 TEST(SkinData, LoadedSettlesMenuKindsAndEmptySkins)
