@@ -40,8 +40,9 @@ template <class F> void Fill(cl::TBitmap& b, int w, int h, F colour)
 }
 
 // A skin of solid borders, two frames each (active, inactive): left 4, caption 30, right
-// 5 and bottom 6 pixels. A shaped top has magenta in the top-left 2 x 2 of each frame.
-std::unique_ptr<TSkinData> SolidSkin(bool shapedTop = false)
+// 5 and bottom 6 pixels. A shaped top has magenta in the top-left 2 x 2 of each frame, a
+// shaped bottom in the bottom-left 2 x 2.
+std::unique_ptr<TSkinData> SolidSkin(bool shapedTop = false, bool shapedBottom = false)
 {
     auto d = std::make_unique<TSkinData>(nullptr);
     Fill(*d->LeftBorder->Bitmap, 2 * L, 40, [](int x, int) { return x < L ? LeftOn : LeftOff; });
@@ -50,7 +51,10 @@ std::unique_ptr<TSkinData> SolidSkin(bool shapedTop = false)
         if (shapedTop && x < 2 && y % T < 2) return Magenta;
         return y < T ? TopOn : TopOff;
     });
-    Fill(*d->BottomBorder->Bitmap, 40, 2 * B, [](int, int y) { return y < B ? BottomOn : BottomOff; });
+    Fill(*d->BottomBorder->Bitmap, 40, 2 * B, [shapedBottom](int x, int y) {
+        if (shapedBottom && x < 2 && y % B >= B - 2) return Magenta;
+        return y < B ? BottomOn : BottomOff;
+    });
     for (TDataSkinBorder* b : {d->LeftBorder.get(), d->RightBorder.get(), d->TopBorder.get(), d->BottomBorder.get()}) {
         b->Frame = 2;
         b->Tile = 1;
@@ -58,6 +62,7 @@ std::unique_ptr<TSkinData> SolidSkin(bool shapedTop = false)
     }
     d->TopBorder->LeftWidth = d->TopBorder->RightWidth = 6;
     d->TopBorder->Trans = shapedTop ? 1 : 0;
+    d->BottomBorder->Trans = shapedBottom ? 1 : 0;
     d->Colors[scButtonFace] = Face;
     d->FormColor = Face;
     d->FormBrush.reset(CreateSolidBrush(static_cast<COLORREF>(Face)));
@@ -530,6 +535,21 @@ TEST_F(Engine, ShapedRegionFromKeyPixels)
     EXPECT_TRUE(PtInRegion(rgn.get(), L + 2, 0));  // solid caption
     EXPECT_TRUE(PtInRegion(rgn.get(), 0, 0));      // solid left border
     EXPECT_TRUE(PtInRegion(rgn.get(), L + 10, T + 10)); // client
+}
+
+TEST_F(Engine, ShapedByTheBottomBorderAlone)
+{
+    data.reset();
+    Start(SolidSkin(false, true));
+    HWND wnd = Raw();
+    ASSERT_NE(Skin(wnd), nullptr);
+    const SIZE size = SizeOf(wnd);
+    cl::RegionHandle rgn(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(wnd, rgn.get()), ERROR);
+    EXPECT_FALSE(PtInRegion(rgn.get(), L, size.cy - 1)); // the bottom border's key-coloured corner
+    EXPECT_TRUE(PtInRegion(rgn.get(), L, size.cy - B));   // its solid rows above
+    EXPECT_TRUE(PtInRegion(rgn.get(), 0, size.cy - 1));   // the solid left border
+    EXPECT_TRUE(PtInRegion(rgn.get(), L, 0));             // the solid caption
 }
 
 TEST_F(Engine, UnskinGivesTheFrameBack)
