@@ -417,6 +417,22 @@ TEST_F(Engine, ComponentGoingUnskinsItsWindows)
     Start(SolidSkin()); // for TearDown
 }
 
+TEST_F(Engine, ComponentGoingIsForgotten)
+{
+    auto second = SolidSkin();
+    second->Loaded();
+    EXPECT_EQ(SkinManager->MainSkinData, data.get());
+    SkinManager->ActionSkinData = data.get();
+    SkinManager->RequestAction(3, 10);
+    data.reset();
+    ASSERT_NE(SkinManager, nullptr);
+    EXPECT_EQ(SkinManager->MainSkinData, second.get()); // chosen again
+    EXPECT_EQ(SkinManager->ActionSkinData, nullptr);
+    EXPECT_EQ(SkinManager->SkinDatas().size(), 1u);
+    EXPECT_TRUE(SkinManager->SkinWindow(Raw())); // skinned with the one left
+    data = std::move(second);
+}
+
 // ---------------------------------------------------------------------------------------
 // Skinned windows
 
