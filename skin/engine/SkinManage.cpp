@@ -302,6 +302,25 @@ void TSkinManage::RunAction()
     ActionSkinData = nullptr;
 }
 
+void TSkinManage::SetMDIMaximized(bool maximized)
+{
+    const bool changed = MDIMaximized != maximized;
+    MDIMaximized = maximized;
+    if (!changed || (MainSkinData && MainSkinData->Has(xoMDIChildBorder))) return;
+    for (TSkinnedForm* f : forms_) {
+        if (f->WindowKind != wkMDIChild) continue;
+        if (maximized) {
+            f->FreeRegion();
+        } else if (f->WindowState != wsMinimized) {
+            f->WindowState = wsNormal;
+            f->BuildRegion();
+            if (!f->RegionOwned())
+                SetWindowPos(f->Window, nullptr, 0, 0, 0, 0,
+                             SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
+    }
+}
+
 void TSkinManage::Purge()
 {
     if (Mode == 4) return;

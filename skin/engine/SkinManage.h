@@ -41,6 +41,8 @@ public:
     // Action 1 skins all, 2 unskins all, 3 refreshes after a skin change.
     void RequestAction(int action, unsigned interval);
     void RunAction();
+    // Skinned MDI children switch between maximised mode (no region) and normal frames.
+    void SetMDIMaximized(bool maximized);
     // Unhooks every skinned window and frees it; skinning goes off.
     void UnskinAll();
     // Frees the entries whose windows are gone.

@@ -115,6 +115,7 @@ void TSkinnedForm::SetupWindow(TSkinData& data)
     if (WindowKind == wkMDIChild) {
         const int standard = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CXFRAME);
         if (Frame.top < standard) MenuBarHeight = standard - Frame.top;
+        if (WindowState == wsMaximized && SkinManager && !SkinManager->MDIMaximized) SkinManager->SetMDIMaximized(true);
     }
 }
 
@@ -479,7 +480,7 @@ void TSkinnedForm::OnSysCommand(cl::TMessage& m)
     else if (command == SC_MAXIMIZE) WindowState = wsMaximized;
     else if (command == SC_RESTORE) {
         WindowState = wsNormal;
-        if (WindowKind == wkMDIChild && SkinManager) SkinManager->MDIMaximized = false;
+        if (WindowKind == wkMDIChild && SkinManager && SkinManager->MDIMaximized) SkinManager->SetMDIMaximized(false);
     }
     CallOldWndProc(m);
 }
