@@ -173,7 +173,8 @@ void DrawThreePartStretch(HDC DC, const RECT& Rect, cl::TBitmap& Bitmap, bool Fr
     Stretch(DC, RECT{Rect.left, Rect.top, Rect.left + L, Rect.bottom}, s, RECT{f.left, f.top, f.left + L, f.bottom});
     Stretch(DC, RECT{Rect.left + L, Rect.top, Rect.right - R, Rect.bottom}, s,
             RECT{f.left + L, f.top, f.right - R, f.bottom});
-    Stretch(DC, RECT{Rect.right - R, Rect.top, Rect.right, Rect.bottom}, s, RECT{f.right - R, f.top, f.right, f.bottom});
+    Stretch(DC, RECT{Rect.right - R, Rect.top, Rect.right, Rect.bottom}, s,
+            RECT{f.right - R, f.top, f.right, f.bottom});
 }
 
 namespace {

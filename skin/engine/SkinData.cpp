@@ -134,7 +134,8 @@ std::wstring WideCopy(const std::wstring& text, int count)
 cl::TControl* ControlOfWindow(HWND wnd)
 {
     if (!wnd) return nullptr;
-    return reinterpret_cast<cl::TControl*>(GetPropA(wnd, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(cl::ControlAtom()))));
+    const auto atom = reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(cl::ControlAtom()));
+    return reinterpret_cast<cl::TControl*>(GetPropA(wnd, atom));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -634,7 +634,8 @@ void TSkinnedForm::Unskin()
         GetWindowRect(Window, &w);
         const int width = Width(w) + StdFrameWidth - Frame.left - Frame.right;
         const int height = Height(w) + StdFrameHeight - Frame.top - Frame.bottom;
-        SetWindowPos(Window, nullptr, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+        SetWindowPos(Window, nullptr, 0, 0, width, height,
+                     SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
     }
     // Frame painting took the system menu style off; a window that had it gets it back.
     if (StyleFlags & sfSystemMenu) SetSysMenuStyle(false);
@@ -712,7 +713,8 @@ void TSkinnedForm::PaintBorderPart(int index, const RECT& rect, HDC dc)
     if (!border || !border->HasImage() || Width(rect) == 0 || Height(rect) == 0) return;
     const int frames = AtLeastOneFrame(border->Frame);
     const int frame = Active || frames == 1 ? 1 : 2;
-    auto image = MakeNinePartBitmap(rect, *border->Bitmap, border->Margins(), index > 2, border->Tile != 1, frames, frame);
+    auto image =
+        MakeNinePartBitmap(rect, *border->Bitmap, border->Margins(), index > 2, border->Tile != 1, frames, frame);
     BitBlt(dc, rect.left, rect.top, Width(rect), Height(rect), image->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
@@ -752,7 +754,8 @@ void TSkinnedForm::PaintTitleText(cl::TCanvas& canvas, const RECT& area)
     HDC dc = canvas.Handle();
     cl::SelectGuard font(dc, titleFont_->Handle());
     const int oldMode = SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, cl::ColorToRGB(Active ? SkinData->Colors[scTitleTextActive] : SkinData->Colors[scTitleTextNoActive]));
+    const TColor colour = SkinData->Colors[Active ? scTitleTextActive : scTitleTextNoActive];
+    SetTextColor(dc, static_cast<COLORREF>(cl::ColorToRGB(colour)));
     RECT measured{area.left, area.top, area.left, area.top};
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, DT_CALCRECT | DT_NOPREFIX | DT_NOCLIP);
     TTitleSettings settings;

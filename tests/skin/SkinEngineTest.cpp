@@ -401,7 +401,10 @@ TEST_F(Engine, HookSkinsOnActivation)
     HWND wnd = Raw();
     ShowWindow(wnd, SW_SHOW);
     SetForegroundWindow(wnd);
-    EXPECT_TRUE(PumpUntil([wnd] { return SkinManager->FindSkinForm(wnd) && SkinManager->FindSkinForm(wnd)->Initialised; }));
+    EXPECT_TRUE(PumpUntil([wnd] {
+        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+        return f && f->Initialised;
+    }));
     EXPECT_EQ(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 1);
 }
 

@@ -51,6 +51,12 @@ SIZE_T PrivateBytes()
     return pmc.PrivateUsage;
 }
 
+// Growth of the private bytes since before, in KB.
+long GrowthKB(SIZE_T before)
+{
+    return static_cast<long>((static_cast<long long>(PrivateBytes()) - static_cast<long long>(before)) / 1024);
+}
+
 void Pump()
 {
     MSG msg;
@@ -118,7 +124,7 @@ int main(int argc, char** argv)
             }
             std::printf("WM_NCPAINT of a skinned 823 x 570 form: median %.0f us (10000 paints)\n", Median(paints));
             std::printf("GDI objects after the paints: %lu -> %lu; private bytes %+ld KB\n", gdi0, GdiObjects(),
-                        static_cast<long>((static_cast<long long>(PrivateBytes()) - static_cast<long long>(mem0)) / 1024));
+                        GrowthKB(mem0));
         }
         Pump();
         const DWORD gdi1 = GdiObjects();
@@ -129,8 +135,7 @@ int main(int argc, char** argv)
             Pump();
         }
         std::printf("GDI objects after 1000 skinned forms made and freed: %lu -> %lu; private bytes %+ld KB\n", gdi1,
-                    GdiObjects(),
-                    static_cast<long>((static_cast<long long>(PrivateBytes()) - static_cast<long long>(mem1)) / 1024));
+                    GdiObjects(), GrowthKB(mem1));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
         return 1;
