@@ -263,6 +263,24 @@ TEST(SkinData, SkinStreamProperty)
     EXPECT_EQ(d.TopBorder->Bitmap->Empty(), false);
 }
 
+TEST(SkinData, SkinFile)
+{
+    TSkinData d(nullptr);
+    d.SetSkinFile("Z:\\no\\such\\file.skin");
+    EXPECT_TRUE(d.Empty);
+    EXPECT_TRUE(d.SkinStream.empty());
+    EXPECT_EQ(SkinManager, nullptr);
+    d.SetSkinFile(LUDORA_SKIN_FILE);
+    EXPECT_FALSE(d.Empty);
+    EXPECT_EQ(d.SkinStream, skintest::ReadFile(LUDORA_SKIN_FILE));
+    // A new skin at run time is re-applied through the manager, made when there is none.
+    ASSERT_NE(SkinManager, nullptr);
+    EXPECT_EQ(SkinManager->ActionSkinData, &d);
+    d.SetSkinFile("Z:\\no\\such\\file.skin");
+    EXPECT_TRUE(d.Empty); // marked as not loaded; the old skin's bytes stay
+    EXPECT_FALSE(d.SkinStream.empty());
+}
+
 TEST(SkinData, FromAFormResource)
 {
     const std::vector<std::uint8_t> ours = skintest::ReadFile(LUDORA_SKIN_STREAM);
