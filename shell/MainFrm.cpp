@@ -28,6 +28,7 @@ const cl::TClass& TMainForm::StaticClass()
         p.Field("N2", &TMainForm::N2);
         p.Field("N4", &TMainForm::N4);
         p.Field("N3", &TMainForm::N3);
+        p.Field("sdMain", &TMainForm::sdMain);
         p.Handler("FormCreate", &TMainForm::FormCreate);
         p.Handler("FormShow", &TMainForm::FormShow);
         p.Handler("FormDestroy", &TMainForm::FormDestroy);

@@ -9,14 +9,15 @@
 #include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
 #include "shell/Volume.h"
+#include "skin/engine/SkinData.h"
+#include "skin/engine/SkinMessages.h"
 #include "tray/AlphaImageList.h"
 #include "tray/WyrTray.h"
 
 #include <memory>
 
-// Private messages the skin engine posts to the window it skins.
-constexpr UINT WM_SKIN_CAPTION_BUTTON = 0x3514; // wParam: the caption button's type
-constexpr UINT WM_SKIN_CAPTION_MENU = 0x4401;   // wParam: the caption menu item's tag
+using skin::WM_SKIN_CAPTION_BUTTON;
+using skin::WM_SKIN_CAPTION_MENU;
 
 using browser::TWebPane;
 
@@ -38,6 +39,7 @@ public:
     cl::TMenuItem* N2 = nullptr;
     cl::TMenuItem* N4 = nullptr;
     cl::TMenuItem* N3 = nullptr;
+    skin::TSkinData* sdMain = nullptr;
 
     // Form and component events.
     void FormCreate(cl::TObject* sender);

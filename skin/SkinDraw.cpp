@@ -1,8 +1,13 @@
 // Drawing skin frames.
 #include "skin/SkinDraw.h"
 
+#include "classlib/Controls.h"
 #include "classlib/Graphics.h"
 #include "classlib/WinHandle.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace skin {
 
@@ -133,6 +138,122 @@ void TileDraw(HDC DC, const RECT& Rect, cl::TBitmap& Bitmap, const RECT& Source)
     HDC src = Bitmap.Canvas()->Handle();
     for (int x = Rect.left; x < Rect.right; x += w)
         for (int y = Rect.top; y < Rect.bottom; y += h) BitBlt(DC, x, y, w, h, src, Source.left, Source.top, SRCCOPY);
+}
+
+void DrawHorzStrip(HDC DC, const RECT& Rect, cl::TBitmap& Bitmap, bool FramesVertical, bool Transparent, int Count,
+                   int K, const RECT& Margins)
+{
+    if (Inverted(Rect)) return;
+    const int RW = Width(Rect), RH = Height(Rect);
+    if (RW <= 0 || RH <= 0) return;
+    auto strip = Scratch(RW, RH);
+    RECT f = FrameRect(Bitmap, FramesVertical, Count, K);
+    const int W = Width(f), H = Height(f), L = Margins.left, R = Margins.right;
+    HDC d = strip->Canvas()->Handle(), s = Bitmap.Canvas()->Handle();
+    Stretch(d, RECT{0, 0, L, RH}, s, RECT{f.left, f.top, f.left + L, f.top + H});
+    const int middle = W - L - R;
+    if (middle > 0)
+        for (int x = L; x < RW - R; x += middle)
+            Stretch(d, RECT{x, 0, x + middle, RH}, s, RECT{f.left + L, f.top, f.left + L + middle, f.top + H});
+    Stretch(d, RECT{RW - R, 0, RW, RH}, s, RECT{f.right - R, f.top, f.right, f.top + H});
+    Put(DC, Rect, *strip, Transparent);
+}
+
+void DrawThreePartStretch(HDC DC, const RECT& Rect, cl::TBitmap& Bitmap, bool FramesVertical, int Count, int K,
+                          const RECT& Margins)
+{
+    if (Inverted(Rect)) return;
+    RECT f = FrameRect(Bitmap, FramesVertical, Count, K);
+    HDC s = Bitmap.Canvas()->Handle();
+    const int W = Width(f), L = Margins.left, R = Margins.right;
+    if (Width(Rect) < W) {
+        Stretch(DC, Rect, s, f);
+        return;
+    }
+    Stretch(DC, RECT{Rect.left, Rect.top, Rect.left + L, Rect.bottom}, s, RECT{f.left, f.top, f.left + L, f.bottom});
+    Stretch(DC, RECT{Rect.left + L, Rect.top, Rect.right - R, Rect.bottom}, s,
+            RECT{f.left + L, f.top, f.right - R, f.bottom});
+    Stretch(DC, RECT{Rect.right - R, Rect.top, Rect.right, Rect.bottom}, s,
+            RECT{f.right - R, f.top, f.right, f.bottom});
+}
+
+namespace {
+
+// Rectangles gathered into region data; every full batch becomes a region OR-ed into the
+// result, so one ExtCreateRegion never takes more than a batch.
+class RegionBuilder {
+public:
+    void Add(const TRectI& r)
+    {
+        if (rects_.size() == Batch) Flush();
+        rects_.push_back(RECT{r.left, r.top, r.right, r.bottom});
+    }
+    cl::RegionHandle Finish()
+    {
+        Flush();
+        if (!result_) result_.reset(CreateRectRgn(0, 0, 0, 0));
+        return std::move(result_);
+    }
+
+private:
+    static constexpr std::size_t Batch = 2000;
+    void Flush()
+    {
+        if (rects_.empty()) return;
+        const std::size_t bytes = sizeof(RGNDATAHEADER) + rects_.size() * sizeof(RECT);
+        std::vector<std::uint8_t> buffer(bytes);
+        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+        data->rdh.dwSize = sizeof(RGNDATAHEADER);
+        data->rdh.iType = RDH_RECTANGLES;
+        data->rdh.nCount = static_cast<DWORD>(rects_.size());
+        data->rdh.nRgnSize = static_cast<DWORD>(rects_.size() * sizeof(RECT));
+        RECT bound{MAXLONG, MAXLONG, 0, 0};
+        for (const RECT& r : rects_) {
+            bound.left = std::min(bound.left, r.left);
+            bound.top = std::min(bound.top, r.top);
+            bound.right = std::max(bound.right, r.right);
+            bound.bottom = std::max(bound.bottom, r.bottom);
+        }
+        data->rdh.rcBound = bound;
+        std::memcpy(data->Buffer, rects_.data(), rects_.size() * sizeof(RECT));
+        cl::RegionHandle part(ExtCreateRegion(nullptr, static_cast<DWORD>(bytes), data));
+        rects_.clear();
+        if (!part) return;
+        if (!result_) result_ = std::move(part);
+        else CombineRgn(result_.get(), result_.get(), part.get(), RGN_OR);
+    }
+
+    std::vector<RECT> rects_;
+    cl::RegionHandle result_;
+};
+
+} // namespace
+
+cl::RegionHandle RegionFromBitmap(cl::TBitmap& Bitmap, int dx, int dy, const TKeyRange& Key)
+{
+    RegionBuilder builder;
+    if (!Bitmap.Empty()) {
+        Bitmap.SetPixelFormat(cl::pf32bit);
+        const int w = Bitmap.Width();
+        for (int y = 0; y < Bitmap.Height(); ++y) {
+            const auto* row = static_cast<const std::uint32_t*>(static_cast<const cl::TBitmap&>(Bitmap).ScanLine(y));
+            for (const TRectI& r : OpaqueRuns(row, w, 1, w, Key, dx, dy + y)) builder.Add(r);
+        }
+    }
+    return builder.Finish();
+}
+
+void PaintParentBackground(cl::TControl& Control, HDC DC)
+{
+    cl::TWinControl* parent = Control.Parent();
+    if (!parent) return;
+    cl::SavedDc saved(DC);
+    OffsetViewportOrgEx(DC, -Control.Left(), -Control.Top(), nullptr);
+    RECT clip = Control.ClientRect();
+    OffsetRect(&clip, Control.Left(), Control.Top());
+    IntersectClipRect(DC, clip.left, clip.top, clip.right, clip.bottom);
+    parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
+    parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
 }
 
 } // namespace skin

@@ -1,8 +1,10 @@
 // Drawing skin frames: frame selection in a strip, nine-part fitting with fixed margins,
-// tiling, and transparent drawing with magenta as the key colour.
+// three-part strips, tiling, transparent drawing with magenta as the key colour, window
+// regions from the non-key pixels, and a control's parent painted under it.
 #pragma once
 
 #include "skin/ImgUtil.h"
+#include "skin/draw/RegionRuns.h"
 
 #include "classlib/Graphics.h"
 
@@ -26,5 +28,28 @@ void DrawSkinPart(HDC DC, const RECT& Rect, cl::TBitmap& Bitmap, bool FramesVert
                   int Count, int K, const RECT& Margins);
 // The Source part of Bitmap repeated over Rect from its top-left.
 void TileDraw(HDC DC, const RECT& Rect, cl::TBitmap& Bitmap, const RECT& Source);
+// Frame K in three parts across, each stretched to Rect's height: the left margin, the
+// middle repeated at its own width, the right margin over whatever the middle ran past.
+// Only Margins.left and Margins.right count.
+void DrawHorzStrip(HDC DC, const RECT& Rect, cl::TBitmap& Bitmap, bool FramesVertical, bool Transparent, int Count,
+                   int K, const RECT& Margins);
+// Frame K stretched straight onto DC in three parts across (left margin, middle, right
+// margin); a destination narrower than the frame takes the whole frame stretched.
+void DrawThreePartStretch(HDC DC, const RECT& Rect, cl::TBitmap& Bitmap, bool FramesVertical, int Count, int K,
+                          const RECT& Margins);
+// The region of Bitmap's pixels outside Key's range, moved by (dx, dy); the caller owns
+// it. Switches Bitmap to 32 bits per pixel. An all-key bitmap gives an empty region.
+cl::RegionHandle RegionFromBitmap(cl::TBitmap& Bitmap, int dx, int dy, const TKeyRange& Key);
+
+} // namespace skin
+
+namespace cl {
+class TControl;
+}
+
+namespace skin {
+
+// Paints the control's parent, under the control, into DC (the control's coordinates).
+void PaintParentBackground(cl::TControl& Control, HDC DC);
 
 } // namespace skin

@@ -7,6 +7,7 @@
 #include "skin/SkinDraw.h"
 #include "skin/SkinRules.h"
 
+#include "classlib/Controls.h"
 #include "classlib/Graphics.h"
 #include "classlib/Streams.h"
 
@@ -349,7 +350,12 @@ void Copy24(const cl::TBitmap& source, cl::TBitmap& dest, bool mirror)
 std::unique_ptr<TDataSkinObject> BuiltInTrack(const char* name)
 {
     auto o = std::make_unique<TDataSkinObject>(name);
-    o->Bitmap->LoadFromResourceName(GetModuleHandleA(nullptr), name);
+    // From the module that holds this code (the program or the player library); a module
+    // built without them draws track bars without default images.
+    try {
+        o->Bitmap->LoadFromResourceName(cl::ModuleInstance(), name);
+    } catch (const cl::EInvalidGraphic&) {
+    }
     o->LeftWidth = o->TopHeight = o->RightWidth = o->BottomHeight = 3;
     o->Tile = 0;
     o->Frame = 1;

@@ -632,6 +632,38 @@ BITMAPS = [
 ]
 
 
+def velour_menu():
+    """The menu glyphs, 1 bit per pixel: four 16 x 16 images side by side, black on white
+    (white is the mask colour): a check mark, a radio bullet, a submenu arrow pointing
+    right and one pointing left."""
+    w, h = 64, 16
+    ink = [[False] * w for _ in range(h)]
+    for x, y in ((4, 8), (5, 9), (6, 10), (7, 9), (8, 8), (9, 7), (10, 6), (11, 5)):
+        ink[y][x] = ink[y + 1][x] = True     # check mark, two pixels thick
+    for y in range(6, 10):                   # bullet
+        for x in range(16 + 6, 16 + 10):
+            if not ((y in (6, 9)) and (x in (22, 25))):
+                ink[y][x] = True
+    for i in range(4):                       # arrows
+        for y in range(4 + i, 12 - i):
+            ink[y][32 + 6 + i] = True
+            ink[y][48 + 9 - i] = True
+    stride = ((w + 31) // 32) * 4
+    rows = []
+    for y in range(h - 1, -1, -1):           # bottom-up
+        row = bytearray(stride)
+        for x in range(w):
+            if not ink[y][x]:                # 1 = white (palette entry 1)
+                row[x // 8] |= 0x80 >> (x % 8)
+        rows.append(bytes(row))
+    body = b''.join(rows)
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    offset = 14 + 40 + len(palette)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(body), 0, 0, offset)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 1, 0, len(body), 2835, 2835, 2, 2)
+    return header + info + palette + body
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
@@ -654,6 +686,10 @@ def main():
         with open(path, 'wb') as f:
             f.write(track(vertical).bmp())
         lines.append('%s BITMAP "%s"' % (name, path.replace('\\', '/')))
+    path = os.path.join(builtin, 'velourmenu.bmp')
+    with open(path, 'wb') as f:
+        f.write(velour_menu())
+    lines.append('VELOURMENU BITMAP "%s"' % path.replace('\\', '/'))
     with open(os.path.join(builtin, 'SkinBitmaps.rc'), 'w') as f:
         f.write('\n'.join(lines) + '\n')
 

@@ -101,3 +101,78 @@ TEST(SkinDraw, InvertedRectanglesDrawNothing)
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(dest->Canvas()->Pixel(x, y), Sentinel);
 }
+
+TEST(SkinDraw, HorizontalStripRepeatsTheMiddle)
+{
+    // One 5 x 2 frame: left cap x 0, middle x 1..3, right cap x 4; coded by column.
+    auto strip = Make(5, 2, [](int x, int) { return Coded(x, 0); });
+    auto dest = Make(12, 4, [](int, int) { return Sentinel; });
+    DrawHorzStrip(dest->Canvas()->Handle(), RECT{1, 0, 11, 4}, *strip, false, false, 1, 1, RECT{1, 0, 1, 0});
+    // 10 wide: cap at 0, middle copies at 1..3 and 4..6 and 7..9 (cut by the cap at 9).
+    const int source[] = {0, 1, 2, 3, 1, 2, 3, 1, 2, 4};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(dest->Canvas()->Pixel(1 + x, 3), Coded(source[x], 0)) << x;
+    EXPECT_EQ(dest->Canvas()->Pixel(0, 0), Sentinel);
+    EXPECT_EQ(dest->Canvas()->Pixel(11, 0), Sentinel);
+
+    // Frames stacked: frame 2 of a 5 x 4 strip is its lower half; magenta stays out.
+    auto stacked = Make(5, 4, [](int x, int y) { return y < 2 ? Coded(x, 0) : (x == 2 ? Magenta : Coded(x, 3)); });
+    DrawHorzStrip(dest->Canvas()->Handle(), RECT{0, 0, 5, 4}, *stacked, true, true, 2, 2, RECT{1, 0, 1, 0});
+    EXPECT_EQ(dest->Canvas()->Pixel(1, 1), Coded(1, 3));
+    EXPECT_EQ(dest->Canvas()->Pixel(2, 1), Coded(1, 0)); // the key pixel left the old one
+}
+
+TEST(SkinDraw, ThreePartStretch)
+{
+    // One 6 x 1 frame: left 2 columns, middle 2, right 2.
+    auto strip = Make(6, 1, [](int x, int) { return Coded(x, 0); });
+    auto dest = Make(10, 2, [](int, int) { return Sentinel; });
+    DrawThreePartStretch(dest->Canvas()->Handle(), RECT{0, 0, 10, 2}, *strip, false, 1, 1, RECT{2, 0, 2, 0});
+    const int wide[] = {0, 1, 2, 2, 2, 3, 3, 3, 4, 5};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(dest->Canvas()->Pixel(x, 1), Coded(wide[x], 0)) << x;
+    // Narrower than the frame: the whole frame squeezed in, no margins kept.
+    // Kept margins would put source column 1 at x 1.
+    auto narrow = Make(3, 1, [](int, int) { return Sentinel; });
+    SetStretchBltMode(narrow->Canvas()->Handle(), COLORONCOLOR);
+    DrawThreePartStretch(narrow->Canvas()->Handle(), RECT{0, 0, 3, 1}, *strip, false, 1, 1, RECT{2, 0, 2, 0});
+    EXPECT_GE(RedOf(narrow->Canvas()->Pixel(1, 0)), 80);
+}
+
+TEST(SkinDraw, RegionOfNonKeyPixels)
+{
+    TKeyRange key;
+    key.tolRed = key.tolGreen = key.tolBlue = 1;
+    auto allKey = Make(4, 3, [](int, int) { return Magenta; });
+    RECT box{};
+    EXPECT_EQ(GetRgnBox(RegionFromBitmap(*allKey, 0, 0, key).get(), &box), NULLREGION);
+
+    auto solid = Make(4, 3, [](int, int) { return MakeRGB(10, 20, 30); });
+    cl::RegionHandle whole = RegionFromBitmap(*solid, 5, 7, key);
+    EXPECT_EQ(GetRgnBox(whole.get(), &box), SIMPLEREGION);
+    EXPECT_EQ(box.left, 5);
+    EXPECT_EQ(box.top, 7);
+    EXPECT_EQ(box.right, 9);
+    EXPECT_EQ(box.bottom, 10);
+
+    // A key pixel at (1, 0) and a near-key one (green 1) at (2, 1) are left out.
+    auto corner = Make(4, 3, [](int x, int y) {
+        return (x == 1 && y == 0) ? Magenta : (x == 2 && y == 1) ? MakeRGB(255, 1, 255) : MakeRGB(10, 20, 30);
+    });
+    cl::RegionHandle cut = RegionFromBitmap(*corner, 0, 0, key);
+    EXPECT_FALSE(PtInRegion(cut.get(), 1, 0));
+    EXPECT_FALSE(PtInRegion(cut.get(), 2, 1));
+    EXPECT_TRUE(PtInRegion(cut.get(), 0, 0));
+    EXPECT_TRUE(PtInRegion(cut.get(), 2, 0));
+    EXPECT_TRUE(PtInRegion(cut.get(), 3, 2));
+}
+
+TEST(SkinDraw, RegionOfMoreRunsThanOneBatch)
+{
+    // Every other pixel is key colour: 100 x 50 gives 2500 runs, more than one batch.
+    auto comb = Make(100, 50, [](int x, int) { return x % 2 ? Magenta : MakeRGB(1, 1, 1); });
+    TKeyRange key;
+    cl::RegionHandle region = RegionFromBitmap(*comb, 0, 0, key);
+    for (POINT p : {POINT{0, 0}, POINT{98, 0}, POINT{0, 49}, POINT{98, 49}, POINT{50, 25}})
+        EXPECT_TRUE(PtInRegion(region.get(), p.x, p.y)) << p.x << "," << p.y;
+    for (POINT p : {POINT{1, 0}, POINT{99, 49}, POINT{51, 25}})
+        EXPECT_FALSE(PtInRegion(region.get(), p.x, p.y)) << p.x << "," << p.y;
+}

@@ -1,0 +1,149 @@
+// TSkinnedForm skins one window for the skin manager: a form of this module (its owner and
+// form control) or a raw window (any other window, forms of the other deliverable too).
+// Set-up records the window's style and frame and subclasses it; its window procedure
+// takes over the non-client messages (frame size, hit tests, activation, painting) and the
+// engine's private messages; frame painting draws the skin's borders and caption and gives
+// the window the skin's shape as its region.
+#pragma once
+
+#include "skin/engine/FrameLayout.h"
+#include "skin/engine/SkinData.h"
+
+#include "classlib/Controls.h"
+#include "classlib/Forms.h"
+#include "classlib/Graphics.h"
+#include "classlib/WinHandle.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace skin {
+
+class TSkinControl;
+
+// Skin states of a skinned window.
+enum TSkinState { ssNotSkinned = 0, ssSkinned = 1, ssRefreshing = 3, ssUnskinning = 4, ssSizing = 5, ssReleased = 6 };
+enum TWindowState : std::uint8_t { wsNormal = 0, wsMaximized = 1, wsMinimized = 2 };
+enum TWindowKind : std::uint8_t { wkOrdinary = 0, wkMDIFrame = 1, wkMDIChild = 2 };
+
+class TSkinnedForm : public cl::TComponent {
+    CL_CLASS(TSkinnedForm)
+public:
+    explicit TSkinnedForm(cl::TComponent* owner);
+    // Leaves the manager's list; frees the companions and the region.
+    ~TSkinnedForm() override;
+
+    // Skins a form of this module: its WindowProc is taken over too, its colour set to the
+    // skin's form colour.
+    void AttachForm(TSkinData& data, cl::TCustomForm& form);
+    // Skins a raw window.
+    void AttachWindow(TSkinData& data);
+    // The common set-up; runs once.
+    void SetupWindow(TSkinData& data);
+
+    // Frame widths from the skin; nothing while the skin is empty.
+    void BuildCaptionObjects();
+    void ReadFrameSizes();
+    std::wstring ReadWindowTextW() const;
+    cl::AnsiString ReadWindowTextA() const;
+    void ReadWindowState();
+    // Gives the window a size that fits the skin's frame around its client area.
+    void ClientLayout(bool KeepClient);
+    void ApplyColours();
+    void AfterSkin();
+
+    // Removes the skin and gives the window its frame back (the manager's unskin action).
+    void Unskin();
+    // Puts the old procedures back (WM_NCDESTROY, or the manager dropping every window).
+    void Unhook();
+
+    void PaintFrame(HDC dc);
+    void PaintBorderPart(int index, const RECT& rect, HDC dc);
+    void PaintCaption(HDC dc);
+    void PaintTitleText(cl::TCanvas& canvas, const RECT& area);
+    void BuildRegion();
+    void FreeRegion();
+    void SetSysMenuStyle(bool strip);
+
+    // Child windows of a raw window, by the raw-child table.
+    void SkinChildWindows(HWND parent);
+    void SkinChildWindow(HWND window);
+    // Companions of the window's controls.
+    bool AddControlSkin(TSkinControl& control); // true when already listed
+    void RemoveControlSkin(TSkinControl& control);
+    TSkinControl* FindControlSkin(HWND window) const;
+    void FreeReleasedControls();
+    void FreeControlSkins();
+
+    static void RepaintWindow(HWND window);
+
+    HWND Window = nullptr;
+    cl::AnsiString ClassName; // as the manager saw it
+    cl::TCustomForm* FormControl = nullptr;
+    TSkinData* SkinData = nullptr;
+    int SkinState = ssNotSkinned;
+    bool Initialised = false;
+    bool Active = true;
+    bool FrameSkinning = false;
+    TFrameWidths Frame;
+    int MenuBarHeight = 0;
+    int StdFrameWidth = 0, StdFrameHeight = 0;
+    RECT ClientRectangle{};
+    RECT WindowRectangle{};
+    RECT TitleTextRect{};
+    RECT TitleBandRect{};
+    int WindowWidth = 0, WindowHeight = 0;
+    int RegionWidth = 0, RegionHeight = 0;
+    int CaptionObjectCount = 0;
+    int RightButtonReserve = 0;
+    TWindowKind WindowKind = wkOrdinary;
+    TBorderKind BorderKind = bkFixed;
+    unsigned StyleFlags = 0;
+    TWindowState WindowState = wsNormal;
+    bool RightToLeft = false;
+    bool Sizeable = false;
+    bool UnicodeWindow = false;
+    bool DialogAutoWidth = false;
+    bool ChildWindow = false;
+    DWORD Style = 0;
+    HWND OwnerWindow = nullptr;
+    HMENU SystemMenu = nullptr;
+    bool SavedMenuUpdate = false;
+    bool RegionOwned() const { return region_ != nullptr; }
+    HRGN Region() const { return region_; }
+    const std::vector<TSkinControl*>& ControlSkins() const { return controlSkins_; }
+
+private:
+    void SkinWndProc(cl::TMessage& m);
+    bool SecondStage(cl::TMessage& m);
+    void ThirdStage(cl::TMessage& m, bool handled);
+    void FormWindowProc(cl::TMessage& m);
+    void CallOldWndProc(cl::TMessage& m);
+    void OnSkinInit();
+    void OnSize(cl::TMessage& m);
+    void OnSysCommand(cl::TMessage& m);
+    void OnNcCalcSize(cl::TMessage& m);
+    void OnNcHitTest(cl::TMessage& m);
+    void OnNcPaint(cl::TMessage& m);
+    void OnNcActivate(cl::TMessage& m);
+    void FrameRefresh();
+    void RemoveProcedures();
+    void UnskinPlain();
+    POINT ScreenToWindow(int x, int y) const;
+    bool MaximisedMDIChild() const { return WindowKind == wkMDIChild && WindowState == wsMaximized; }
+    HBRUSH FormBrush() const;
+
+    std::unique_ptr<cl::TWindowSubclass> subclass_;
+    std::unique_ptr<cl::TWindowProcHook> formHook_;
+    std::unique_ptr<cl::TFont> titleFont_;
+    std::unique_ptr<cl::TBitmap> captionBuffer_;
+    std::vector<TSkinControl*> controlSkins_;
+    std::optional<TColor> savedColor_;
+    HRGN region_ = nullptr; // the window's once set; ours to delete when replaced or unskinned
+    std::wstring titlePrefix_ = L" ", titleSuffix_ = L"  ";
+};
+
+} // namespace skin
