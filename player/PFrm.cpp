@@ -14,6 +14,7 @@ const cl::TClass& TPlayForm::StaticClass()
     return cl::DefineClass<TPlayForm, cl::TForm>("TPlayForm", [](cl::TPublisher<TPlayForm>& p) {
         p.Field("webTop", &TPlayForm::webTop);
         p.Field("webPlay", &TPlayForm::webPlay);
+        p.Field("SkinDataPlay", &TPlayForm::SkinDataPlay);
         p.Handler("FormShow", &TPlayForm::FormShow);
         p.Handler("FormClose", &TPlayForm::FormClose);
         p.Handler("webPlayTitleChange", &TPlayForm::webPlayTitleChange);

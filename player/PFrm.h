@@ -6,6 +6,7 @@
 #include "browser/WebPane.h"
 #include "classlib/Forms.h"
 #include "classlib/IniFiles.h"
+#include "skin/engine/SkinData.h"
 
 #include <memory>
 
@@ -22,6 +23,7 @@ public:
     // Components of the form resource.
     TWebPane* webTop = nullptr;
     TWebPane* webPlay = nullptr;
+    skin::TSkinData* SkinDataPlay = nullptr;
 
     cl::AnsiString Url;                  // the address given to ShowForm
     std::unique_ptr<cl::TIniFile> Ini;   // Data\Data.db, opened when shown

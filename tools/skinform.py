@@ -4,7 +4,7 @@
 int32 length, then the skin file). The build's skin_stream target makes STREAM
 (build/<config>/resources/skin/ludora.skinstream); run this after changing the skin.
 
-    tools/skinform.py STREAM FORM...
+    tools/skinform.py STREAM FORM...   (resources/ludora/MainForm.txt resources/tessel/PlayForm.txt)
 """
 import re
 import sys

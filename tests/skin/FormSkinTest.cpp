@@ -1,4 +1,4 @@
-// The main window's form resource carries the skin the build packs (tools/skinform.py
+// The main window's and the player window's form resources carry the skin the build packs (tools/skinform.py
 // writes it there after a change of the skin).
 #include "Fixtures.h"
 
@@ -27,12 +27,19 @@ std::vector<std::uint8_t> SkinStreamOf(const std::string& form, const std::strin
 
 } // namespace
 
-TEST(FormSkin, MainWindowCarriesOurSkin)
+TEST(FormSkin, MainAndPlayerWindowsCarryOurSkin)
 {
-    const std::string form = skintest::Text(skintest::ReadFile(LUDORA_MAIN_FORM));
     const std::vector<std::uint8_t> stream = skintest::ReadFile(LUDORA_SKIN_STREAM);
     ASSERT_GT(stream.size(), 4u);
-    const std::vector<std::uint8_t> inForm = SkinStreamOf(form, "TSkinData sdMain {");
-    EXPECT_EQ(inForm.size(), stream.size());
-    EXPECT_TRUE(inForm == stream) << "run tools/skinform.py " << LUDORA_SKIN_STREAM << " " << LUDORA_MAIN_FORM;
+    const struct {
+        const char* file;
+        const char* component;
+    } forms[] = {{LUDORA_MAIN_FORM, "TSkinData sdMain {"}, {LUDORA_PLAYER_FORM, "TSkinData SkinDataPlay {"}};
+    for (const auto& f : forms) {
+        SCOPED_TRACE(f.file);
+        const std::string form = skintest::Text(skintest::ReadFile(f.file));
+        const std::vector<std::uint8_t> inForm = SkinStreamOf(form, f.component);
+        EXPECT_EQ(inForm.size(), stream.size());
+        EXPECT_TRUE(inForm == stream) << "run tools/skinform.py " << LUDORA_SKIN_STREAM << " " << f.file;
+    }
 }
