@@ -9,6 +9,7 @@
 #include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
 #include "shell/Volume.h"
+#include "upgrade/Upgrader.h"
 
 #include <memory>
 
@@ -34,6 +35,7 @@ public:
     cl::TMenuItem* N2 = nullptr;
     cl::TMenuItem* N4 = nullptr;
     cl::TMenuItem* N3 = nullptr;
+    up::TUpgrader* autoUPMain = nullptr;
 
     // Form and component events.
     void FormCreate(cl::TObject* sender);
@@ -66,6 +68,9 @@ public:
     void StatusBarClickAt(POINT pt);
     void MinToTray();
     void CloseSelf();
+    // The caption menu's update check: the upgrader's own check, and the program's word
+    // when it finds nothing newer.
+    void CheckForUpdate();
 
     TVolume* Volume() const { return volume_.get(); }
     bool InTray() const { return inTray_; }
