@@ -39,6 +39,7 @@ TEST(HandOverText, ParsesTheHelpersCommandLine)
         {"\"C:\\T\\Radirazo3.exe\" \"C:\\G\\Ludora.exe\"", false, "C:\\G\\Ludora.exe", "", false},
         {"\"C:\\T\\Radirazo3.exe\" \"C:\\G\\Ludora.exe +/x1", false, "", "", false},
         {"\"C:\\T\\Radirazo3.exe\" +/x1", false, "", "", false},
+        {"C:\\T\\Radirazo3.exe C:\\G\"x\\Ludora.exe +/x1", false, "", "", false},
     };
     for (const Case& c : cases) {
         THandOverArgs args;

@@ -159,3 +159,33 @@ TEST_F(Radirazo3Test, WaitsUntilTheProgramHasEnded)
     EXPECT_EQ(ReadWhole(folder + "Tessel.dll"), "new library");
     EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
 }
+
+// However far the helper got before it was killed, every file is the old one or the new
+// one, whole, and what was not moved is still waiting as ".uTMP".
+TEST_F(Radirazo3Test, AHelperKilledMidwayLeavesEveryFileWhole)
+{
+    const int count = 40;
+    auto name = [](int i) { return "part" + std::to_string(i) + ".dat"; };
+    const std::string oldBody(20000, 'o'), newBody(30000, 'n');
+    for (int i = 0; i < count; ++i) {
+        WriteWhole(folder + name(i), oldBody);
+        WriteWhole(folder + name(i) + ".uTMP", newBody);
+    }
+    HANDLE process = StartHelper("/afterupdate0");
+    ASSERT_NE(process, nullptr);
+    // Wherever it stands now (waiting, moving or done), it ends here.
+    WaitForSingleObject(process, 50);
+    TerminateProcess(process, 9);
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(name(i));
+        const std::string body = ReadWhole(folder + name(i));
+        EXPECT_TRUE(body == oldBody || body == newBody) << body.size();
+        if (body == oldBody) {
+            EXPECT_EQ(ReadWhole(folder + name(i) + ".uTMP"), newBody);
+        } else {
+            EXPECT_FALSE(Exists(folder + name(i) + ".uTMP"));
+        }
+    }
+}

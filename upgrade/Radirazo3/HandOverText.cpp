@@ -60,7 +60,8 @@ bool ParseHelperCommandLine(const std::string& raw, THandOverArgs& args)
         if (plus != std::string::npos)
             args.programPath = TrimRight(raw.substr(i, plus - i));
     }
-    if (plus == std::string::npos || args.programPath.empty())
+    // No file name holds a quote: such a path is a broken line.
+    if (plus == std::string::npos || args.programPath.empty() || args.programPath.find('"') != std::string::npos)
         return false;
     std::string tail = TrimRight(raw.substr(plus + 1));
     if (!tail.empty() && tail.back() >= '0' && tail.back() <= '9') {
