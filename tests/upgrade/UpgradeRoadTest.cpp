@@ -189,7 +189,6 @@ TEST(UpgradeRoad, CheckAskDownloadHandOverAndRestart)
     GetTempPathA(MAX_PATH, temp);
     const TScratchFolder scratch(std::string(temp) + "ludora  road " + std::to_string(GetCurrentProcessId()) + "\\");
     const std::string& folder = scratch.Path();
-    const std::string helper = std::string(temp) + "Radirazo3.exe";
     ASSERT_TRUE(CopyFileA(WinPath(LUDORA_EXE).c_str(), (folder + "Ludora.exe").c_str(), FALSE));
     const std::string catcher = ReadWhole(WinPath(LUDORA_RESTART_CATCHER));
     ASSERT_GT(catcher.size(), 1000u);
@@ -223,7 +222,7 @@ TEST(UpgradeRoad, CheckAskDownloadHandOverAndRestart)
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), DWORD(WAIT_OBJECT_0));
     CloseHandle(pi.hProcess);
     // The helper runs the setup with the restart parameter, deletes it once it has ended,
-    // and starts the program again, which removes the helper.
+    // and starts the program again.
     const std::string setupArgs = folder + "setup.exe.args";
     ASSERT_TRUE(WaitFor([&] { return ReadWhole(setupArgs) == "/afterupdate"; }, 60000)) << ReadWhole(setupArgs);
     HWND restarted = nullptr;
@@ -237,7 +236,6 @@ TEST(UpgradeRoad, CheckAskDownloadHandOverAndRestart)
         return pid && pid != first;
     }, 60000));
     EXPECT_TRUE(WaitFor([&] { return !Exists(folder + "setup.exe"); }, 10000));
-    EXPECT_TRUE(WaitFor([&] { return !Exists(helper); }, 10000));
     EXPECT_FALSE(Exists(folder + "setup.exe.uTMP"));
     EXPECT_EQ(ReadWhole(program), ReadWhole(WinPath(LUDORA_EXE)));
 

@@ -148,38 +148,38 @@ protected:
             opened.push_back(file + "|" + parameters);
             return reinterpret_cast<HINSTANCE>(42);
         });
-        up = std::make_unique<TUpgrader>(nullptr);
-        up->Wizard()->SetLanguage(wlChineseSimplified);
-        up->InfoFileURL = portal.URL("/update/update.inf");
-        up->VersionControl = TUpgraderVersionControl::byNumber;
-        up->VersionNumber = "4";
-        up->OnBeginUpgrade = [this](cl::TObject*, const AnsiString& msg, TekUpgradeMethod method, cl::TStringList* files,
+        upgrader = std::make_unique<TUpgrader>(nullptr);
+        upgrader->Wizard()->SetLanguage(wlChineseSimplified);
+        upgrader->InfoFileURL = portal.URL("/update/update.inf");
+        upgrader->VersionControl = TUpgraderVersionControl::byNumber;
+        upgrader->VersionNumber = "4";
+        upgrader->OnBeginUpgrade = [this](cl::TObject*, const AnsiString& msg, TekUpgradeMethod method, cl::TStringList* files,
                                     bool&) {
             events.push_back("begin " + std::to_string(static_cast<int>(method)) + " " +
                              std::to_string(files->Count()) + " " + msg);
         };
-        up->OnLaterUpgrade = [this](cl::TObject*) { events.push_back("later"); };
-        up->OnNoUpdateAvailable = [this](cl::TObject*) { events.push_back("no update"); };
-        up->OnNoInfoFile = [this](cl::TObject*) { events.push_back("no info file"); };
-        up->OnConnLost = [this](cl::TObject*) { events.push_back("connection lost"); };
-        up->OnHostUnreachable = [this](cl::TObject*, const AnsiString&, const AnsiString& host) {
+        upgrader->OnLaterUpgrade = [this](cl::TObject*) { events.push_back("later"); };
+        upgrader->OnNoUpdateAvailable = [this](cl::TObject*) { events.push_back("no update"); };
+        upgrader->OnNoInfoFile = [this](cl::TObject*) { events.push_back("no info file"); };
+        upgrader->OnConnLost = [this](cl::TObject*) { events.push_back("connection lost"); };
+        upgrader->OnHostUnreachable = [this](cl::TObject*, const AnsiString&, const AnsiString& host) {
             events.push_back("unreachable " + host);
         };
-        up->OnAborted = [this](cl::TObject*) { events.push_back("aborted"); };
-        up->OnFileDone = [this](cl::TObject*, const AnsiString& name) {
+        upgrader->OnAborted = [this](cl::TObject*) { events.push_back("aborted"); };
+        upgrader->OnFileDone = [this](cl::TObject*, const AnsiString& name) {
             events.push_back("file done " + ExtractFileName(name));
         };
-        up->OnLostFile = [this](cl::TObject*, const AnsiString& url, int code, bool&) {
+        upgrader->OnLostFile = [this](cl::TObject*, const AnsiString& url, int code, bool&) {
             events.push_back("lost " + ExtractURLFileName(url) + " " + std::to_string(code));
         };
-        up->OnEndUpgrade = [this](cl::TObject*, bool& restart) {
+        upgrader->OnEndUpgrade = [this](cl::TObject*, bool& restart) {
             events.push_back("end");
             restart = false; // the hand-over is tested on its own
         };
     }
     void TearDown() override
     {
-        up.reset();
+        upgrader.reset();
         cl::ReplaceMessageBox(oldBox);
         cl::ReplaceShellExecute(oldShell);
         ClearDownloads();
@@ -218,7 +218,7 @@ protected:
     }
 
     uptest::TPortalClient portal;
-    std::unique_ptr<TUpgrader> up;
+    std::unique_ptr<TUpgrader> upgrader;
     Strings events;
     std::vector<TBox> boxes;
     int boxAnswer = IDOK;
@@ -248,7 +248,7 @@ TEST_F(UpgraderTest, ChecksThatFindNothingAreSilent)
         SCOPED_TRACE(c.route);
         events.clear();
         ASSERT_TRUE(portal.SetRoute(kInfoPath, c.route));
-        EXPECT_FALSE(up->CheckUpdateWait());
+        EXPECT_FALSE(upgrader->CheckUpdateWait());
         EXPECT_EQ(events, Strings{c.event});
     }
     EXPECT_TRUE(boxes.empty());
@@ -260,7 +260,7 @@ TEST_F(UpgraderTest, LaterKeepsTheProgramAsItIs)
 {
     ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=5\r\n#url=/update/setup.exe\r\n#message={New\r\ngames}")"));
     TWhenShown answer(AnswerAsk(false));
-    EXPECT_TRUE(up->CheckUpdateWait()); // found, the user only postponed it
+    EXPECT_TRUE(upgrader->CheckUpdateWait()); // found, the user only postponed it
     EXPECT_TRUE(answer.Done());
     EXPECT_EQ(events, (Strings{"begin 0 1 New\r\ngames", "later"}));
     EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
@@ -271,7 +271,7 @@ TEST_F(UpgraderTest, RedirectOpensTheAddressAndDownloadsNothing)
 {
     ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=5\r\n#url=www.example.com/new.html\r\n#method=2")"));
     TWhenShown answer(AnswerAsk(true));
-    EXPECT_TRUE(up->CheckUpdateWait());
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
     ASSERT_EQ(opened.size(), 1u);
     // The browser's own command when ".html" has one, else the address itself.
     EXPECT_NE(opened[0].find("http://www.example.com/new.html"), std::string::npos) << opened[0];
@@ -292,13 +292,13 @@ TEST_F(UpgraderTest, DownloadsEveryFileThroughTheWizard)
     ASSERT_TRUE(portal.SetRoute("/update/setup.exe", R"("body_size": 300000)"));
     int progress = 0;
     std::uint8_t lastTotal = 0;
-    up->OnProgress = [&](cl::TObject*, const AnsiString&, int, int, int, int, std::uint8_t, std::uint8_t total, float) {
+    upgrader->OnProgress = [&](cl::TObject*, const AnsiString&, int, int, int, int, std::uint8_t, std::uint8_t total, float) {
         ++progress;
         EXPECT_GE(total, lastTotal);
         lastTotal = total;
     };
     TWhenShown answer(AnswerAsk(true));
-    EXPECT_TRUE(up->CheckUpdateWait());
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
     ASSERT_TRUE(FinishWizard());
     EXPECT_EQ(events, (Strings{"begin 1 2 ", "file done Tessel.dll.uTMP", "file done setup.exe.uTMP", "end"}));
     EXPECT_GT(progress, 0);
@@ -317,7 +317,7 @@ TEST_F(UpgraderTest, AnAnswerCutShortShowsItsMessageAndLeavesNoPartialFile)
     ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/setup.exe") + "\""));
     ASSERT_TRUE(portal.SetRoute("/update/setup.exe", R"("body_size": 200000, "truncate_after": 50000)"));
     TWhenShown answer(AnswerAsk(true));
-    EXPECT_TRUE(up->CheckUpdateWait());
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
     ASSERT_TRUE(PumpUntil([&] { return Has("connection lost"); }, 20000));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "与远端服务器的连接中断，\r\r请重新连接后再进行升级操作。");
@@ -344,7 +344,7 @@ TEST_F(UpgraderTest, AMissingFileAsksWhetherToGoOn)
         ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "A")"));
         ASSERT_TRUE(portal.SetRoute("/update/b.dat", R"("body_text": "B")"));
         TWhenShown answer(AnswerAsk(true));
-        EXPECT_TRUE(up->CheckUpdateWait());
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
         if (skip) {
             ASSERT_TRUE(FinishWizard());
             EXPECT_EQ(events, (Strings{"begin 0 3 ", "file done a.dat.uTMP", "lost gone.dll 404",
@@ -380,10 +380,10 @@ TEST_F(UpgraderTest, AProtectedFileAsksForTheLogin)
         AnswerAsk(true)();
         return false;
     });
-    EXPECT_TRUE(up->CheckUpdateWait());
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
     ASSERT_TRUE(FinishWizard());
     EXPECT_EQ(prompt, "远端的文档\"setup.exe\"被密码保护，\n\n请输入您的帐号及密码[注册用户]来继续进行升级操作。");
-    EXPECT_EQ(up->HTTPUsername(), "player");
+    EXPECT_EQ(upgrader->HTTPUsername(), "player");
     EXPECT_EQ(ReadWhole(ProgramDir() + "setup.exe.uTMP"), "SETUP");
     EXPECT_EQ(Log(), (Strings{"GET /update/update.inf 200 -", "GET /update/setup.exe 401 -",
                               "GET /update/setup.exe 200 auth"}));
@@ -397,7 +397,7 @@ TEST_F(UpgraderTest, ClosingTheWizardAbortsTheUpgrade)
                                 R"("body_size": 400000, "trickle_bytes": 4096, "trickle_delay": 0.05)"));
     boxAnswer = IDYES;
     TWhenShown answer(AnswerAsk(true));
-    EXPECT_TRUE(up->CheckUpdateWait());
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
     ASSERT_TRUE(PumpUntil([] { return UpgraderWizard() && Exists(ProgramDir() + "setup.exe.uTMP"); }, 20000));
     PostMessageA(UpgraderWizard()->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(PumpUntil([&] { return Has("aborted"); }, 10000));
@@ -414,8 +414,8 @@ TEST_F(UpgraderTest, ClosingTheWizardAbortsTheUpgrade)
 TEST_F(UpgraderTest, ARequestedCheckJoinsTheRunningOne)
 {
     ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=3\r\n#url=/x", "trickle_bytes": 4, "trickle_delay": 0.1)"));
-    up->CheckUpdate();
-    EXPECT_FALSE(up->CheckUpdateWait());
+    upgrader->CheckUpdate();
+    EXPECT_FALSE(upgrader->CheckUpdateWait());
     EXPECT_EQ(events, Strings{"no update"});
     EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
 }
@@ -459,17 +459,17 @@ int RefusedPort()
 TEST_F(UpgraderTest, TheAutomaticCheckRetriesSilently)
 {
     const TOnlineValue online;
-    up->InfoFileURL = portal.URL(kInfoPath, RefusedPort());
+    upgrader->InfoFileURL = portal.URL(kInfoPath, RefusedPort());
     ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=4\r\n#url=/x")"));
-    up->AutoCheckDelay = 50;
-    up->SetAutoCheck(true);
+    upgrader->AutoCheckDelay = 50;
+    upgrader->SetAutoCheck(true);
     ASSERT_TRUE(PumpUntil([&] { return events.size() >= 2; }, 20000));
     EXPECT_EQ(events[0], "unreachable 127.0.0.1");
     EXPECT_EQ(events[1], "unreachable 127.0.0.1");
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(Log().empty());
 
-    up->InfoFileURL = portal.URL(kInfoPath);
+    upgrader->InfoFileURL = portal.URL(kInfoPath);
     ASSERT_TRUE(PumpUntil([&] { return Has("no update"); }, 20000));
     PumpUntil([] { return false; }, 500); // ten more ticks' time
     EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});

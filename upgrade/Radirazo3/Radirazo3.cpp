@@ -64,12 +64,55 @@ std::vector<std::string> DownloadedFiles(const std::string& folder)
     return names;
 }
 
-void Start(const std::string& program, const std::string& param)
+std::string CommandOf(const std::string& program, const std::string& param)
 {
     std::string command = "\"" + program + "\"";
     if (!param.empty())
         command += " " + param;
-    WinExec(command.c_str(), SW_SHOWNORMAL);
+    return command;
+}
+
+void Start(const std::string& program, const std::string& param)
+{
+    WinExec(CommandOf(program, param).c_str(), SW_SHOWNORMAL);
+}
+
+// Runs the setup program and waits until it has ended and its file is free again. The
+// process handle closes the gap in which a program just started does not hold its file
+// yet; the file wait covers a setup that hands over to a process of its own.
+bool RunSetup(const std::string& setup, const std::string& param)
+{
+    std::string command = CommandOf(setup, param);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    const ULONGLONG start = GetTickCount64();
+    bool ended = false;
+    for (;;) {
+        const DWORD waited = static_cast<DWORD>(GetTickCount64() - start);
+        if (waited >= kSetupWaitMs)
+            break;
+        HANDLE process = pi.hProcess;
+        const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, kSetupWaitMs - waited, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
+        if (r != WAIT_OBJECT_0 + 1)
+            break;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    CloseHandle(pi.hProcess);
+    return ended && WaitUntilWritable(setup, kSetupWaitMs);
 }
 
 int Run()
@@ -106,8 +149,7 @@ int Run()
     }
 
     if (args.externalSetup && setupInPlace) {
-        Start(plan.setupPath, args.restartParam);
-        const bool ended = WaitUntilWritable(plan.setupPath, kSetupWaitMs);
+        const bool ended = RunSetup(plan.setupPath, args.restartParam);
         if (ended && lstrcmpiA(plan.setupPath.c_str(), args.programPath.c_str()) != 0) {
             SetFileAttributesA(plan.setupPath.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(plan.setupPath.c_str());
