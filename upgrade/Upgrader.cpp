@@ -107,6 +107,8 @@ const cl::TClass& TUpgrader::StaticClass()
         p.Event("OnNoInfoFile", &TUpgrader::OnNoInfoFile);
         p.Event("OnLostFile", &TUpgrader::OnLostFile);
         p.Event("OnPasswordRequest", &TUpgrader::OnPasswordRequest);
+        p.Event("OnProxyAuthenticationRequest",
+                static_cast<TupHTTPProxyAuthenticationEvent TUpgrader::*>(&TUpgrader::OnProxyAuthenticationRequest));
     });
 }
 

@@ -424,12 +424,12 @@ namespace {
 // The online test reads this value first; 1 says online whatever the host's addresses.
 class TOnlineValue {
 public:
-    TOnlineValue()
+    explicit TOnlineValue(DWORD value = 1) { Set(value); }
+    void Set(DWORD value)
     {
         HKEY key;
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            const DWORD one = 1;
-            RegSetValueExA(key, "Remote Connection", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+            RegSetValueExA(key, "Remote Connection", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
             RegCloseKey(key);
         }
     }
@@ -453,6 +453,23 @@ int RefusedPort()
     return ntohs(addr.sin_port);
 }
 } // namespace
+
+// Offline ticks check nothing; the first tick online checks, once.
+TEST_F(UpgraderTest, TheAutomaticCheckWaitsUntilOnline)
+{
+    TOnlineValue online(0);
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=4\r\n#url=/x")"));
+    upgrader->AutoCheckDelay = 50;
+    upgrader->SetAutoCheck(true);
+    PumpUntil([] { return false; }, 500); // ten ticks' time offline
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(Log().empty());
+    online.Set(1);
+    ASSERT_TRUE(PumpUntil([&] { return Has("no update"); }, 20000));
+    PumpUntil([] { return false; }, 500);
+    EXPECT_EQ(events, Strings{"no update"});
+    EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
+}
 
 // The automatic check says nothing when the service cannot be reached and tries again on
 // the next tick; once a check has run, the timer stays off.
