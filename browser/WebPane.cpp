@@ -1,8 +1,10 @@
 // The browser pane control: host interfaces, flag words, key routing, user-agent value.
 #include "browser/WebPane.h"
 
+#include "browser/DdeServer.h"
 #include "browser/LibEntries.h"
 #include "classlib/Encoding.h"
+#include "classlib/Forms.h"
 #include "classlib/Registry.h"
 
 #include <dde.h>
@@ -225,10 +227,14 @@ TWebPane::TWebPane(cl::TComponent* owner) : cl::TWebBrowser(owner), printOptions
     EnableDDE = false;
     DisableRightClickMenu = false;
     ComputeHostUIWord();
+    ReadShellDDENames();
+    ddeWindow_ = cl::AllocateHWnd([this](cl::TMessage& message) { DDEWindowProc(message); });
 }
 
 TWebPane::~TWebPane()
 {
+    if (!HasState(cl::csDesigning)) DetachOwnerProc();
+    cl::DeallocateHWnd(ddeWindow_);
     delete printOptions_;
     EraseUserAgentToken();
 }
@@ -243,6 +249,7 @@ void TWebPane::Loaded()
     ComputeDownloadWord();
     if (HasState(cl::csDesigning)) return;
     paneHook_ = std::make_unique<cl::TWindowProcHook>(*this, [this](cl::TMessage& message) { PaneWndProc(message); });
+    AttachOwnerProc();
     StoreUserAgentToken();
 }
 
@@ -661,8 +668,20 @@ void TWebPane::PaneWndProc(cl::TMessage& message)
             if (canClose) paneHook_->CallPrevious(message);
             return;
         }
-        case WM_DDE_TERMINATE: AnswerDDETerminate(reinterpret_cast<HWND>(message.WParam)); return;
-        case WM_DDE_EXECUTE: AnswerDDEExecute(reinterpret_cast<HWND>(message.WParam), message.LParam); return;
+        case WM_DDE_TERMINATE:
+        case WM_DDE_EXECUTE: {
+            // Only a conversation this pane accepted is served; anything else is passed on.
+            const HWND client = reinterpret_cast<HWND>(message.WParam);
+            if (!IsDDEClient(client)) {
+                paneHook_->CallPrevious(message);
+                FreeDDElParam(message.Msg, message.LParam);
+            } else if (message.Msg == WM_DDE_TERMINATE) {
+                AnswerDDETerminate(client);
+            } else {
+                AnswerDDEExecute(client, message.LParam);
+            }
+            return;
+        }
         default: paneHook_->CallPrevious(message); return;
         }
     } catch (...) {
@@ -691,21 +710,6 @@ void TWebPane::RouteKey(cl::TMessage& message)
     if (browser && SUCCEEDED(browser->QueryInterface(IID_IOleInPlaceActiveObject,
                                                      reinterpret_cast<void**>(active.put()))))
         message.Result = active->TranslateAccelerator(&msg) == S_OK ? 1 : 0;
-}
-
-void TWebPane::AnswerDDETerminate(HWND client)
-{
-    PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(Handle()), 0);
-}
-
-// No shell command is carried out by this pane: the command is acknowledged as not
-// processed (status 0), which hands the command memory back to the client.
-void TWebPane::AnswerDDEExecute(HWND client, LPARAM lParam)
-{
-    UINT_PTR low = 0, commands = 0;
-    if (!UnpackDDElParam(WM_DDE_EXECUTE, lParam, &low, &commands)) return;
-    PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(Handle()),
-                 ReuseDDElParam(lParam, WM_DDE_EXECUTE, WM_DDE_ACK, 0, commands));
 }
 
 // ---------------------------------------------------------------------------------------

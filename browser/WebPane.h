@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 namespace browser {
 
@@ -143,6 +144,9 @@ public:
 
     void Loaded() override;
 
+    // The hidden window that answers DDE initiations (when EnableDDE is set).
+    HWND DDEWindow() const { return ddeWindow_; }
+
     void NavigateUrl(const AnsiString& url);
     // Navigates to a shell item-ID list, passed to the browser as a byte array.
     void NavigateItemList(LPCITEMIDLIST pidl);
@@ -253,8 +257,17 @@ private:
     HRESULT ScriptError(VARIANT* out);
     void PaneWndProc(cl::TMessage& message);
     void RouteKey(cl::TMessage& message);
+    void DDEWindowProc(cl::TMessage& message);
+    void AnswerDDEInitiate(HWND client, LPARAM lParam);
+    bool IsDDEClient(HWND client) const;
     void AnswerDDETerminate(HWND client);
     void AnswerDDEExecute(HWND client, LPARAM lParam);
+    WORD ExecuteHtmlCommand(AnsiString url);
+    WORD ExecuteFolderCommand(const AnsiString& text);
+    void AttachOwnerProc();
+    void DetachOwnerProc();
+    void OwnerFormWndProc(cl::TMessage& message);
+    void RetitleDialog(HWND dialog);
     void StoreUserAgentToken();
     void EraseUserAgentToken();
 
@@ -265,6 +278,9 @@ private:
     std::uint32_t downloadWord_ = 0;
     std::uint32_t hostUIWord_ = 0;
     std::unique_ptr<cl::TWindowProcHook> paneHook_; // PaneWndProc in the control's chain
+    std::unique_ptr<cl::TWindowProcHook> ownerHook_; // OwnerFormWndProc in the owner's chain
+    HWND ddeWindow_ = nullptr;
+    std::vector<HWND> ddeClients_; // acknowledged at initiation, until they terminate
     TComPtr<IInternetSecurityManager> securityManager_;
     TComPtr<IInternetZoneManager> zoneManager_;
     TComPtr<IUnknown> applicationOverride_;

@@ -1,5 +1,6 @@
 // TBitmap: DIB sections, pixel-format changes, BMP files, masks and key-colour drawing.
 #include "classlib/Graphics.h"
+#include "classlib/PictureFormats.h"
 #include "classlib/RawBytes.h"
 
 #include <algorithm>
@@ -316,20 +317,20 @@ void TBitmap::LoadFromStream(TStream& stream)
 {
     const std::int64_t left = stream.Size() - stream.Position();
     if (left <= 0) return SetSize(0, 0);
-    BITMAPFILEHEADER file{};
-    if (left < static_cast<std::int64_t>(sizeof file)) Bad("too short");
-    stream.ReadBuffer(&file, sizeof file);
-    if (file.bfType != 0x4D42) Bad("no BM signature");
-    std::int64_t size = left - static_cast<std::int64_t>(sizeof file);
-    if (file.bfSize > sizeof file && file.bfSize - sizeof file < static_cast<std::uint64_t>(size))
-        size = file.bfSize - sizeof file;
-    if (size > 256 * 1024 * 1024) Bad("too large");
+    std::uint8_t header[pictures::BmpFileHeaderSize];
+    if (left < static_cast<std::int64_t>(sizeof header)) Bad("too short");
+    stream.ReadBuffer(header, sizeof header);
+    pictures::BmpFileHeader file;
+    if (const char* error = pictures::ReadBmpFileHeader(header, file)) Bad(error);
+    std::int64_t size = left - static_cast<std::int64_t>(sizeof header);
+    if (file.size > sizeof header && file.size - sizeof header < static_cast<std::uint64_t>(size))
+        size = file.size - sizeof header;
+    if (size > pictures::MaxBmpBytes) Bad("too large");
     TBytes rest(static_cast<std::size_t>(size));
     stream.ReadBuffer(rest.data(), size);
     if (rest.size() < 4) Bad("no header");
-    const std::size_t headerSize = ReadRaw<DWORD>(rest.data());
-    if (headerSize > rest.size()) Bad("truncated header");
-    std::size_t offBits = file.bfOffBits >= sizeof file ? file.bfOffBits - sizeof file : 0;
+    if (ReadRaw<DWORD>(rest.data()) > rest.size()) Bad("truncated header");
+    std::size_t offBits = file.offBits >= sizeof header ? file.offBits - sizeof header : 0;
     if (offBits > rest.size()) Bad("pixel offset outside the file");
     // No offset: the pixels follow the header and colour table, which LoadDib measures.
     LoadDib(rest.data(), offBits ? offBits : rest.size(), offBits ? rest.data() + offBits : nullptr,
@@ -348,87 +349,53 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name)
 // info: the header (and colour table, and with bits null the pixels too).
 void TBitmap::LoadDib(const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits, std::size_t bitsSize)
 {
-    if (infoSize < 12) Bad("no header");
-    const std::size_t headerSize = ReadRaw<DWORD>(info);
-    if (headerSize > infoSize || (headerSize != 12 && headerSize < 40)) Bad("unknown header");
-    BITMAPINFOHEADER h{};
-    std::vector<RGBQUAD> palette;
-    DWORD masks[3] = {0, 0, 0};
-    std::size_t tableAt = headerSize;
-    if (headerSize == 12) {
-        h.biWidth = ReadRaw<WORD>(info + 4);
-        h.biHeight = ReadRaw<WORD>(info + 6);
-        h.biPlanes = ReadRaw<WORD>(info + 8);
-        h.biBitCount = ReadRaw<WORD>(info + 10);
-        h.biCompression = BI_RGB;
-    } else {
-        std::memcpy(&h, info, sizeof h);
-        if (h.biCompression == BI_BITFIELDS) {
-            if (headerSize == 40) {
-                if (infoSize < 52) Bad("truncated bit fields");
-                tableAt = 52;
-            }
-            std::memcpy(masks, info + 40, sizeof masks);
-        }
-    }
-    const int width = h.biWidth, height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-    if (h.biPlanes != 1 || width <= 0 || width > 32767 || height <= 0 || height > 32767) Bad("bad size");
-    const int bc = h.biBitCount;
-    const bool rle = h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4;
-    const bool okCompression = h.biCompression == BI_RGB || (h.biCompression == BI_RLE8 && bc == 8) ||
-                               (h.biCompression == BI_RLE4 && bc == 4) ||
-                               (h.biCompression == BI_BITFIELDS && (bc == 16 || bc == 32));
-    if ((bc != 1 && bc != 4 && bc != 8 && bc != 16 && bc != 24 && bc != 32) || !okCompression) Bad("unsupported format");
-    if (rle && h.biHeight < 0) Bad("top-down RLE");
-    if (bc <= 8) {
-        std::size_t n = h.biClrUsed && h.biClrUsed < (1u << bc) ? h.biClrUsed : (1u << bc);
-        const std::size_t entry = headerSize == 12 ? 3 : 4;
-        if (tableAt + n * entry > infoSize) Bad("truncated colour table");
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint8_t* p = info + tableAt + i * entry;
-            palette.push_back(RGBQUAD{p[0], p[1], p[2], 0});
-        }
-        tableAt += n * entry;
-    }
+    pictures::DibLayout dib;
+    if (const char* error = pictures::ParseDibHeader(info, infoSize, dib)) Bad(error);
     if (!bits) {
-        bits = info + tableAt;
-        bitsSize = infoSize - tableAt;
+        bits = info + dib.tableEnd;
+        bitsSize = infoSize - dib.tableEnd;
     }
-    const std::size_t stride = Stride(width, bc);
-    if (!rle && bitsSize < stride * height) Bad("truncated pixels");
+    if (const char* error = pictures::CheckDibPixels(dib, bitsSize)) Bad(error);
+    const int width = dib.width, height = dib.height, bc = dib.bitCount;
+    const std::uint32_t* masks = dib.masks;
+    std::vector<RGBQUAD> palette;
+    for (std::size_t i = 0; i + 3 < dib.palette.size(); i += 4)
+        palette.push_back(RGBQUAD{dib.palette[i], dib.palette[i + 1], dib.palette[i + 2], 0});
+    const std::size_t stride = dib.stride;
 
     TPixelFormat format = bc == 1 ? pf1bit : bc == 4 ? pf4bit : bc == 8 ? pf8bit : bc == 24 ? pf24bit : bc == 32 ? pf32bit : pf15bit;
-    if (bc == 16 && h.biCompression == BI_BITFIELDS && masks[0] == Masks565[0] && masks[1] == Masks565[1] && masks[2] == Masks565[2])
+    if (bc == 16 && dib.compression == BI_BITFIELDS && masks[0] == Masks565[0] && masks[1] == Masks565[1] && masks[2] == Masks565[2])
         format = pf16bit;
-    const bool plain32 = bc == 32 && (h.biCompression == BI_RGB || (masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF));
-    const bool plain16 = bc == 16 && (h.biCompression == BI_RGB || format == pf16bit ||
+    const bool plain32 = bc == 32 && (dib.compression == BI_RGB || (masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF));
+    const bool plain16 = bc == 16 && (dib.compression == BI_RGB || format == pf16bit ||
                                       (masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F));
-    Dib dib;
+    Dib made;
     try {
-        dib = MakeDib(width, height, format, palette);
+        made = MakeDib(width, height, format, palette);
     } catch (const EInvalidGraphicOperation&) {
         Bad("too large"); // run-length data does not bound the size it claims
     }
-    if (!rle && (bc != 16 || plain16) && (bc != 32 || plain32)) {
+    if (!dib.Rle() && (bc != 16 || plain16) && (bc != 32 || plain32)) {
         for (int y = 0; y < height; ++y) {
-            int from = h.biHeight < 0 ? height - 1 - y : y; // rows as stored, bottom-up
-            std::memcpy(dib.bits + y * stride, bits + from * stride, stride);
+            int from = dib.topDown ? height - 1 - y : y; // rows as stored, bottom-up
+            std::memcpy(made.bits + y * stride, bits + from * stride, stride);
         }
     } else {
         // RLE and unusual bit fields: GDI decodes into the DIB.
-        std::vector<std::uint8_t> header(tableAt);
-        std::memcpy(header.data(), info, tableAt);
-        if (headerSize == 12) Bad("unsupported format");
+        if (dib.headerSize == 12) Bad("unsupported format");
+        std::vector<std::uint8_t> header(dib.tableEnd);
+        std::memcpy(header.data(), info, dib.tableEnd);
         auto* bi = reinterpret_cast<BITMAPINFOHEADER*>(header.data());
-        if (rle) bi->biSizeImage = static_cast<DWORD>(bitsSize);
-        if (!bi->biSizeImage && rle) Bad("truncated pixels");
+        if (dib.Rle()) bi->biSizeImage = static_cast<DWORD>(bitsSize);
+        // Bit fields read after a header shorter than 52 bytes: GDI finds them after 40.
+        if (dib.compression == BI_BITFIELDS && dib.headerSize < 52) bi->biSize = 40;
         WindowDc screen(nullptr);
-        if (SetDIBits(screen.get(), dib.handle.get(), 0, height, bits, reinterpret_cast<BITMAPINFO*>(header.data()),
+        if (SetDIBits(screen.get(), made.handle.get(), 0, height, bits, reinterpret_cast<BITMAPINFO*>(header.data()),
                       DIB_RGB_COLORS) == 0)
             Bad("undecodable pixels");
     }
     GdiFlush();
-    Install(std::move(dib), format);
+    Install(std::move(made), format);
 }
 
 void TBitmap::SaveToStream(TStream& stream) const

@@ -9,16 +9,6 @@ namespace cl {
 
 namespace {
 
-AnsiString SystemText(HRESULT hr)
-{
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    AnsiString message = text ? Trim(text) : Format("OLE error %.8X", {static_cast<unsigned>(hr)});
-    LocalFree(text);
-    return message;
-}
-
 BSTR Alloc(std::wstring_view text)
 {
     BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
@@ -75,7 +65,7 @@ TOleVariant::TOleVariant(IDispatch* object) noexcept : TOleVariant()
 TOleVariant::TOleVariant(const TOleVariant& o) : TOleVariant()
 {
     HRESULT hr = VariantCopy(&v_, const_cast<VARIANT*>(&o.v_)); // the source is only read
-    if (FAILED(hr)) throw EOleSysError(SystemText(hr), hr);
+    if (FAILED(hr)) throw EOleSysError(OleErrorText(hr), hr);
 }
 
 TOleVariant TOleVariant::Null() noexcept
@@ -136,7 +126,7 @@ TOleVariant Invoke(IDispatch* object, std::wstring_view name, WORD flags, std::i
     LPOLESTR names[] = {text.data()};
     DISPID id = 0;
     HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) throw EOleSysError("\"" + member + "\": " + SystemText(hr), hr);
+    if (FAILED(hr)) throw EOleSysError("\"" + member + "\": " + OleErrorText(hr), hr);
 
     // Arguments go last first; the callee only reads them, so the variants are lent.
     std::vector<VARIANT> argv;
@@ -152,7 +142,7 @@ TOleVariant Invoke(IDispatch* object, std::wstring_view name, WORD flags, std::i
         TBStr description = TBStr::Attach(excep.bstrDescription), source = TBStr::Attach(excep.bstrSource);
         SysFreeString(excep.bstrHelpFile);
         const HRESULT code = excep.scode ? excep.scode : DISP_E_EXCEPTION;
-        AnsiString message = description.Length() ? description.Ansi() : SystemText(code);
+        AnsiString message = description.Length() ? description.Ansi() : OleErrorText(code);
         throw EOleException(message, code, source.Ansi());
     }
     if (FAILED(hr)) {
@@ -164,7 +154,7 @@ TOleVariant Invoke(IDispatch* object, std::wstring_view name, WORD flags, std::i
             info->GetSource(source.put());
             if (description.Length()) throw EOleException(description.Ansi(), hr, source.Ansi());
         }
-        throw EOleSysError("\"" + member + "\": " + SystemText(hr), hr);
+        throw EOleSysError("\"" + member + "\": " + OleErrorText(hr), hr);
     }
     return result;
 }

@@ -6,15 +6,16 @@
 
 namespace cl {
 
+AnsiString OleErrorText(HRESULT hr)
+{
+    AnsiString message = SysErrorMessage(static_cast<std::uint32_t>(hr));
+    return message.empty() ? Format("OLE error %.8X", {static_cast<unsigned>(hr)}) : message;
+}
+
 void OleCheck(HRESULT hr)
 {
     if (SUCCEEDED(hr)) return;
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    AnsiString message = text ? Trim(text) : Format("OLE error %.8X", {static_cast<unsigned>(hr)});
-    LocalFree(text);
-    throw EOleSysError(message, hr);
+    throw EOleSysError(OleErrorText(hr), hr);
 }
 
 HRESULT HandleSafeCallException(const std::exception* e, const IID& iid)

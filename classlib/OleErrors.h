@@ -30,6 +30,8 @@ private:
     AnsiString source_;
 };
 
+// The system's text for a result, or "OLE error" and its number when there is none.
+AnsiString OleErrorText(HRESULT hr);
 // Raises EOleSysError for a failed result (with the system's text for it).
 void OleCheck(HRESULT hr);
 

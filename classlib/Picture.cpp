@@ -1,14 +1,13 @@
 // Icons, JPEG images and the picture that holds any graphic.
 #include "classlib/Graphics.h"
+#include "classlib/JpegDecode.h"
+#include "classlib/PngDecode.h"
+#include "classlib/PictureFormats.h"
 #include "classlib/PngImage.h"
 #include "classlib/RawBytes.h"
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
-
-#include <jpeglib.h>
 
 namespace cl {
 
@@ -94,45 +93,35 @@ void TIcon::LoadFromStream(TStream& stream)
 {
     auto bad = [](const char* what) { return EInvalidGraphic(AnsiString("Icon image is not valid: ") + what); };
     const std::int64_t start = stream.Position(), left = stream.Size() - start;
-    std::uint8_t dir[6];
-    if (left < 6) throw bad("too short");
-    stream.ReadBuffer(dir, 6);
-    const int count = ReadRaw<WORD>(dir + 4);
-    if (ReadRaw<WORD>(dir) != 0 || ReadRaw<WORD>(dir + 2) != 1 || count == 0) throw bad("no icon directory");
-    if (left < 6 + 16 * count) throw bad("truncated directory");
-    TBytes file(6 + 16 * count);
-    std::memcpy(file.data(), dir, 6);
-    stream.ReadBuffer(file.data() + 6, 16 * count);
-    std::int64_t end = 0;
-    for (int i = 0; i < count; ++i) {
-        const std::uint8_t* e = file.data() + 6 + 16 * i;
-        end = std::max<std::int64_t>(end, std::int64_t(ReadRaw<DWORD>(e + 12)) + ReadRaw<DWORD>(e + 8));
-    }
-    if (end > left) throw bad("image outside the file");
-    if (end > static_cast<std::int64_t>(file.size())) {
+    std::uint8_t dir[pictures::IconDirHeaderSize];
+    if (left < static_cast<std::int64_t>(sizeof dir)) throw bad("too short");
+    stream.ReadBuffer(dir, sizeof dir);
+    int count = 0;
+    if (const char* error = pictures::ReadIconDirHeader(dir, count)) throw bad(error);
+    const std::size_t dirSize = sizeof dir + pictures::IconDirEntrySize * count;
+    if (left < static_cast<std::int64_t>(dirSize)) throw bad("truncated directory");
+    TBytes file(dirSize);
+    std::memcpy(file.data(), dir, sizeof dir);
+    stream.ReadBuffer(file.data() + sizeof dir, static_cast<std::int64_t>(dirSize - sizeof dir));
+    std::vector<pictures::IconEntry> entries;
+    std::uint64_t end = 0;
+    if (const char* error = pictures::ParseIconDirectory(file.data(), count, entries, end)) throw bad(error);
+    if (end > static_cast<std::uint64_t>(left)) throw bad("image outside the file");
+    if (end > file.size()) {
         const std::size_t had = file.size();
         file.resize(static_cast<std::size_t>(end));
-        stream.ReadBuffer(file.data() + had, end - static_cast<std::int64_t>(had));
+        stream.ReadBuffer(file.data() + had, static_cast<std::int64_t>(end - had));
     }
     // The entry of the system's icon size if there is one, else the largest; then the most bits.
-    const int want = GetSystemMetrics(SM_CXICON);
-    int best = -1, bestScore = -1, bestW = 0, bestH = 0;
-    for (int i = 0; i < count; ++i) {
-        const std::uint8_t* e = file.data() + 6 + 16 * i;
-        const int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256, bits = ReadRaw<WORD>(e + 6);
-        const int score = (w == want ? 1 << 20 : 0) + w * 1024 + bits;
-        if (ReadRaw<DWORD>(e + 12) >= file.size() || ReadRaw<DWORD>(e + 8) < 40) continue;
-        if (score > bestScore) best = i, bestScore = score, bestW = w, bestH = h;
-    }
+    const int best = pictures::PickIconEntry(entries, file.size(), GetSystemMetrics(SM_CXICON));
     if (best < 0) throw bad("no usable image");
-    const std::uint8_t* e = file.data() + 6 + 16 * best;
-    HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(file.data() + ReadRaw<DWORD>(e + 12)), ReadRaw<DWORD>(e + 8), TRUE,
-                                          0x00030000, bestW, bestH, LR_DEFAULTCOLOR);
+    const pictures::IconEntry& e = entries[best];
+    HICON icon = CreateIconFromResourceEx(file.data() + e.offset, e.bytes, TRUE, 0x00030000, e.width, e.height, LR_DEFAULTCOLOR);
     if (!icon) throw bad("undecodable image");
     handle_.reset(icon);
     file_ = std::move(file);
-    width_ = bestW;
-    height_ = bestH;
+    width_ = e.width;
+    height_ = e.height;
     Changed();
 }
 
@@ -189,68 +178,22 @@ void TIcon::Draw(TCanvas& canvas, const RECT& r)
 
 namespace {
 
-struct JpegError {
-    jpeg_error_mgr mgr;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void OnJpegError(j_common_ptr info)
-{
-    auto* e = reinterpret_cast<JpegError*>(info->err);
-    info->err->format_message(info, e->message);
-    std::longjmp(e->jump, 1);
-}
-
-void OnJpegMessage(j_common_ptr) {} // warnings: the image decodes anyway
-
-struct JpegTarget {
-    TBitmap* bitmap;
-    bool Begin(int w, int h) noexcept
+struct JpegBitmap final : pictures::JpegTarget {
+    explicit JpegBitmap(TBitmap& b) : bitmap(b) {}
+    bool Begin(int w, int h) noexcept override
     {
         try {
-            bitmap->SetSize(0, 0);
-            bitmap->SetPixelFormat(pf24bit);
-            bitmap->SetSize(w, h);
+            bitmap.SetSize(0, 0);
+            bitmap.SetPixelFormat(pf24bit);
+            bitmap.SetSize(w, h);
             return true;
         } catch (...) {
             return false;
         }
     }
-    JSAMPLE* Row(int y) noexcept { return static_cast<JSAMPLE*>(bitmap->ScanLine(y)); }
+    std::uint8_t* Row(int y) noexcept override { return static_cast<std::uint8_t*>(bitmap.ScanLine(y)); }
+    TBitmap& bitmap;
 };
-
-// libjpeg reports errors by jumping back here, so nothing in this frame has a destructor.
-bool DecodeJpeg(const std::uint8_t* data, std::size_t size, JpegTarget& target, char* message)
-{
-    jpeg_decompress_struct info;
-    JpegError err;
-    info.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = OnJpegError;
-    err.mgr.output_message = OnJpegMessage;
-    if (setjmp(err.jump)) {
-        jpeg_destroy_decompress(&info);
-        std::strcpy(message, err.message);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGR; // DIB byte order
-    jpeg_start_decompress(&info);
-    if (!target.Begin(static_cast<int>(info.output_width), static_cast<int>(info.output_height))) {
-        jpeg_destroy_decompress(&info);
-        std::strcpy(message, "Out of memory");
-        return false;
-    }
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = target.Row(static_cast<int>(info.output_scanline));
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
-}
 
 } // namespace
 
@@ -270,11 +213,9 @@ void TJPEGImage::LoadFromStream(TStream& stream)
 {
     TBytes file = ReadRest(stream);
     TBitmap decoded;
-    JpegTarget target{&decoded};
-    char message[JMSG_LENGTH_MAX] = "";
-    if (file.size() < 2 || file[0] != 0xFF || file[1] != 0xD8) throw EInvalidGraphic("JPEG image is not valid: no start of image");
-    if (!DecodeJpeg(file.data(), file.size(), target, message))
-        throw EInvalidGraphic(AnsiString("JPEG image is not valid: ") + message);
+    JpegBitmap target(decoded);
+    std::string error;
+    if (!pictures::DecodeJpeg(file.data(), file.size(), target, error)) throw EInvalidGraphic("JPEG image is not valid: " + error);
     bitmap_.Assign(decoded);
     file_ = std::move(file);
     Changed();
@@ -294,10 +235,13 @@ namespace {
 
 std::unique_ptr<TGraphic> GraphicFor(const std::uint8_t* head, std::size_t n)
 {
-    if (n >= 2 && head[0] == 'B' && head[1] == 'M') return std::make_unique<TBitmap>();
-    if (n >= 4 && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0) return std::make_unique<TIcon>();
-    if (n >= 2 && head[0] == 0xFF && head[1] == 0xD8) return std::make_unique<TJPEGImage>();
-    if (n >= 4 && head[0] == 0x89 && head[1] == 'P' && head[2] == 'N' && head[3] == 'G') return std::make_unique<TPngPicture>();
+    switch (pictures::SniffPicture(head, n)) {
+    case pictures::PictureKind::Bmp: return std::make_unique<TBitmap>();
+    case pictures::PictureKind::Icon: return std::make_unique<TIcon>();
+    case pictures::PictureKind::Jpeg: return std::make_unique<TJPEGImage>();
+    case pictures::PictureKind::Png: return std::make_unique<TPngPicture>();
+    case pictures::PictureKind::Unknown: break;
+    }
     return nullptr;
 }
 

@@ -1,6 +1,8 @@
 // TPngPicture: PNG decoding and encoding through libpng, pixel access and alpha drawing.
 #include "classlib/PngImage.h"
 
+#include "classlib/PngDecode.h"
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
@@ -10,8 +12,6 @@
 namespace cl {
 
 namespace {
-
-constexpr int MaxSide = 16384;
 
 int Channels(int type)
 {
@@ -31,96 +31,7 @@ void OnPngError(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
-void OnPngWarning(png_structp, png_const_charp) {} // the image decodes anyway
-
-struct PngSource {
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t pos;
-};
-
-void ReadData(png_structp png, png_bytep out, png_size_t n)
-{
-    auto* s = static_cast<PngSource*>(png_get_io_ptr(png));
-    if (n > s->size - s->pos) png_error(png, "truncated file");
-    std::memcpy(out, s->data + s->pos, n);
-    s->pos += n;
-}
-
-// What a decode produces: rows as libpng hands them over (8-bit samples, BGR order).
-struct PngDecoded {
-    int width = 0, height = 0, type = 0, depth = 0;
-    std::size_t rowBytes = 0;
-    std::vector<std::uint8_t> pixels;
-    std::vector<png_bytep> rows;
-    png_color palette[256];
-    int paletteCount = 0;
-    std::uint8_t trans[256];
-    int transCount = 0;
-    bool hasTransColor = false;
-    png_color_16 transColor{};
-
-    bool Allocate() noexcept
-    {
-        try {
-            pixels.resize(rowBytes * height);
-            rows.resize(height);
-            for (int y = 0; y < height; ++y) rows[y] = pixels.data() + y * rowBytes;
-            return true;
-        } catch (...) {
-            return false;
-        }
-    }
-};
-
-// libpng reports errors by jumping back into this frame, so nothing in it has a destructor.
-bool DecodePng(PngSource& source, PngDecoded& out, char* message)
-{
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, message, OnPngError, OnPngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        std::strcpy(message, "out of memory");
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    png_set_read_fn(png, &source, ReadData);
-    png_read_info(png, info);
-    png_uint_32 w = 0, h = 0;
-    int depth = 0, type = 0;
-    png_get_IHDR(png, info, &w, &h, &depth, &type, nullptr, nullptr, nullptr);
-    if (w > MaxSide || h > MaxSide) png_error(png, "image too large");
-    if (depth == 16) png_set_strip_16(png);
-    if (depth < 8) {
-        png_set_packing(png);
-        if (type == PNG_COLOR_TYPE_GRAY) png_set_expand_gray_1_2_4_to_8(png);
-    }
-    if (type == PNG_COLOR_TYPE_RGB || type == PNG_COLOR_TYPE_RGB_ALPHA) png_set_bgr(png);
-    png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    out.width = static_cast<int>(w);
-    out.height = static_cast<int>(h);
-    out.type = type;
-    out.depth = depth;
-    out.rowBytes = png_get_rowbytes(png, info);
-    png_colorp palette = nullptr;
-    if (png_get_PLTE(png, info, &palette, &out.paletteCount)) std::memcpy(out.palette, palette, sizeof(png_color) * std::min(out.paletteCount, 256));
-    png_bytep trans = nullptr;
-    png_color_16p transColor = nullptr;
-    if (png_get_tRNS(png, info, &trans, &out.transCount, &transColor)) {
-        if (type == PNG_COLOR_TYPE_PALETTE && trans) std::memcpy(out.trans, trans, std::min(out.transCount, 256));
-        else if (transColor) out.hasTransColor = true, out.transColor = *transColor;
-    }
-    if (type == PNG_COLOR_TYPE_PALETTE && out.paletteCount == 0) png_error(png, "palette missing");
-    if (!out.Allocate()) png_error(png, "out of memory");
-    png_read_image(png, out.rows.data());
-    png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
-    return true;
-}
+void OnPngWarning(png_structp, png_const_charp) {}
 
 void WriteData(png_structp png, png_bytep data, png_size_t n)
 {
@@ -371,46 +282,16 @@ void TPngPicture::LoadFromStream(TStream& stream)
     if (left <= 0) Bad("empty");
     TBytes file(static_cast<std::size_t>(left));
     stream.ReadBuffer(file.data(), left);
-    if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) Bad("no PNG signature");
-    PngSource source{file.data(), file.size(), 0};
-    PngDecoded d;
-    char message[200] = "";
-    if (!DecodePng(source, d, message)) Bad(message);
-    stream.SetPosition(start + static_cast<std::int64_t>(source.pos)); // just after IEND
-
-    const std::size_t n = static_cast<std::size_t>(d.width) * d.height;
-    std::vector<std::uint8_t> color, alpha;
-    const int channels = Channels(d.type);
-    if (d.type == ctRGBAlpha || d.type == ctGrayscaleAlpha) {
-        const int c = channels - 1;
-        color.resize(n * c);
-        alpha.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint8_t* p = d.rows[i / d.width] + (i % d.width) * channels;
-            std::memcpy(color.data() + i * c, p, c);
-            alpha[i] = p[c];
-        }
-    } else {
-        color.resize(n * channels);
-        for (int y = 0; y < d.height; ++y)
-            std::memcpy(color.data() + static_cast<std::size_t>(y) * d.width * channels, d.rows[y], static_cast<std::size_t>(d.width) * channels);
-    }
-    std::vector<TColor> palette;
-    for (int i = 0; i < d.paletteCount; ++i) palette.push_back(d.palette[i].red | d.palette[i].green << 8 | d.palette[i].blue << 16);
-    std::vector<std::uint8_t> paletteAlpha(palette.size(), 255);
-    for (int i = 0; i < d.transCount && i < static_cast<int>(paletteAlpha.size()) && d.type == ctPalette; ++i) paletteAlpha[i] = d.trans[i];
-    TColor transparent = clNone;
-    if (d.hasTransColor) {
-        // Samples of the key are in the file's own depth.
-        auto scale = [&](unsigned v) { return d.depth == 16 ? v >> 8 : d.depth < 8 ? v * 255 / ((1u << d.depth) - 1) : v; };
-        if (d.type == ctGrayscale) transparent = Grey(static_cast<std::uint8_t>(scale(d.transColor.gray)));
-        else transparent = scale(d.transColor.red) | scale(d.transColor.green) << 8 | scale(d.transColor.blue) << 16;
-    }
-    width_ = d.width, height_ = d.height, colorType_ = d.type;
-    color_ = std::move(color), alpha_ = std::move(alpha);
-    palette_ = std::move(palette), paletteAlpha_ = std::move(paletteAlpha);
-    hasTransparentColor_ = d.hasTransColor && (d.type == ctGrayscale || d.type == ctRGB);
-    transparentColor_ = hasTransparentColor_ ? transparent : clNone;
+    pictures::PngData d;
+    std::string error;
+    if (!pictures::DecodePng(file.data(), file.size(), d, error)) Bad(error);
+    stream.SetPosition(start + static_cast<std::int64_t>(d.consumed)); // just after IEND
+    width_ = d.width, height_ = d.height, colorType_ = d.colorType;
+    color_ = std::move(d.color), alpha_ = std::move(d.alpha);
+    palette_.assign(d.palette.begin(), d.palette.end());
+    paletteAlpha_ = std::move(d.paletteAlpha);
+    hasTransparentColor_ = d.hasTransparentColor;
+    transparentColor_ = hasTransparentColor_ ? static_cast<TColor>(d.transparentColor) : clNone;
     Changed();
 }
 

@@ -64,6 +64,12 @@ AnsiString ExtractFilePath(std::string_view path);
 AnsiString ExtractFileName(std::string_view path);
 AnsiString ExtractFileExt(std::string_view path);
 
+#ifdef _WIN32
+// The system's text for an error code (a Win32 error or an HRESULT), trimmed; empty when
+// the system has none.
+AnsiString SysErrorMessage(std::uint32_t code);
+#endif
+
 // An argument of Format.
 class TFormatArg {
 public:

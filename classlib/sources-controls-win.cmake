@@ -4,3 +4,6 @@ list(APPEND CLASSLIB_WIN_SOURCES
   ExtCtrlsPanels.cpp
   ComCtrls.cpp
 )
+list(APPEND CLASSLIB_WIN_SOURCES
+  ImgList.cpp
+)

@@ -2,4 +2,5 @@ list(APPEND CLASSLIB_WIN_SOURCES
   IniFiles.cpp
   ModuleFile.cpp
   Registry.cpp
+  SysUtilsWin.cpp
 )

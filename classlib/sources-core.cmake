@@ -6,4 +6,7 @@ set(CLASSLIB_CORE_SOURCES
   Streams.cpp
   Encoding.cpp
   FormReader.cpp
+  PictureFormats.cpp
+  PngDecode.cpp
+  JpegDecode.cpp
 )

@@ -1,6 +1,8 @@
 #include "shell/MainFrm.h"
 
 #include "classlib/Seams.h"
+#include "shell/AboutFrm.h"
+#include "shell/FeedBackFrm.h"
 #include "shell/IEExternal.h"
 #include "shell/Portal.h"
 #include "shell/SettingFrm.h"
@@ -15,6 +17,8 @@ const cl::TClass& TMainForm::StaticClass()
         p.Field("webMain", &TMainForm::webMain);
         p.Field("webTop", &TMainForm::webTop);
         p.Field("statMain", &TMainForm::statMain);
+        p.Field("ilMain", &TMainForm::ilMain);
+        p.Field("trayMain", &TMainForm::trayMain);
         p.Field("pmMain", &TMainForm::pmMain);
         p.Field("N1", &TMainForm::N1);
         p.Field("N2", &TMainForm::N2);
@@ -68,10 +72,6 @@ void TMainForm::FormCreate(cl::TObject*)
             if (files->Get(i).rfind("/", 0) == 0)
                 files->Put(i, PortalUrl(files->Get(i).c_str()));
     }
-    // Until the tray component takes them, the application's own minimise and restore
-    // notifications drive the tray state.
-    cl::Application->OnMinimize().Attach(this, [this](cl::TObject* s) { trayMainMinimizeApp(s); });
-    cl::Application->OnRestore().Attach(this, [this](cl::TObject* s) { trayMainRestoreApp(s); });
     LoadSeting();
 }
 
@@ -115,8 +115,6 @@ void TMainForm::FormShow(cl::TObject*)
 void TMainForm::FormDestroy(cl::TObject*)
 {
     if (bossKeyOn_) UnregisterHotKey(Handle(), hotKeyId_);
-    cl::Application->OnMinimize().Detach(this);
-    cl::Application->OnRestore().Detach(this);
     iniData_.reset();
     iniConfig_.reset();
     volume_.reset();
@@ -208,8 +206,10 @@ void TMainForm::statMainDrawPanel(cl::TStatusBar* bar, cl::TStatusPanel* panel, 
     if (panel->Index() == 0) {
         bool muted = volume_ && volume_->Mute();
         canvas->TextOut(r - 160, y, muted ? kSoundOn : kSoundOff);
+        if (ilMain) ilMain->Draw(*canvas, r - 178, y, muted ? 4 : 1);
     } else if (panel->Index() == 1) {
         canvas->TextOut(r - 70, y, panel->Text());
+        if (ilMain) ilMain->Draw(*canvas, r - 88, y, 2);
     }
 }
 
@@ -237,12 +237,16 @@ void TMainForm::StatusBarClickAt(POINT pt)
 }
 
 void TMainForm::trayMainMinimizeApp(cl::TObject*) { inTray_ = true; }
-void TMainForm::trayMainRestoreApp(cl::TObject*) { inTray_ = false; }
 
-void TMainForm::MinToTray() { cl::Application->Minimize(); }
-void TMainForm::RestoreFromTray() { cl::Application->Restore(); }
+void TMainForm::trayMainRestoreApp(cl::TObject*)
+{
+    inTray_ = false;
+    trayMain->HideOnMinimize = false;
+}
 
-void TMainForm::N1Click(cl::TObject*) { RestoreFromTray(); }
+void TMainForm::MinToTray() { trayMain->MinimizeApp(); }
+
+void TMainForm::N1Click(cl::TObject*) { trayMain->RestoreApp(); }
 void TMainForm::N2Click(cl::TObject*) { MinToTray(); }
 void TMainForm::N3Click(cl::TObject*) { CloseSelf(); }
 
@@ -256,13 +260,15 @@ void TMainForm::HotKeyHandler(cl::TMessage& message)
 {
     // The modifiers must be exactly Ctrl, the key B; the identifier is not compared.
     if (LOWORD(message.LParam) != MOD_CONTROL || HIWORD(message.LParam) != 'B') return;
-    if (inTray_) RestoreFromTray();
+    if (inTray_) trayMain->RestoreApp();
     else MinToTray();
 }
 
 void TMainForm::WMSysCommand(cl::TMessage& message)
 {
-    // The tray component's hide-on-minimise flag is set here once the tray exists.
+    // A minimise from the caption hides the application in the tray; the next restore
+    // clears the flag again.
+    if (message.WParam == SC_MINIMIZE) trayMain->HideOnMinimize = true;
     Inherited(message);
 }
 
@@ -273,12 +279,27 @@ void TMainForm::WMQueryEndSession(cl::TMessage& message)
     cl::Application->Terminate();
 }
 
+// A window made for one modal showing, without owner, and released afterwards. It may
+// already have asked for its release when it closed; the request is the same one.
+template <class TWindow> void TMainForm::ShowModalOnce()
+{
+    TWindow* window = cl::CreateForm<TWindow>(nullptr);
+    try {
+        window->ShowModal();
+    } catch (...) {
+        window->Release();
+        throw;
+    }
+    window->Release();
+}
+
 void TMainForm::OpenHomePage() { cl::ShellExecuteOpen(Handle(), "", PortalUrl("/")); }
 
 void TMainForm::WMSkinCaptionButton(cl::TMessage& message)
 {
     switch (message.WParam) {
-    case 13: // feedback: its window comes with the feedback and about windows
+    case 13:
+        ShowModalOnce<TFeedBackForm>();
         break;
     case 14:
         OpenHomePage();
@@ -300,7 +321,8 @@ void TMainForm::WMSkinCaptionMenu(cl::TMessage& message)
     case 1:
         OpenHomePage();
         break;
-    case 2: // about: its window comes with the feedback and about windows
+    case 2:
+        ShowModalOnce<TAboutForm>();
         break;
     case 3:
         if (SettingForm) {

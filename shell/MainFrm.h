@@ -9,6 +9,8 @@
 #include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
 #include "shell/Volume.h"
+#include "tray/AlphaImageList.h"
+#include "tray/WyrTray.h"
 #include "upgrade/Upgrader.h"
 
 #include <memory>
@@ -30,6 +32,8 @@ public:
     TWebPane* webMain = nullptr;
     TWebPane* webTop = nullptr;
     cl::TStatusBar* statMain = nullptr;
+    tray::TAlphaImageList* ilMain = nullptr;
+    TWyrTrayIcon* trayMain = nullptr;
     cl::TPopupMenu* pmMain = nullptr;
     cl::TMenuItem* N1 = nullptr;
     cl::TMenuItem* N2 = nullptr;
@@ -83,8 +87,8 @@ private:
     void WMQueryEndSession(cl::TMessage& message);
     void WMSkinCaptionButton(cl::TMessage& message);
     void WMSkinCaptionMenu(cl::TMessage& message);
-    void RestoreFromTray();
     void OpenHomePage();
+    template <class TWindow> void ShowModalOnce();
     HRESULT NewExternal(cl::TComPtr<IDispatch>& dispatch);
 
     std::unique_ptr<TVolume> volume_;

@@ -1,15 +1,22 @@
-// The program's own player window class, which the catalogue's navigation handler makes
-// for recorded games without showing it.
+// The program's own player window class. The catalogue pane's navigation handler makes one,
+// hidden, for each recorded game it meets and plays the offline page in it; it is never
+// shown, closed or freed before the program ends.
 #pragma once
 
+#include "browser/WebPane.h"
 #include "classlib/Forms.h"
 
 class TPlayForm : public cl::TForm {
     CL_CLASS(TPlayForm)
 public:
     using TForm::TForm;
-    // Adds the playing game to the favourites.
+
+    browser::TWebPane* webTop = nullptr;
+    browser::TWebPane* webPlay = nullptr;
+
+    // The (invisible) caption follows the page's title.
+    void webPlayTitleChange(cl::TObject* sender, const std::wstring& text);
+    // Favourites belong to the player library's windows: no object of the program is ever
+    // handed this window, so there is nothing to add here.
     void AddFav() {}
 };
-
-inline const cl::TClass& TPlayForm::StaticClass() { return cl::DefineClass<TPlayForm, cl::TForm>("TPlayForm"); }

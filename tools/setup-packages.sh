@@ -8,6 +8,7 @@ packages=(
   libz-mingw-w64-dev
   wine wine32:i386 libwine-dev xvfb xauth x11-utils fonts-wqy-microhei fonts-wine
   dpkg-dev python3 curl imagemagick
+  libpng-dev libjpeg62-turbo-dev
 )
 
 missing=()

@@ -432,7 +432,7 @@ void TupCustomThread::SetOnTerminate(TNotifyEvent handler)
         thread_->OnTerminate = onTerminate_;
 }
 
-void TupCustomThread::Replace(bool cancel, bool silence)
+void TupCustomThread::Replace()
 {
     std::unique_ptr<TupEventThread> old = std::exchange(thread_, nullptr);
     thread_ = old->Clone();
@@ -440,18 +440,12 @@ void TupCustomThread::Replace(bool cancel, bool silence)
     if (!old->Started())
         return; // its destructor ends it at once
     old->Terminate();
-    if (silence)
-        old->Silence();
-    if (old->Running()) {
-        if (cancel && OnCancel)
-            OnCancel();
-        // A worker that waits for this very thread cannot end before we return; one that
-        // does not end in time may hold a lock. Neither is killed or freed under it.
-        if (old->InSynchronize() || !old->WaitFor(kStopWait)) {
-            TupEventThread::Detach(std::move(old));
-            return;
-        }
-    }
+    old->Silence();
+    // A worker may be blocked in the network for as long as its time-outs allow, or wait
+    // for this very thread to run its event: never wait for it here, never kill it (it
+    // may hold a lock). It frees its own thread object when its body ends.
+    if (old->Running())
+        TupEventThread::Detach(std::move(old));
 }
 
 bool TupCustomThread::Execute()
@@ -459,7 +453,7 @@ bool TupCustomThread::Execute()
     if (shutDown_)
         return false;
     if (thread_->Started())
-        Replace(false, false);
+        Replace();
     else
         ApplyEvents(*thread_);
     thread_->Resume();
@@ -469,7 +463,7 @@ bool TupCustomThread::Execute()
 void TupCustomThread::Stop(bool kill)
 {
     if (kill)
-        Replace(true, false);
+        Replace();
     else
         thread_->Terminate();
 }
@@ -479,7 +473,7 @@ void TupCustomThread::Shutdown()
     if (shutDown_)
         return;
     shutDown_ = true;
-    Replace(true, true);
+    Replace();
 }
 
 void TupCustomThread::Synchronize(const std::function<void()>& method)

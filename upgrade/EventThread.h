@@ -113,11 +113,11 @@ public:
     void Loaded() override;
     // Starts a fresh operating-system thread with the current settings and events.
     bool Execute();
-    // Without kill, asks the body to stop at its next checkpoint. With kill, also unblocks
-    // the worker (OnCancel) and waits for it a bounded time; a worker that does not end
-    // in time, or that waits for the GUI thread right now, is detached, never killed.
+    // Without kill, asks the body to stop at its next checkpoint. With kill, also gives
+    // the worker up at once: none of its events runs any more, and it ends by itself at
+    // its next checkpoint (detached, never killed, never waited for).
     void Stop(bool kill);
-    // Stops for good before the owner goes: no further event runs.
+    // Stops for good before the owner goes, as Stop(true).
     void Shutdown();
     // On the worker: runs method on the GUI thread, unless the owner is being destroyed.
     void Synchronize(const std::function<void()>& method);
@@ -136,17 +136,13 @@ public:
     void SetOnExecute(TNotifyEvent handler);
     void SetOnException(TNotifyEvent handler);
     void SetOnTerminate(TNotifyEvent handler);
-    // Called on the GUI thread by Stop(true) and Shutdown to unblock a waiting worker.
-    std::function<void()> OnCancel;
 
     TupEventThread& EventThread() const { return *thread_; }
-    // How long Stop(true) and Shutdown wait for a worker to end.
-    static constexpr DWORD kStopWait = 3000;
 
 private:
-    // Puts a clone in place of the current thread, which is ended or detached. cancel
-    // unblocks it first; silence keeps its remaining events from running.
-    void Replace(bool cancel, bool silence);
+    // Puts a clone in place of the current thread, whose remaining events no longer run;
+    // a thread still running is detached.
+    void Replace();
     void ApplyEvents(TupEventThread& thread) const;
 
     std::unique_ptr<TupEventThread> thread_;

@@ -1,13 +1,18 @@
 // The HTTP transfer component and its property classes.
 #include "upgrade/HttpTransfer.h"
 
+#include "classlib/Forms.h"
 #include "classlib/WinHandle.h"
 #include "upgrade/PathText.h"
 #include "upgrade/TransferText.h"
+#include "upgrade/UpgradeMessages.h"
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
+#include <cstdio>
 #include <cmath>
 #include <mutex>
 #include <vector>
@@ -115,17 +120,6 @@ void TupOutputFileAttributes::Assign(const cl::TPersistent& source)
 
 namespace {
 
-AnsiString SystemErrorText(DWORD code)
-{
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    AnsiString message = n ? Trim(AnsiString(text, n)) : "Error " + std::to_string(code);
-    LocalFree(text);
-    return message;
-}
-
 HANDLE OpenStreamFile(const AnsiString& fileName, bool clearProtection, TupFileMode mode)
 {
     const DWORD disposition = mode == TupFileMode::CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS;
@@ -142,7 +136,7 @@ HANDLE OpenStreamFile(const AnsiString& fileName, bool clearProtection, TupFileM
     if (h == INVALID_HANDLE_VALUE) {
         char full[MAX_PATH] = {};
         GetFullPathNameA(fileName.c_str(), MAX_PATH, full, nullptr);
-        throw cl::EFCreateError(cl::Format("Cannot create file \"%s\". %s", {full, SystemErrorText(error)}));
+        throw cl::EFCreateError(cl::Format("Cannot create file \"%s\". %s", {full, cl::SysErrorMessage(error)}));
     }
     return h;
 }
@@ -225,15 +219,36 @@ DWORD RequestFlags(const AnsiString& scheme, TupCacheOptions cache, TupInternetO
 }
 
 // ---------------------------------------------------------------------------------------
+// ---------------------------------------------------------------------------------------
 // One transfer: what the worker reads and writes. The component and the worker share it,
-// so a worker that outlives its component (detached) only touches this.
+// so a worker that outlives its component (given up) only touches this. The WinINet
+// handles belong to the worker alone: it opens, uses and closes them, so no other thread
+// can close one under it or let WinINet hand its value to the next transfer.
+
+namespace {
+
+// A memory stream is never reserved beyond this from a length the server claims; it
+// grows with the data that actually arrives.
+constexpr std::int64_t kMaxPresize = 1 << 20;
+
+struct TProgressFigures {
+    float transferRate = -1;
+    std::uint8_t percentDone = 0;
+    int estimatedTimeLeft = 0, elapsedTime = 0;
+    std::int64_t bytesRead = 0, fileSize = 0;
+};
+
+bool IsRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+} // namespace
 
 struct TTransferJob {
     // Set at the start, read by the worker.
     TupCustomHTTP* owner = nullptr; // dereferenced only in events run on the GUI thread
     AnsiString url, user, password, agent, acceptTypes, referrer, requestHeaders, outputFileName;
     TupHTTPProxy proxy;
-    TupHTTPTimeouts timeouts;
+    std::uint32_t connectTimeout = 0, receiveTimeout = 0, sendTimeout = 0;
+    int maxRedirects = 20;
     TupCacheOptions cache = 0;
     TupInternetOptions internet = 0;
     TupFileAttributes incomplete = 0;
@@ -243,6 +258,8 @@ struct TTransferJob {
     bool wantsHeaders = false, wantsProgress = false, wantsLogin = false, wantsProxyLogin = false;
     THTTPStatusEvent onStatus;
     THTTPRedirectEvent onRedirect;
+    HWND progressWindow = nullptr;
+    unsigned serial = 0;
 
     // Results.
     int statusCode = -1;
@@ -250,47 +267,86 @@ struct TTransferJob {
     std::int64_t fileSize = 0, bytesRead = 0;
     ULONGLONG startTick = 0;
     bool success = false, fileOpen = false, canContinue = true, readFailed = false;
+    bool fileError = false; // the output file could not be created or written
+    AnsiString fileErrorText;
     std::atomic<bool> deleteOnAbort{false};
     std::unique_ptr<cl::TStream> stream;
-    std::uint8_t percentDone = 0;
-    int elapsedTime = 0, estimatedTimeLeft = 0;
-    float transferRate = -1;
     bool aborted = false;         // the body ended at a checkpoint
-    bool stoppedReported = false;
+    bool stoppedReported = false; // GUI thread only
 
-    // WinINet handles: the GUI thread may close them (cancel) while the worker waits in them.
-    std::mutex handleLock;
+    // Abort: no progress is posted or delivered any more.
+    std::atomic<bool> cancelled{false};
+    // Given up (killed or the component going): no handler on the worker runs any more.
+    // Taken by the status callback around its handlers.
+    std::mutex eventLock;
+    bool silenced = false;
+    // The newest progress figures and whether a notice for them is on its way.
+    std::mutex progressLock;
+    bool progressPending = false;
+    TProgressFigures latest;
     HINTERNET session = nullptr, connection = nullptr, request = nullptr;
     cl::FileHandle localFile;
 
-    HINTERNET Request()
+    void Silence()
     {
-        std::lock_guard<std::mutex> lock(handleLock);
-        return request;
+        {
+            std::lock_guard<std::mutex> lock(eventLock);
+            silenced = true;
+        }
+        std::lock_guard<std::mutex> lock(progressLock);
+        cancelled = true;
+        progressPending = false;
     }
-    void CloseHandles()
+    void CloseRequest()
     {
-        std::lock_guard<std::mutex> lock(handleLock);
-        // Each handle keeps the callback it was made with: take it off first, so that no
-        // closing notice runs on whatever thread closes (the GUI thread, when cancelling).
-        for (HINTERNET* h : {&request, &connection, &session}) {
+        for (HINTERNET* h : {&request, &connection}) {
             if (*h) {
+                // Each handle keeps the callback it was made with: no closing notice.
                 InternetSetStatusCallback(*h, nullptr);
                 InternetCloseHandle(*h);
             }
             *h = nullptr;
         }
     }
+    void CloseHandles()
+    {
+        CloseRequest();
+        if (session) {
+            InternetSetStatusCallback(session, nullptr);
+            InternetCloseHandle(session);
+        }
+        session = nullptr;
+    }
 
-    static bool Terminated() { return TupEventThread::Current()->Terminated(); }
-    static void Sync(const std::function<void()>& call) { TupEventThread::Current()->Synchronize(call); }
+    // A checkpoint: when the thread was told to stop, the abort clean-up runs and the
+    // caller ends the body.
+    bool Stopped()
+    {
+        if (!TupEventThread::Current()->Terminated())
+            return false;
+        AbortCleanup();
+        return true;
+    }
+    // Runs call on the GUI thread after any progress still on its way.
+    void Sync(const std::function<void()>& call)
+    {
+        TupEventThread::Current()->Synchronize([this, &call] {
+            owner->DeliverProgress(*this);
+            call();
+        });
+    }
+    void StatusEvent(DWORD status, const void* info, DWORD infoLength);
 
     void Run();
+    void Body();
+    bool OpenSession();
     bool OpenRequest(const TupURLParts& parts);
+    bool SendRequest();
+    bool NextLocation(TupURLParts& parts);
     bool ReadHeaders();
     void OpenLocal(const TupURLParts& parts);
     void Receive();
-    void UpdateStatistics();
+    void PostProgress();
     void AbortCleanup();
 };
 
@@ -305,7 +361,8 @@ AnsiString QueryText(HINTERNET request, DWORD info, bool& present)
             present = true;
             return AnsiString(buffer.data(), size);
         }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size()) {
+        // A header longer than 64 KiB is not one this component needs whole.
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size() || size > 65536) {
             present = false;
             return AnsiString();
         }
@@ -321,22 +378,65 @@ AnsiString QueryText(HINTERNET request, DWORD info)
 
 void CALLBACK StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD infoLength)
 {
-    auto* job = reinterpret_cast<TTransferJob*>(context);
-    if (!job)
-        return;
-    try {
-        if (job->onStatus)
-            job->onStatus(job->owner, status, StatusText(status));
-        if (status == INTERNET_STATUS_REDIRECT && job->onRedirect && info)
-            job->onRedirect(job->owner, AnsiString(static_cast<const char*>(info), strnlen(static_cast<const char*>(info), infoLength)));
-    } catch (...) {
-        // A handler's exception must not unwind through WinINet.
-    }
+    if (auto* job = reinterpret_cast<TTransferJob*>(context))
+        job->StatusEvent(status, info, infoLength);
+}
+
+void SetTextOption(HINTERNET handle, DWORD option, const AnsiString& text)
+{
+    // A failure leaves the request without the login: the server answers 401 or 407 again.
+    InternetSetOptionA(handle, option, const_cast<char*>(text.c_str()), static_cast<DWORD>(text.size()));
+}
+
+// The time left: Round(size / read * elapsed) - elapsed, within the range of an Integer
+// (a claimed length can make it any size).
+int TimeLeft(std::int64_t fileSize, std::int64_t bytesRead, int elapsed)
+{
+    if (bytesRead <= 0)
+        return 0;
+    const double left = std::nearbyint(static_cast<double>(fileSize) / static_cast<double>(bytesRead) * elapsed) - elapsed;
+    if (left >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (left <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(left);
 }
 
 } // namespace
 
+void TTransferJob::StatusEvent(DWORD status, const void* info, DWORD infoLength)
+{
+    std::lock_guard<std::mutex> lock(eventLock);
+    if (silenced)
+        return;
+    try {
+        if (onStatus)
+            onStatus(owner, status, StatusText(status));
+        if (status == INTERNET_STATUS_REDIRECT && onRedirect && info)
+            onRedirect(owner, AnsiString(static_cast<const char*>(info), strnlen(static_cast<const char*>(info), infoLength)));
+    } catch (...) {
+        // A handler's exception must not unwind through WinINet or the body.
+    }
+}
+
 void TTransferJob::Run()
+{
+    try {
+        Body();
+    } catch (...) {
+        // Out of memory or the like: the outcome comes from the state reached so far, once.
+        readFailed = true;
+    }
+    if (aborted)
+        return;
+    // The last checkpoint: a call that failed or timed out after a stop is no outcome.
+    if (Stopped())
+        return;
+    CloseHandles();
+    localFile.reset();
+}
+
+void TTransferJob::Body()
 {
     statusCode = -1;
     contentType.clear();
@@ -351,111 +451,108 @@ void TTransferJob::Run()
             password = parts.password;
         }
     }
-    if (Terminated())
-        return AbortCleanup();
-    if (!cracked)
+    if (Stopped() || !cracked)
         return;
     if (LowerCaseAscii(parts.scheme) == "file") {
         OpenLocal(parts);
     } else {
-        if (!OpenRequest(parts))
+        if (!OpenSession())
             return;
-        if (Terminated())
-            return AbortCleanup();
+        // WinINet follows redirects without a limit of its own (and without looking at
+        // the stop flag): they are followed here, one request each.
+        const bool follow = !(internet & (1u << ioNoAutoRedirect));
+        for (int redirects = 0;; ++redirects) {
+            if (!OpenRequest(parts) || !SendRequest())
+                return;
+            if (!follow || !IsRedirect(statusCode) || redirects >= maxRedirects)
+                break;
+            if (Stopped())
+                return;
+            if (!NextLocation(parts))
+                break; // no usable Location: the redirect answer itself is the outcome
+        }
         if (!ReadHeaders())
             return;
     }
     Receive();
 }
 
-bool TTransferJob::OpenRequest(const TupURLParts& parts)
+bool TTransferJob::OpenSession()
 {
     static const DWORD accessTypes[] = {INTERNET_OPEN_TYPE_PRECONFIG, INTERNET_OPEN_TYPE_DIRECT, INTERNET_OPEN_TYPE_PROXY};
     const bool useProxy = proxy.AccessType == TupHTTPAccessType::atUseProxy;
     const AnsiString proxyText = proxy.ProxyServer + ":" + std::to_string(proxy.ProxyPort);
-    {
-        std::lock_guard<std::mutex> lock(handleLock);
-        session = InternetOpenA(agent.c_str(), accessTypes[static_cast<int>(proxy.AccessType)],
-                                useProxy ? proxyText.c_str() : nullptr,
-                                useProxy && !proxy.ProxyBypass.empty() ? proxy.ProxyBypass.c_str() : nullptr,
-                                workOffline ? INTERNET_FLAG_OFFLINE : 0);
-        if (!session)
-            return false;
-        InternetSetStatusCallback(session, StatusCallback);
-        // The proxy login goes on the new session (there is no earlier request to put it on).
-        if (useProxy && !proxy.ProxyUsername.empty()) {
-            InternetSetOptionA(session, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(proxy.ProxyUsername.c_str()),
-                               static_cast<DWORD>(proxy.ProxyUsername.size()));
-            InternetSetOptionA(session, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(proxy.ProxyPassword.c_str()),
-                               static_cast<DWORD>(proxy.ProxyPassword.size()));
-        }
+    session = InternetOpenA(agent.c_str(), accessTypes[static_cast<int>(proxy.AccessType)],
+                            useProxy ? proxyText.c_str() : nullptr,
+                            useProxy && !proxy.ProxyBypass.empty() ? proxy.ProxyBypass.c_str() : nullptr,
+                            workOffline ? INTERNET_FLAG_OFFLINE : 0);
+    if (!session)
+        return false;
+    InternetSetStatusCallback(session, StatusCallback);
+    // The proxy login goes on the new session (there is no earlier request to put it on).
+    if (useProxy && !proxy.ProxyUsername.empty()) {
+        SetTextOption(session, INTERNET_OPTION_PROXY_USERNAME, proxy.ProxyUsername);
+        SetTextOption(session, INTERNET_OPTION_PROXY_PASSWORD, proxy.ProxyPassword);
     }
-    if (Terminated())
-        return AbortCleanup(), false;
-    {
-        std::lock_guard<std::mutex> lock(handleLock);
-        if (!session)
-            return false; // cancelled
-        connection = InternetConnectA(session, parts.host.c_str(), static_cast<INTERNET_PORT>(parts.port),
-                                      user.empty() ? nullptr : user.c_str(), password.empty() ? nullptr : password.c_str(),
-                                      INTERNET_SERVICE_HTTP, 0, reinterpret_cast<DWORD_PTR>(this));
-        if (!connection)
-            return false;
-    }
-    if (Terminated())
-        return AbortCleanup(), false;
+    return true;
+}
+
+bool TTransferJob::OpenRequest(const TupURLParts& parts)
+{
+    if (Stopped())
+        return false;
+    connection = InternetConnectA(session, parts.host.c_str(), static_cast<INTERNET_PORT>(parts.port),
+                                  user.empty() ? nullptr : user.c_str(), password.empty() ? nullptr : password.c_str(),
+                                  INTERNET_SERVICE_HTTP, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (!connection || Stopped())
+        return false;
     const AnsiString object = parts.path + parts.extra;
     const char* accept[] = {acceptTypes.c_str(), nullptr};
-    {
-        std::lock_guard<std::mutex> lock(handleLock);
-        if (!connection)
-            return false;
-        request = HttpOpenRequestA(connection, "GET", object.c_str(), nullptr,
-                                   referrer.empty() ? nullptr : referrer.c_str(), accept,
-                                   RequestFlags(parts.scheme, cache, internet), reinterpret_cast<DWORD_PTR>(this));
-        if (!request)
-            return false;
-    }
-    if (Terminated())
-        return AbortCleanup(), false;
-    HINTERNET req = Request();
-    const std::pair<DWORD, std::uint32_t> limits[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.ConnectTimeout},
-                                                      {INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.ReceiveTimeout},
-                                                      {INTERNET_OPTION_SEND_TIMEOUT, timeouts.SendTimeout}};
+    request = HttpOpenRequestA(connection, "GET", object.c_str(), nullptr, referrer.empty() ? nullptr : referrer.c_str(),
+                               accept, RequestFlags(parts.scheme, cache, internet) | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                               reinterpret_cast<DWORD_PTR>(this));
+    if (!request || Stopped())
+        return false;
+    const std::pair<DWORD, std::uint32_t> limits[] = {{INTERNET_OPTION_CONNECT_TIMEOUT, connectTimeout},
+                                                      {INTERNET_OPTION_RECEIVE_TIMEOUT, receiveTimeout},
+                                                      {INTERNET_OPTION_SEND_TIMEOUT, sendTimeout}};
     for (auto [option, value] : limits) {
         DWORD v = value;
         if (v != 0)
-            InternetSetOptionA(req, option, &v, sizeof v);
+            InternetSetOptionA(request, option, &v, sizeof v); // a failure keeps the system's
     }
     if (!requestHeaders.empty() &&
-        !HttpAddRequestHeadersA(req, requestHeaders.c_str(), static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD))
+        !HttpAddRequestHeadersA(request, requestHeaders.c_str(), static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD))
         return false;
     return true;
 }
 
-bool TTransferJob::ReadHeaders()
+bool TTransferJob::SendRequest()
 {
-    HINTERNET req = Request();
     for (;;) {
-        if (Terminated())
-            return AbortCleanup(), false;
-        bool tryAgain = false;
-        if (!HttpSendRequestA(req, nullptr, 0, nullptr, 0))
+        if (Stopped())
             return false;
-        if (Terminated())
-            return AbortCleanup(), false;
-        statusCode = StrToIntDef(QueryText(req, HTTP_QUERY_STATUS_CODE), -1);
+        bool tryAgain = false;
+        statusCode = -1;
+        if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0) || Stopped())
+            return false;
+        // A connection closed before any answer can read as status 0: no answer at all.
+        const int status = StrToIntDef(QueryText(request, HTTP_QUERY_STATUS_CODE), -1);
+        if (status < 100 || status > 999)
+            return false;
+        statusCode = status;
         if (statusCode == HTTP_STATUS_DENIED && wantsLogin) {
-            const AnsiString realm = RealmOf(QueryText(req, HTTP_QUERY_WWW_AUTHENTICATE));
+            const AnsiString realm = RealmOf(QueryText(request, HTTP_QUERY_WWW_AUTHENTICATE));
             Sync([&] {
                 if (owner->OnLoginRequest)
                     owner->OnLoginRequest(owner, realm, tryAgain);
                 user = owner->HTTPUsername();
                 password = owner->HTTPPassword();
             });
-            InternetSetOptionA(req, INTERNET_OPTION_USERNAME, const_cast<char*>(user.c_str()), static_cast<DWORD>(user.size()));
-            InternetSetOptionA(req, INTERNET_OPTION_PASSWORD, const_cast<char*>(password.c_str()),
-                               static_cast<DWORD>(password.size()));
+            if (Stopped()) // stopped while the prompt was up
+                return false;
+            SetTextOption(request, INTERNET_OPTION_USERNAME, user);
+            SetTextOption(request, INTERNET_OPTION_PASSWORD, password);
         } else if (statusCode == HTTP_STATUS_PROXY_AUTH_REQ && wantsProxyLogin) {
             Sync([&] {
                 if (owner->OnProxyAuthenticationRequest)
@@ -464,33 +561,71 @@ bool TTransferJob::ReadHeaders()
                 proxy.ProxyUsername = owner->Proxy()->ProxyUsername;
                 proxy.ProxyPassword = owner->Proxy()->ProxyPassword;
             });
-            InternetSetOptionA(req, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(proxy.ProxyUsername.c_str()),
-                               static_cast<DWORD>(proxy.ProxyUsername.size()));
-            InternetSetOptionA(req, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(proxy.ProxyPassword.c_str()),
-                               static_cast<DWORD>(proxy.ProxyPassword.size()));
+            if (Stopped())
+                return false;
+            SetTextOption(request, INTERNET_OPTION_PROXY_USERNAME, proxy.ProxyUsername);
+            SetTextOption(request, INTERNET_OPTION_PROXY_PASSWORD, proxy.ProxyPassword);
         }
         if (!tryAgain)
-            break;
+            return true;
     }
-    if (Terminated())
-        return AbortCleanup(), false;
-    contentType = QueryText(req, HTTP_QUERY_CONTENT_TYPE);
+}
+
+bool TTransferJob::NextLocation(TupURLParts& parts)
+{
+    const AnsiString location = QueryText(request, HTTP_QUERY_LOCATION);
+    if (location.empty())
+        return false;
+    char port[16];
+    std::snprintf(port, sizeof port, ":%u", parts.port);
+    const AnsiString base = parts.scheme + "://" + parts.host + port + parts.path + parts.extra;
+    std::vector<char> combined(4096);
+    DWORD size = static_cast<DWORD>(combined.size());
+    if (!InternetCombineUrlA(base.c_str(), location.c_str(), combined.data(), &size, ICU_NO_ENCODE))
+        return false;
+    TupURLParts next;
+    const AnsiString target(combined.data(), size);
+    if (!CrackURL(target, next))
+        return false;
+    const AnsiString scheme = LowerCaseAscii(next.scheme);
+    if (scheme != "http" && scheme != "https")
+        return false;
+    StatusEvent(INTERNET_STATUS_REDIRECT, target.c_str(), static_cast<DWORD>(target.size() + 1));
+    // A new connection for every hop: the host, port or scheme may differ. Until the new
+    // host answers there is no answer.
+    CloseRequest();
+    statusCode = -1;
+    parts = next;
+    if (!parts.user.empty() || !parts.password.empty()) {
+        user = parts.user;
+        password = parts.password;
+    }
+    return true;
+}
+
+bool TTransferJob::ReadHeaders()
+{
+    if (Stopped())
+        return false;
+    contentType = QueryText(request, HTTP_QUERY_CONTENT_TYPE);
     bool hasLength = false;
-    fileSize = cl::StrToInt64Def(QueryText(req, HTTP_QUERY_CONTENT_LENGTH, hasLength), 0);
+    fileSize = cl::StrToInt64Def(QueryText(request, HTTP_QUERY_CONTENT_LENGTH, hasLength), 0);
+    if (fileSize < 0)
+        fileSize = 0;
     bool hasRange = false;
-    QueryText(req, HTTP_QUERY_CONTENT_RANGE, hasRange);
+    QueryText(request, HTTP_QUERY_CONTENT_RANGE, hasRange);
     if (!hasRange)
         startRange = 0;
     if (!wantsHeaders)
         return true;
-    const AnsiString raw = QueryText(req, HTTP_QUERY_RAW_HEADERS_CRLF);
-    const AnsiString language = QueryText(req, HTTP_QUERY_CONTENT_LANGUAGE);
-    const AnsiString encoding = QueryText(req, HTTP_QUERY_CONTENT_ENCODING);
-    const AnsiString location = QueryText(req, HTTP_QUERY_LOCATION);
-    const AnsiString eTag = QueryText(req, HTTP_QUERY_ETAG);
-    const TDateTime date = HTTPDateToDateTime(QueryText(req, HTTP_QUERY_DATE));
-    const TDateTime lastModified = HTTPDateToDateTime(QueryText(req, HTTP_QUERY_LAST_MODIFIED));
-    const TDateTime expires = HTTPDateToDateTime(QueryText(req, HTTP_QUERY_EXPIRES));
+    const AnsiString raw = QueryText(request, HTTP_QUERY_RAW_HEADERS_CRLF);
+    const AnsiString language = QueryText(request, HTTP_QUERY_CONTENT_LANGUAGE);
+    const AnsiString encoding = QueryText(request, HTTP_QUERY_CONTENT_ENCODING);
+    const AnsiString location = QueryText(request, HTTP_QUERY_LOCATION);
+    const AnsiString eTag = QueryText(request, HTTP_QUERY_ETAG);
+    const TDateTime date = HTTPDateToDateTime(QueryText(request, HTTP_QUERY_DATE));
+    const TDateTime lastModified = HTTPDateToDateTime(QueryText(request, HTTP_QUERY_LAST_MODIFIED));
+    const TDateTime expires = HTTPDateToDateTime(QueryText(request, HTTP_QUERY_EXPIRES));
     bool go = true;
     Sync([&] {
         if (owner->OnHeaderInfo)
@@ -524,16 +659,18 @@ void TTransferJob::OpenLocal(const TupURLParts& parts)
 
 void TTransferJob::Receive()
 {
-    if (Terminated())
-        return AbortCleanup();
+    if (Stopped())
+        return;
+    std::vector<char> buffer(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
     const bool ok = statusCode == 200 || statusCode == 206;
     if (ok && !outputFileName.empty()) {
         try {
             stream = std::make_unique<TupFileStream>(outputFileName, true,
                                                      startRange ? TupFileMode::OpenAlways : TupFileMode::CreateAlways);
-        } catch (const cl::EFCreateError&) {
-            // Nothing can be written: a failed transfer, never a done one.
-            readFailed = true;
+        } catch (const cl::EFCreateError& e) {
+            // Nothing can be written: a file error, and the body is not read.
+            fileError = true;
+            fileErrorText = e.Message();
             return;
         }
         if (incomplete != AttrSet(atrArchive))
@@ -541,20 +678,21 @@ void TTransferJob::Receive()
         fileOpen = true;
     } else {
         auto memory = std::make_unique<cl::TMemoryStream>();
-        if (fileSize > 0)
-            memory->SetSize(fileSize), memory->SetPosition(0);
+        if (fileSize > 0) {
+            memory->SetSize(std::min(fileSize, kMaxPresize));
+            memory->SetPosition(0);
+        }
         stream = std::move(memory);
     }
     bytesRead = 0;
-    std::vector<char> buffer(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
     for (;;) {
-        if (Terminated())
-            return AbortCleanup();
+        if (Stopped())
+            return;
         DWORD count = 0;
         const BOOL read = localFile ? ReadFile(localFile.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr)
-                                    : InternetReadFile(Request(), buffer.data(), static_cast<DWORD>(buffer.size()), &count);
+                                    : InternetReadFile(request, buffer.data(), static_cast<DWORD>(buffer.size()), &count);
         if (!read) {
-            readFailed = true;
+            readFailed = true; // includes a receive time-out
             break;
         }
         if (count == 0)
@@ -562,19 +700,17 @@ void TTransferJob::Receive()
         bytesRead += count;
         try {
             stream->WriteBuffer(buffer.data(), count);
-        } catch (const cl::EStreamError&) {
-            readFailed = true; // disk full or the like: the file is not what was sent
+        } catch (const cl::EStreamError& e) {
+            // Disk full or the like: the file is not what was sent.
+            if (fileOpen) {
+                fileError = true;
+                fileErrorText = e.Message();
+            }
+            readFailed = true;
             break;
         }
-        if (wantsProgress) {
-            UpdateStatistics();
-            Sync([&] {
-                owner->transferRate_ = transferRate;
-                if (owner->OnTransferProgress)
-                    owner->OnTransferProgress(owner, contentType, stream.get(), transferRate, percentDone, estimatedTimeLeft,
-                                              elapsedTime, startRange + bytesRead, startRange + fileSize);
-            });
-        }
+        if (wantsProgress)
+            PostProgress();
     }
     if (auto* memory = dynamic_cast<cl::TMemoryStream*>(stream.get()))
         if (memory->Size() > bytesRead)
@@ -582,16 +718,25 @@ void TTransferJob::Receive()
     success = ok && !readFailed && (fileSize == 0 || fileSize == bytesRead);
 }
 
-void TTransferJob::UpdateStatistics()
+// The worker never waits for the GUI thread to show progress: it leaves the newest
+// figures and posts one notice while none is on its way.
+void TTransferJob::PostProgress()
 {
-    percentDone = PercentOf(static_cast<double>(startRange + bytesRead), static_cast<double>(startRange + fileSize));
-    elapsedTime = static_cast<int>((GetTickCount64() - startTick) / 1000);
-    estimatedTimeLeft = bytesRead ? static_cast<int>(std::nearbyint(static_cast<double>(fileSize) / bytesRead * elapsedTime)) -
-                                        elapsedTime
-                                  : 0;
-    transferRate = static_cast<float>(bytesRead / 1024.0);
-    if (elapsedTime != 0)
-        transferRate /= static_cast<float>(elapsedTime);
+    TProgressFigures f;
+    f.percentDone = PercentOf(static_cast<double>(startRange + bytesRead), static_cast<double>(startRange + fileSize));
+    f.elapsedTime = static_cast<int>((GetTickCount64() - startTick) / 1000);
+    f.estimatedTimeLeft = TimeLeft(fileSize, bytesRead, f.elapsedTime);
+    f.transferRate = static_cast<float>(bytesRead / 1024.0);
+    if (f.elapsedTime != 0)
+        f.transferRate /= static_cast<float>(f.elapsedTime);
+    f.bytesRead = startRange + bytesRead;
+    f.fileSize = startRange + fileSize;
+    std::lock_guard<std::mutex> lock(progressLock);
+    if (cancelled)
+        return;
+    latest = f;
+    if (!progressPending)
+        progressPending = PostMessageA(progressWindow, WM_UP_PROGRESS, serial, 0) != FALSE;
 }
 
 void TTransferJob::AbortCleanup()
@@ -602,7 +747,7 @@ void TTransferJob::AbortCleanup()
     stream.reset();
     if (fileOpen && deleteOnAbort)
         DeleteFileA(outputFileName.c_str());
-    Sync([this] { owner->FinishStopped(*this); }); // skipped when the component is going
+    Sync([this] { owner->FinishStopped(*this); }); // skipped when given up
 }
 
 // ---------------------------------------------------------------------------------------
@@ -630,15 +775,21 @@ TupCustomHTTP::TupCustomHTTP(cl::TComponent* owner)
 
 TupCustomHTTP::~TupCustomHTTP()
 {
-    // No event reaches this object any more; a worker still running keeps its own job.
+    // No event reaches this object any more; a worker still running keeps its own job
+    // and ends by itself.
+    if (job_)
+        job_->Silence();
     thread_->Shutdown();
     thread_.reset();
+    cl::DeallocateHWnd(window_);
 }
 
 bool TupCustomHTTP::Read(std::uint32_t startRange, std::uint32_t endRange)
 {
     if (busy_)
         return false;
+    if (!window_)
+        window_ = cl::AllocateHWnd([this](cl::TMessage& m) { WindowMethod(m); });
     busy_ = reading_ = true;
     transferRate_ = -1;
     statusCode_ = -1;
@@ -655,7 +806,10 @@ bool TupCustomHTTP::Read(std::uint32_t startRange, std::uint32_t endRange)
     job->requestHeaders = RequestHeaders.Count() ? RequestHeaders.Text() : AnsiString();
     job->outputFileName = OutputFileName;
     job->proxy = *proxy_;
-    job->timeouts = *timeouts_;
+    job->connectTimeout = timeouts_->ConnectTimeout ? timeouts_->ConnectTimeout : DefaultConnectTimeout;
+    job->receiveTimeout = timeouts_->ReceiveTimeout ? timeouts_->ReceiveTimeout : DefaultReceiveTimeout;
+    job->sendTimeout = timeouts_->SendTimeout ? timeouts_->SendTimeout : DefaultSendTimeout;
+    job->maxRedirects = MaxRedirects;
     job->cache = CacheOptions;
     job->internet = InternetOptions;
     job->incomplete = attributes_->Incomplete;
@@ -668,14 +822,14 @@ bool TupCustomHTTP::Read(std::uint32_t startRange, std::uint32_t endRange)
     job->wantsProxyLogin = static_cast<bool>(OnProxyAuthenticationRequest);
     job->onStatus = OnStatusChange;
     job->onRedirect = OnRedirect;
+    job->progressWindow = window_;
+    job->serial = job_ ? job_->serial + 1 : 1;
     job_ = job;
     thread_->SetOnExecute([job](cl::TObject*) { job->Run(); });
     thread_->SetOnTerminate([this, job](cl::TObject*) { Complete(*job); });
-    thread_->SetOnException([this](cl::TObject*) {
-        if (OnFinished)
-            OnFinished(this);
-    });
-    thread_->OnCancel = [job] { job->CloseHandles(); };
+    // The body catches everything itself, so that its outcome and OnFinished come once,
+    // from the completion step.
+    thread_->SetOnException(nullptr);
     return thread_->Execute();
 }
 
@@ -685,9 +839,18 @@ void TupCustomHTTP::Abort(bool deleteFile, bool kill)
         return;
     const std::shared_ptr<TTransferJob> job = job_;
     job->deleteOnAbort = deleteFile;
-    thread_->Stop(kill);
-    if (kill)
-        FinishStopped(*job); // at once, whether the worker has ended or was left to end
+    {
+        std::lock_guard<std::mutex> lock(job->progressLock);
+        job->cancelled = true;
+        job->progressPending = false;
+    }
+    if (kill) {
+        job->Silence();
+        thread_->Stop(true);
+        FinishStopped(*job);
+    } else {
+        thread_->Stop(false);
+    }
 }
 
 void TupCustomHTTP::FinishStopped(TTransferJob& job)
@@ -700,12 +863,51 @@ void TupCustomHTTP::FinishStopped(TTransferJob& job)
         OnStopped(this);
 }
 
+void TupCustomHTTP::WindowMethod(cl::TMessage& message)
+{
+    if (message.Msg != WM_UP_PROGRESS) {
+        message.Result = DefWindowProcA(window_, message.Msg, message.WParam, message.LParam);
+        return;
+    }
+    if (job_ && job_->serial == message.WParam) {
+        try {
+            DeliverProgress(*job_);
+        } catch (...) {
+            // As for every event of the worker: a handler's exception does not end the transfer.
+        }
+    }
+}
+
+void TupCustomHTTP::DeliverProgress(TTransferJob& job)
+{
+    TProgressFigures f;
+    {
+        std::lock_guard<std::mutex> lock(job.progressLock);
+        if (!job.progressPending || job.cancelled)
+            return;
+        job.progressPending = false;
+        f = job.latest;
+    }
+    transferRate_ = f.transferRate;
+    // No stream: the worker is writing it meanwhile. It is handed over with the outcome.
+    if (OnTransferProgress)
+        OnTransferProgress(this, job.contentType, nullptr, f.transferRate, f.percentDone, f.estimatedTimeLeft,
+                           f.elapsedTime, f.bytesRead, f.fileSize);
+}
+
 void TupCustomHTTP::Complete(TTransferJob& job)
 {
     if (job.aborted || job.stoppedReported)
         return; // a stopped transfer has no outcome
-    job.CloseHandles();
-    job.localFile.reset();
+    if (job.cancelled) {
+        // Stopped after the body's last checkpoint: still no outcome, the abort clean-up.
+        job.stream.reset();
+        if (job.fileOpen && job.deleteOnAbort)
+            DeleteFileA(job.outputFileName.c_str());
+        FinishStopped(job);
+        return;
+    }
+    DeliverProgress(job); // the last figures come before the outcome
     if (job.stream)
         job.stream->SetPosition(0);
     // Busy ends before the outcome events, so that a handler can start the next transfer.
@@ -730,7 +932,9 @@ void TupCustomHTTP::Complete(TTransferJob& job)
         } else {
             if (job.fileOpen)
                 job.stream.reset(); // the partial file keeps its incomplete attributes
-            if (job.statusCode == 200 || job.statusCode == 206) {
+            if (job.fileError && OnFileError) {
+                OnFileError(this, job.outputFileName, job.fileErrorText);
+            } else if (job.fileError || job.statusCode == 200 || job.statusCode == 206) {
                 if (OnConnectionLost)
                     OnConnectionLost(this, job.contentType, job.stream.get(), job.bytesRead, job.fileSize);
             } else if (job.statusCode == -1) {

@@ -14,6 +14,10 @@
 #include <functional>
 #include <memory>
 
+namespace cl {
+struct TMessage;
+}
+
 namespace up {
 
 // ---------------------------------------------------------------------------------------
@@ -129,6 +133,9 @@ using THTTPErrorEvent = std::function<void(cl::TObject* sender, int statusCode, 
 using TupHTTPPasswordRequestEvent = std::function<void(cl::TObject* sender, const AnsiString& realm, bool& tryAgain)>;
 using TupHTTPProxyAuthenticationEvent = std::function<void(cl::TObject* sender, AnsiString& proxyUsername,
                                                            AnsiString& proxyPassword, bool& tryAgain)>;
+// The output file could not be created or written: its name and the system's error text.
+using THTTPFileErrorEvent =
+    std::function<void(cl::TObject* sender, const AnsiString& fileName, const AnsiString& message)>;
 
 struct TTransferJob;
 
@@ -140,8 +147,10 @@ public:
 
     // Starts a transfer of URL; false at once while one runs.
     bool Read(std::uint32_t startRange = 0, std::uint32_t endRange = 0);
-    // Stops a running transfer at its next checkpoint; with kill, unblocks and waits for
-    // it a bounded time. A stopped transfer fires OnStopped, never an outcome event.
+    // Stops a running transfer; returns at once. Without kill the worker stops at its
+    // next checkpoint and then fires OnStopped. With kill, OnStopped fires now and the
+    // worker, given up, ends by itself within its time-outs (deleting the partial file
+    // when asked to). A stopped transfer fires no outcome event and no more progress.
     void Abort(bool deleteFile, bool kill);
 
     bool Busy() const { return busy_; }
@@ -158,11 +167,15 @@ public:
     TupCacheOptions CacheOptions = (1u << coReloadIfNoExpireInformation) | (1u << coReloadUpdatedObjects) |
                                    (1u << coCreateTempFilesIfCantCache);
     TupInternetOptions InternetOptions = 1u << ioKeepConnection;
-    // One read (and one progress event) per buffer. Under Wine a read costs about 0.1 ms
-    // and a progress event about 0.2 ms, so 4096 bytes give some 13 MB/s on loopback and
-    // 1 MB some 580 MB/s.
+    // One read and one write per buffer (the progress events never hold the worker up).
+    // Under Wine a read costs about 0.1 ms, so the buffer's size bounds the speed.
     int TransferBufferSize = 4096;
     bool WorkOffline = false;
+    // Used where Timeouts holds 0 (milliseconds): WinINet under Wine has no time-outs of
+    // its own, and a server that accepts and stays silent would hold the transfer forever.
+    std::uint32_t DefaultConnectTimeout = 60000, DefaultReceiveTimeout = 30000, DefaultSendTimeout = 30000;
+    // Redirects followed in one transfer; the answer after the last one is the outcome.
+    int MaxRedirects = 20;
     TupHTTPProxy* Proxy() const { return proxy_.get(); }
     TupHTTPRange* Range() const { return range_.get(); }
     TupHTTPTimeouts* Timeouts() const { return timeouts_.get(); }
@@ -174,6 +187,8 @@ public:
     THTTPHeaderInfoEvent OnHeaderInfo;
     THTTPDoneEvent OnDone;
     TNotifyEvent OnCanceled;
+    // Posted by the worker, which never waits for it: one at a time with the newest
+    // figures, always before the outcome. Its stream is nil (the worker writes it).
     THTTPProgressEvent OnTransferProgress;
     // These two run on the worker, inside WinINet calls.
     THTTPStatusEvent OnStatusChange;
@@ -183,6 +198,8 @@ public:
     THTTPConnLostEvent OnConnectionLost;
     TNotifyEvent OnHostNotReached;
     THTTPErrorEvent OnHTTPError;
+    // Followed by OnFinished. Unassigned, the failure goes to OnConnectionLost instead.
+    THTTPFileErrorEvent OnFileError;
     TupHTTPPasswordRequestEvent OnLoginRequest;
     TupHTTPProxyAuthenticationEvent OnProxyAuthenticationRequest;
 
@@ -190,6 +207,9 @@ private:
     friend struct TTransferJob;
     void Complete(TTransferJob& job);         // GUI thread, after the body
     void FinishStopped(TTransferJob& job);    // GUI thread, after an abort
+    // GUI thread: runs OnTransferProgress with the newest figures if some are waiting.
+    void DeliverProgress(TTransferJob& job);
+    void WindowMethod(cl::TMessage& message);
 
     std::unique_ptr<TupHTTPProxy> proxy_;
     std::unique_ptr<TupHTTPRange> range_;
@@ -197,6 +217,7 @@ private:
     std::unique_ptr<TupOutputFileAttributes> attributes_;
     std::unique_ptr<TupCustomThread> thread_;
     std::shared_ptr<TTransferJob> job_;
+    HWND window_ = nullptr; // receives the progress notices the worker posts
     bool busy_ = false;
     bool reading_ = false;
     int statusCode_ = -1;

@@ -134,6 +134,9 @@ TUpgrader::TUpgrader(cl::TComponent* owner)
         ConnectionLost();
     };
     OnHTTPError = [this](cl::TObject*, int status, cl::TStream*) { HTTPError(status); };
+    OnFileError = [this](cl::TObject*, const AnsiString& fileName, const AnsiString& message) {
+        FileError(fileName, message);
+    };
     OnHostNotReached = [this](cl::TObject*) { HostNotReached(); };
     OnLoginRequest = [this](cl::TObject*, const AnsiString& realm, bool& tryAgain) { LoginRequest(realm, tryAgain); };
     DeleteFileA(UpgraderPath().c_str()); // left by an earlier upgrade
@@ -425,6 +428,15 @@ void TUpgrader::HTTPError(int status)
         PostNextFile(false);
     else
         AbortUpgrade();
+}
+
+void TUpgrader::FileError(const AnsiString& fileName, const AnsiString& message)
+{
+    // A download that cannot be written beside the program is a local fault, not the
+    // network's: it is named as such and the upgrade cannot go on.
+    cl::Application->MessageBox("Cannot create file \"" + fileName + "\". " + message, LoadUpgradeMessage(0),
+                                MB_ICONERROR);
+    AbortUpgrade();
 }
 
 void TUpgrader::HostNotReached()

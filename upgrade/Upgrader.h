@@ -148,6 +148,7 @@ private:
                   std::int64_t bytesRead, std::int64_t fileSize);
     void ConnectionLost();
     void HTTPError(int status);
+    void FileError(const AnsiString& fileName, const AnsiString& message);
     void HostNotReached();
     void LoginRequest(const AnsiString& realm, bool& tryAgain);
 

@@ -1,7 +1,6 @@
 // Portable text and date routines of the upgrader.
 #include "upgrade/VersionDate.h"
 
-#include <climits>
 #include <cstdio>
 #include <cmath>
 
@@ -87,72 +86,6 @@ bool DecodeDate(TDateTime value, int& year, int& month, int& day)
         return false;
     CivilFromDays(static_cast<long long>(std::floor(value)) + kEpochShift, year, month, day);
     return true;
-}
-
-bool TryStrToInt(const AnsiString& text, int& value)
-{
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    if (i == text.size())
-        return false;
-    long long v = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        v = v * 10 + (text[i] - '0');
-        if (v > static_cast<long long>(INT_MAX) + 1)
-            return false;
-    }
-    if (negative)
-        v = -v;
-    if (v > INT_MAX || v < INT_MIN)
-        return false;
-    value = static_cast<int>(v);
-    return true;
-}
-
-int StrToIntDef(const AnsiString& text, int fallback)
-{
-    int v = 0;
-    return TryStrToInt(text, v) ? v : fallback;
-}
-
-AnsiString Trim(const AnsiString& text)
-{
-    std::size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-        --e;
-    return text.substr(b, e - b);
-}
-
-AnsiString TrimLeft(const AnsiString& text)
-{
-    std::size_t b = 0;
-    while (b < text.size() && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    return text.substr(b);
-}
-
-AnsiString LowerCaseAscii(AnsiString text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-AnsiString UpperCaseAscii(AnsiString text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 std::uint8_t PercentOf(double part, double total)

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace up {
 
@@ -23,17 +24,16 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec);
 // The calendar date of a value; false when it lies outside years 1..9999.
 bool DecodeDate(TDateTime value, int& year, int& month, int& day);
 
-// Decimal integer with optional leading blanks and sign; false for anything else or
-// a value outside 32 bits.
-bool TryStrToInt(const AnsiString& text, int& value);
-int StrToIntDef(const AnsiString& text, int fallback);
-
-// Blanks and control characters (<= ' ') off both ends, or off the left only.
-AnsiString Trim(const AnsiString& text);
-AnsiString TrimLeft(const AnsiString& text);
-// A to Z only; other bytes (code page 936 lead and trail bytes) stay.
-AnsiString LowerCaseAscii(AnsiString text);
-AnsiString UpperCaseAscii(AnsiString text);
+// The class library's integer and text rules, under the names the upgrader uses: one
+// notion of "an integer" (optional blanks and sign, decimal or "$"/"0x" hexadecimal,
+// within 32 bits) and of trimming; case changes touch A to Z only, so code page 936
+// lead and trail bytes stay.
+using cl::StrToIntDef;
+using cl::Trim;
+using cl::TrimLeft;
+using cl::TryStrToInt;
+inline AnsiString LowerCaseAscii(std::string_view text) { return cl::LowerCase(text); }
+inline AnsiString UpperCaseAscii(std::string_view text) { return cl::UpperCase(text); }
 
 // Round(part * 100 / total), ties to even; 0 when total is 0 or the result is no byte.
 std::uint8_t PercentOf(double part, double total);

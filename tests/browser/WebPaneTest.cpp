@@ -853,39 +853,6 @@ TEST_F(WebPaneTest, OtherMessagesReachTheEarlierProcedure)
     EXPECT_EQ(host.EarlierLink(), std::vector<UINT>{WM_APP + 5});
 }
 
-TEST_F(WebPaneTest, DdeExecuteIsAcknowledgedAndNotPassedOn)
-{
-    HWND client = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(client, nullptr);
-    HGLOBAL commands = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 16);
-    ASSERT_NE(commands, nullptr);
-    host.EarlierLink().clear();
-    LPARAM lp = PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(commands));
-    SendMessageA(pane.Handle(), WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(client), lp);
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, client, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, reinterpret_cast<WPARAM>(pane.Handle()));
-    // (Wine's DDE transport rewrites the packed status and handle of a posted
-    // acknowledgement, so only the answer itself is checked here.)
-    FreeDDElParam(WM_DDE_ACK, msg.lParam);
-    EXPECT_TRUE(host.EarlierLink().empty());
-    GlobalFree(commands);
-    DestroyWindow(client);
-}
-
-TEST_F(WebPaneTest, DdeTerminateIsAnsweredAndNotPassedOn)
-{
-    HWND client = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(client, nullptr);
-    host.EarlierLink().clear();
-    SendMessageA(pane.Handle(), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, client, WM_DDE_TERMINATE, WM_DDE_TERMINATE, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, reinterpret_cast<WPARAM>(pane.Handle()));
-    EXPECT_TRUE(host.EarlierLink().empty());
-    DestroyWindow(client);
-}
-
 // ---------------------------------------------------------------------------------------
 // Floating-point word
 

@@ -2,8 +2,11 @@
 // fixtures beside the test program.
 #include "classlib/Seams.h"
 #include "classlib/TypInfo.h"
+#include "shell/AboutFrm.h"
+#include "shell/FeedBackFrm.h"
 #include "shell/IEExternal.h"
 #include "shell/MainFrm.h"
+#include "shell/PlayFrm.h"
 #include "shell/SettingFrm.h"
 #include "shell/UnConst.h"
 
@@ -11,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 namespace {
@@ -311,6 +315,55 @@ TEST_F(MainWindow, StatusBarDrawsItsTwoPanelsFromTheRightEdge)
     ReleaseDC(bar->Handle(), screen);
 }
 
+TEST_F(MainWindow, StatusBarImagesComeFromTheImageList)
+{
+    Create(nullptr);
+    tray::TAlphaImageList* il = MainForm->ilMain;
+    ASSERT_NE(il, nullptr);
+    ASSERT_EQ(il->PngImages()->Count(), 5);
+    const char* names[] = {"PngImage1", "PngImage3", "PngImage3", "PngImage5", "PngImage7"};
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        const tray::TAlphaImageItem* item = il->PngImages()->Item(i);
+        EXPECT_EQ(item->Name(), names[i]);
+        EXPECT_EQ(item->Background(), cl::clWindow);
+        ASSERT_NE(item->PngImage(), nullptr);
+        EXPECT_EQ(item->PngImage()->Width(), 16);
+        EXPECT_EQ(item->PngImage()->Height(), 16);
+        EXPECT_EQ(item->PngImage()->ColorType(), cl::ctRGBAlpha);
+    }
+    EXPECT_EQ(il->Count(), 5);
+
+    // Sound on shows image 1 (blue waves) at R - 178, muted image 4 (a red cross); image 2
+    // (the game pad) sits at R - 88.
+    MainForm->Show();
+    cl::TStatusBar* bar = MainForm->statMain;
+    auto count = [&](int x0, int x1, bool (*match)(std::uint32_t)) {
+        UpdateWindow(bar->Handle());
+        const int w = bar->ClientWidth(), h = bar->ClientHeight();
+        HDC dc = GetDC(bar->Handle());
+        int n = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = w + x0; x < w + x1; ++x) {
+                const COLORREF c = GetPixel(dc, x, y);
+                if (match(c)) ++n;
+            }
+        ReleaseDC(bar->Handle(), dc);
+        return n;
+    };
+    auto blue = [](std::uint32_t c) { return GetBValue(c) > 150 && GetRValue(c) < 100; };
+    auto red = [](std::uint32_t c) { return GetRValue(c) > 150 && GetGValue(c) < 100 && GetBValue(c) < 100; };
+    auto pad = [](std::uint32_t c) { return GetRValue(c) < 110 && GetBValue(c) > GetRValue(c) + 15 && GetBValue(c) < 140; };
+    EXPECT_GT(count(-178, -162, blue), 0);
+    EXPECT_EQ(count(-178, -162, red), 0);
+    EXPECT_GT(count(-88, -72, pad), 0);
+    EXPECT_EQ(count(-200, -180, blue), 0);
+    MainForm->StatusBarClickAt(POINT{bar->ClientWidth() - 150, 5}); // mute
+    ASSERT_TRUE(MainForm->Volume()->Mute());
+    EXPECT_GT(count(-178, -162, red), 0);
+    EXPECT_EQ(count(-178, -162, blue), 0);
+}
+
 TEST_F(MainWindow, ScriptReachesTheWindowThroughExternal)
 {
     Create(nullptr);
@@ -363,6 +416,146 @@ TEST(ScriptableObject, DispatchIdentifiersFollowTheTypeLibrary)
         EXPECT_EQ(id, expected++) << testing::PrintToString(std::wstring(name));
     }
     ext->Release();
+}
+
+// ---------------------------------------------------------------------------------------
+// Feedback and about windows
+
+namespace {
+
+// The form of class T among the screen's forms, or null.
+template <class T> T* OpenForm()
+{
+    for (int i = 0; i < cl::Screen->FormCount(); ++i)
+        if (auto* form = dynamic_cast<T*>(cl::Screen->Forms(i))) return form;
+    return nullptr;
+}
+
+// Counts how often a watched component goes.
+class FreeCounter : public cl::TComponent {
+public:
+    FreeCounter() : TComponent(nullptr) {}
+    int freed = 0;
+    void Notification(cl::TComponent& component, cl::TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == cl::TOperation::opRemove) ++freed;
+    }
+};
+
+// Runs action once from the message loop of the modal window that is about to open.
+std::function<void()> pendingAction;
+void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    auto action = std::move(pendingAction);
+    if (action) action();
+}
+void WhenModal(std::function<void()> action)
+{
+    pendingAction = std::move(action);
+    SetTimer(nullptr, 0, 10, RunPending);
+}
+
+} // namespace
+
+TEST_F(MainWindow, FeedbackButtonShowsTheFeedbackPageUntilThePageClosesIt)
+{
+    Create(nullptr);
+    FreeCounter counter;
+    bool modalSeen = false;
+    HRESULT closeResult = E_FAIL;
+    WhenModal([&] {
+        auto* feedback = OpenForm<TFeedBackForm>();
+        ASSERT_NE(feedback, nullptr);
+        feedback->FreeNotification(counter);
+        modalSeen = IsWindowVisible(feedback->Handle()) && !IsWindowEnabled(MainForm->Handle());
+        char caption[64] = {};
+        GetWindowTextA(feedback->Handle(), caption, sizeof caption);
+        EXPECT_STREQ(caption, "意见反馈-您的支持是我们最大的动力");
+        RECT client;
+        GetClientRect(feedback->Handle(), &client);
+        EXPECT_EQ(client.right, 524);
+        EXPECT_EQ(client.bottom, 268);
+        EXPECT_EQ(feedback->webFeedBack->PrintOptions()->Header, "&w&b页码，&p/&P");
+        EXPECT_EQ(feedback->webFeedBack->PrintOptions()->Footer, "&u&b&d");
+        EXPECT_FALSE(feedback->webFeedBack->OnScriptError); // script errors stay the browser's
+        cl::TComPtr<IDispatch> ext;
+        ASSERT_EQ(feedback->webFeedBackGetExternal(ext), S_OK);
+        TScriptHost script;
+        script.AddObject(L"external", ext.get());
+        closeResult = script.Run(L"external.CloseWindow()").hr;
+    });
+    SendMessageA(MainForm->Handle(), WM_SKIN_CAPTION_BUTTON, 13, 0);
+    EXPECT_TRUE(modalSeen);
+    EXPECT_EQ(closeResult, S_OK);
+    // Freed once, by the release both the window's close and the main window ask for.
+    for (int i = 0; i < 50 && counter.freed == 0; ++i) cl::Application->ProcessMessages();
+    cl::Application->ProcessMessages();
+    EXPECT_EQ(counter.freed, 1);
+    EXPECT_EQ(OpenForm<TFeedBackForm>(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(MainForm->Handle()));
+}
+
+TEST_F(MainWindow, FeedbackPageComesFromThePortal)
+{
+    Create(nullptr);
+    WhenModal([&] {
+        auto* feedback = OpenForm<TFeedBackForm>();
+        ASSERT_NE(feedback, nullptr);
+        feedback->Close();
+    });
+    // The window's own show handler navigates; watch the pane as it is made.
+    auto* feedback = cl::CreateForm<TFeedBackForm>(nullptr);
+    TWebPane* pane = feedback->webFeedBack; // a key of the log only: the window goes when it closes
+    NavigationLog log;
+    log.Watch(pane);
+    feedback->ShowModal();
+    Settle();
+    EXPECT_EQ(log.Last(pane), L"http://127.0.0.1:9/box/feedback.html");
+}
+
+TEST_F(MainWindow, AboutItemShowsTheAboutWindowWhosePictureOpensTheHomePage)
+{
+    Create(nullptr);
+    FreeCounter counter;
+    WhenModal([&] {
+        auto* about = OpenForm<TAboutForm>();
+        ASSERT_NE(about, nullptr);
+        about->FreeNotification(counter);
+        char caption[64] = {};
+        GetWindowTextA(about->Handle(), caption, sizeof caption);
+        EXPECT_STREQ(caption, "关于Orvane游戏盒");
+        EXPECT_EQ(about->imgAbout->Picture()->Width(), 410);
+        EXPECT_EQ(about->imgAbout->Picture()->Height(), 162);
+        EXPECT_EQ(about->btnOk->Caption(), "确定");
+        SendMessageA(about->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 50));
+        SendMessageA(about->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(50, 50));
+        EXPECT_EQ(opened, std::vector<std::string>{"http://127.0.0.1:9/"});
+        EXPECT_TRUE(IsWindowVisible(about->Handle())); // the picture leaves the window open
+        SendMessageA(about->btnOk->Handle(), BM_CLICK, 0, 0);
+    });
+    SendMessageA(MainForm->Handle(), WM_SKIN_CAPTION_MENU, 2, 0);
+    for (int i = 0; i < 50 && counter.freed == 0; ++i) cl::Application->ProcessMessages();
+    EXPECT_EQ(counter.freed, 1);
+    EXPECT_EQ(OpenForm<TAboutForm>(), nullptr);
+}
+
+TEST_F(MainWindow, TheProgramsPlayerWindowIsMadeHiddenWithItsPanes)
+{
+    Create(nullptr);
+    auto* play = cl::CreateForm<TPlayForm>(nullptr);
+    EXPECT_FALSE(IsWindowVisible(play->Handle()));
+    RECT r;
+    GetWindowRect(play->Handle(), &r);
+    EXPECT_EQ(r.right - r.left, 721);
+    EXPECT_EQ(r.bottom - r.top, 526);
+    EXPECT_EQ(play->webTop->Align(), cl::alTop);
+    EXPECT_EQ(play->webTop->Height(), 35);
+    EXPECT_EQ(play->webPlay->Align(), cl::alClient);
+    play->webPlayTitleChange(play->webPlay, L"Game title");
+    EXPECT_EQ(play->Caption(), "Game title");
+    cl::Free(play);
 }
 
 // The update component as the form resource sets it up, and the caption menu's update

@@ -585,3 +585,23 @@ TEST(UpgraderText, AskDialogSaysTheTitleAndTheMessage)
         EXPECT_EQ(caption, "Application update wizard");
     }
 }
+
+// A download that cannot be written beside the program is reported as the file error it
+// is, and the upgrade ends.
+TEST_F(UpgraderTest, AFileThatCannotBeWrittenEndsTheUpgrade)
+{
+    const AnsiString blocked = ProgramDir() + "blocked.dat.uTMP";
+    ASSERT_TRUE(CreateDirectoryA(blocked.c_str(), nullptr)); // no file can take its name
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/blocked.dat") + "\""));
+    ASSERT_TRUE(portal.SetRoute("/update/blocked.dat", R"("body_text": "DATA")"));
+    TWhenShown answer(AnswerAsk(true));
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
+    const bool aborted = PumpUntil([&] { return Has("aborted"); }, 20000);
+    RemoveDirectoryA(blocked.c_str());
+    ASSERT_TRUE(aborted);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind("Cannot create file \"" + blocked + "\". ", 0), 0u) << boxes[0].text;
+    EXPECT_EQ(boxes[0].caption, "软件升级精灵");
+    EXPECT_FALSE(Has("connection lost"));
+    EXPECT_FALSE(Has("end"));
+}

@@ -48,6 +48,7 @@ TEST(VersionDate, CompareVersionsTable)
         {"", "", 0},           {"4 ", "4", 1},       {"1.2.3.4.9", "1.2.3.4", 0},
         {"2.x", "10", -1}, // the first pair decides before the text part is reached
         {"1.x", "1.0", 1}, // then the whole texts compare: "x" > "0"
+        {"$10", "15", 1},  // the class library's integers: "$10" is sixteen, not text
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(AnsiString(c.a) + " vs " + c.b);

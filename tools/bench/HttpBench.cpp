@@ -1,5 +1,6 @@
 // Downloads one address through the upgrader's transfer component into a file, as the
-// upgrader does (default buffer, a progress handler), and prints "<milliseconds> <bytes>".
+// upgrader does (default buffer, a progress handler), and prints "<milliseconds> <bytes>
+// <progress events>".
 // Usage: upgrade_http_bench URL OUTPUT-FILE [BUFFER-SIZE [noprogress]]
 #include "upgrade/HttpTransfer.h"
 

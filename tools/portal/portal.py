@@ -1,8 +1,9 @@
 """A local test portal: an HTTP server on 127.0.0.1 whose routes answer as the test says.
 
 Each route has a scenario (status, body, Last-Modified in one of the three HTTP date
-layouts, no length, truncation, slow trickle, Basic authentication with a realm); every
-request is logged. The server stops by itself after a time limit.
+layouts, no length, a false length, truncation, slow trickle, Basic authentication with a
+realm, silence, a connection dropped before any answer); every request is logged. The
+server stops by itself after a time limit.
 
 In Python:
     with Portal(time_limit=60) as portal:
@@ -13,7 +14,10 @@ From another process (a Windows test under Wine), over the control routes:
     POST /_portal/route   JSON {"path": "/x", <Scenario fields>} sets a route
     POST /_portal/reset   forgets all routes and the log
     GET  /_portal/log     JSON list of {"method", "path", "headers", "status", "sent", "port"};
-                          with ?format=lines one "METHOD PATH STATUS SENT auth|-" line each
+                          with ?format=lines one "METHOD PATH STATUS SENT auth|-" line each.
+                          A request is logged when it arrives; the log waits (bounded) for
+                          requests whose answer is still being written, so a client that has
+                          its whole answer always finds its line. Status 0: no answer.
     POST /_portal/port    opens one more listening port, answers {"port": n}
 
 As a command wrapper (CTest's emulator for the Windows tests that need it):
@@ -27,6 +31,7 @@ import http.server
 import json
 import os
 import socket
+import struct
 import subprocess
 import sys
 import threading
@@ -64,6 +69,10 @@ class Scenario:
     auth_user: str = ""           # non-empty: Basic authentication demanded with this realm
     auth_password: str = ""
     realm: str = "Ludora"
+    claimed_length: int = -1      # >= 0: the Content-Length sent, whatever the body's size
+    silent: float = 0.0           # > 0: read the request, answer nothing this long, then close
+    no_answer: str = ""           # "close" or "reset": drop the connection before any answer
+    hold_after: float = 0.0       # > 0: keep the handler this long after the answer is sent
 
     @classmethod
     def from_json(cls, data):
@@ -121,9 +130,13 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         scenario = portal.route(path)
         entry = {"method": self.command, "path": self.path, "headers": dict(self.headers.items()),
                  "status": 404, "sent": 0, "port": self.server.server_address[1]}
+        portal.begin(entry)
         try:
             if scenario is None:
                 self._plain(404, b"not found")
+            elif scenario.silent > 0 or scenario.no_answer:
+                entry["status"] = 0
+                self._drop(portal, scenario, entry)
             elif scenario.auth_user and not self._authorized(scenario):
                 entry["status"] = 401
                 self._plain(401, b"login required",
@@ -134,7 +147,19 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         except (BrokenPipeError, ConnectionResetError, ConnectionAbortedError):
             self.close_connection = True
         finally:
-            portal.record(entry)
+            portal.end(entry)
+        if scenario is not None and scenario.hold_after > 0:
+            time.sleep(scenario.hold_after)
+
+    def _drop(self, portal, scenario, entry):
+        """No answer: silence for a while (bounded by the portal's life), then the end."""
+        portal.end(entry)  # its line is final now: the log need not wait for the silence
+        if scenario.silent > 0:
+            portal.wait_stopped(scenario.silent)
+        self.close_connection = True
+        if scenario.no_answer == "reset":
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.connection.close()  # the server's own shutdown of it then fails harmlessly
 
     def _authorized(self, scenario):
         expected = base64.b64encode(("%s:%s" % (scenario.auth_user, scenario.auth_password)).encode()).decode()
@@ -159,9 +184,11 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if scenario.last_modified:
             moment = datetime.fromtimestamp(scenario.last_modified, timezone.utc)
             self.send_header("Last-Modified", http_date(moment, scenario.date_layout))
-        if scenario.send_length:
+        if scenario.claimed_length >= 0:
+            self.send_header("Content-Length", str(scenario.claimed_length))
+        elif scenario.send_length:
             self.send_header("Content-Length", str(scenario.length()))
-        if not scenario.send_length or scenario.truncate_after >= 0:
+        if not scenario.send_length or scenario.truncate_after >= 0 or scenario.claimed_length >= 0:
             self.send_header("Connection", "close")
             self.close_connection = True
         self.end_headers()
@@ -178,7 +205,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             entry["sent"] += len(chunk)
             if scenario.trickle_bytes > 0:
                 time.sleep(scenario.trickle_delay)
-        if entry["sent"] < scenario.length():
+        if entry["sent"] < scenario.length() or scenario.claimed_length >= 0:
             self.wfile.flush()
             self.connection.shutdown(socket.SHUT_RDWR)
 
@@ -220,10 +247,14 @@ class _Server(http.server.ThreadingHTTPServer):
 class Portal:
     """The test portal; routes and log are shared by all of its listening ports."""
 
+    LOG_WAIT = 5.0  # longest wait of the log for answers still being written
+
     def __init__(self, port=0, time_limit=600):
-        self._lock = threading.Lock()
+        self._lock = threading.Condition()
         self._routes = {}
         self._log = []
+        self._open = []  # entries whose answer is still being written
+        self._stopped = threading.Event()
         self._servers = []
         self._time_limit = time_limit
         self._timer = None
@@ -244,6 +275,7 @@ class Portal:
         return server.server_address[1]
 
     def stop(self):
+        self._stopped.set()
         if self._timer:
             self._timer.cancel()
         with self._lock:
@@ -273,13 +305,32 @@ class Portal:
         with self._lock:
             self._routes.clear()
             self._log.clear()
+            self._open.clear()
+            self._lock.notify_all()
 
-    def record(self, entry):
+    def wait_stopped(self, seconds):
+        """Sleeps up to seconds; returns early when the portal stops."""
+        self._stopped.wait(seconds)
+
+    def begin(self, entry):
+        """Logs a request as it arrives; end() marks its answer written."""
         with self._lock:
             self._log.append(entry)
+            self._open.append(entry)
+
+    def end(self, entry):
+        with self._lock:
+            self._open = [e for e in self._open if e is not entry]
+            self._lock.notify_all()
+
+    def record(self, entry):
+        self.begin(entry)
+        self.end(entry)
 
     def log(self):
+        """The log, once the answers being written have been (at most LOG_WAIT seconds)."""
         with self._lock:
+            self._lock.wait_for(lambda: not self._open, timeout=self.LOG_WAIT)
             return [dict(e) for e in self._log]
 
 

@@ -72,6 +72,34 @@ class PortalTest(unittest.TestCase):
             self.control("route", {"path": "/x", "no_such_field": 1})
         self.assertEqual(bad.exception.code, 400)
 
+    def test_log_holds_a_request_whose_handler_is_still_busy(self):
+        # The answer is complete while its handler still runs: its line is there at once.
+        self.portal.set_route("/h", Scenario(body=b"held", hold_after=0.5))
+        answer = self.get("/h")
+        self.assertEqual(answer.read(), b"held")
+        answer.close()
+        self.assertEqual([(e["path"], e["status"], e["sent"]) for e in self.portal.log()], [("/h", 200, 4)])
+
+    def test_claimed_length_silence_and_dropped_connections(self):
+        self.portal.set_route("/c", Scenario(status=404, body=b"short", claimed_length=500000000))
+        with self.assertRaises(urllib.error.HTTPError) as claimed:
+            self.get("/c")
+        self.assertEqual(claimed.exception.headers["Content-Length"], "500000000")
+        with self.assertRaises(http.client.IncompleteRead) as cut:
+            claimed.exception.read()
+        self.assertEqual(cut.exception.partial, b"short")
+        for how in ("close", "reset"):
+            self.portal.set_route("/" + how, Scenario(no_answer=how))
+            with self.assertRaises((http.client.RemoteDisconnected, ConnectionResetError)):
+                self.get("/" + how)
+        self.portal.set_route("/s", Scenario(silent=1.0))
+        start = time.monotonic()
+        with self.assertRaises(OSError):  # a time-out of the client, then the dropped end
+            urllib.request.urlopen(self.portal.url("/s"), timeout=0.3)
+        self.assertLess(time.monotonic() - start, 1.0)
+        lines = urllib.request.urlopen(self.portal.url("/_portal/log?format=lines")).read().decode().splitlines()
+        self.assertEqual(lines, ["GET /c 404 5 -", "GET /close 0 0 -", "GET /reset 0 0 -", "GET /s 0 0 -"])
+
     def test_stops_by_itself(self):
         short = Portal(time_limit=0.3).start()
         self.assertEqual(urllib.request.urlopen(short.url("/_portal/log")).status, 200)

@@ -1,0 +1,146 @@
+// Small pictures, bitmaps and icons for the PNG image list's tests, and pixel readers.
+#pragma once
+
+#include "classlib/Graphics.h"
+#include "classlib/PngImage.h"
+
+#include <png.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace pngtest {
+
+using namespace cl;
+
+// A PNG file as libpng writes it: rows packed as the file stores them.
+struct RawPng {
+    int width, height, depth, type;
+    std::vector<std::vector<std::uint8_t>> rows;
+    std::vector<png_color> palette{};
+    std::vector<png_byte> trans{};
+    bool hasKey = false;
+    int keyRed = 0, keyGreen = 0, keyBlue = 0; // grey pictures: keyRed
+};
+
+inline void AppendPng(png_structp png, png_bytep data, png_size_t n)
+{
+    auto* out = static_cast<TBytes*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + n);
+}
+
+inline TBytes Encode(RawPng raw)
+{
+    TBytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        ADD_FAILURE() << "fixture encoding failed";
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(png, &out, AppendPng, nullptr);
+    png_set_IHDR(png, info, raw.width, raw.height, raw.depth, raw.type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!raw.palette.empty()) png_set_PLTE(png, info, raw.palette.data(), static_cast<int>(raw.palette.size()));
+    png_color_16 key{};
+    key.red = static_cast<png_uint_16>(raw.keyRed), key.green = static_cast<png_uint_16>(raw.keyGreen);
+    key.blue = static_cast<png_uint_16>(raw.keyBlue), key.gray = static_cast<png_uint_16>(raw.keyRed);
+    if (!raw.trans.empty() || raw.hasKey)
+        png_set_tRNS(png, info, raw.trans.empty() ? nullptr : raw.trans.data(), static_cast<int>(raw.trans.size()),
+                     raw.hasKey ? &key : nullptr);
+    std::vector<png_bytep> rows;
+    for (auto& r : raw.rows) rows.push_back(r.data());
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// A bitmap of 24 bits from rows of colours.
+inline std::unique_ptr<TBitmap> Bitmap24(const std::vector<std::vector<TColor>>& rows)
+{
+    auto b = std::make_unique<TBitmap>();
+    b->SetPixelFormat(pf24bit);
+    b->SetSize(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+    for (int y = 0; y < b->Height(); ++y) {
+        auto* p = static_cast<std::uint8_t*>(b->ScanLine(y));
+        for (TColor c : rows[y]) *p++ = static_cast<std::uint8_t>(c >> 16), *p++ = static_cast<std::uint8_t>(c >> 8), *p++ = static_cast<std::uint8_t>(c);
+    }
+    return b;
+}
+
+// A colour picture with alpha (colour type 6) of one row, or of rows of width w.
+inline std::unique_ptr<TPngPicture> Rgba(const std::vector<std::pair<TColor, int>>& pixels, int w = 0)
+{
+    const int width = w ? w : static_cast<int>(pixels.size());
+    const int height = static_cast<int>(pixels.size()) / width;
+    std::vector<std::vector<TColor>> rows(height);
+    for (std::size_t i = 0; i < pixels.size(); ++i) rows[i / width].push_back(pixels[i].first);
+    auto png = std::make_unique<TPngPicture>();
+    png->Assign(*Bitmap24(rows));
+    png->CreateAlpha();
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        png->AlphaScanline(static_cast<int>(i) / width)[i % width] = static_cast<std::uint8_t>(pixels[i].second);
+    return png;
+}
+
+// Every alpha sample, rows from the top; empty without an alpha channel.
+inline std::vector<int> Alphas(const TPngPicture& png)
+{
+    std::vector<int> v;
+    for (int y = 0; y < png.Height(); ++y)
+        if (const std::uint8_t* a = png.AlphaScanline(y)) v.insert(v.end(), a, a + png.Width());
+    return v;
+}
+
+// Pixels of a bitmap handle as 0xAARRGGBB values, rows from the top.
+inline std::vector<std::uint32_t> Read32(HBITMAP bitmap, int w, int h)
+{
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(w) * h);
+    BITMAPINFOHEADER header{sizeof header, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDIBits(screen, bitmap, 0, h, out.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS), h);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+// An icon of one row from 0xAARRGGBB colours and mask bits (1: clear).
+inline HICON Icon32(const std::vector<std::uint32_t>& colors, const std::vector<int>& maskBits)
+{
+    const int w = static_cast<int>(colors.size());
+    BITMAPINFOHEADER header{sizeof header, w, -1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    BitmapHandle color(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
+    std::memcpy(bits, colors.data(), 4 * colors.size());
+    std::uint8_t row[2] = {0, 0}; // one word-aligned row of the 1-bit mask
+    for (int x = 0; x < w && x < 16; ++x)
+        if (maskBits[x]) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    BitmapHandle mask(CreateBitmap(w, 1, 1, 1, row));
+    ICONINFO info{TRUE, 0, 0, mask.get(), color.get()};
+    HICON icon = CreateIconIndirect(&info);
+    EXPECT_NE(icon, nullptr);
+    return icon;
+}
+
+inline TColor Pixel32(const TBitmap& b, int x, int y)
+{
+    const auto* p = static_cast<const std::uint8_t*>(b.ScanLine(y)) + 4 * x;
+    return p[2] | p[1] << 8 | p[0] << 16;
+}
+
+// Each channel of got within tolerance of expected.
+inline void ExpectNear(TColor got, TColor expected, int tolerance)
+{
+    for (int shift : {0, 8, 16})
+        EXPECT_LE(std::abs(((got >> shift) & 0xFF) - ((expected >> shift) & 0xFF)), tolerance)
+            << std::hex << "got " << got << ", expected " << expected;
+}
+
+} // namespace pngtest
