@@ -29,6 +29,7 @@ const cl::TClass& TMainForm::StaticClass()
         p.Field("N4", &TMainForm::N4);
         p.Field("N3", &TMainForm::N3);
         p.Field("sdMain", &TMainForm::sdMain);
+        p.Field("autoUPMain", &TMainForm::autoUPMain);
         p.Handler("FormCreate", &TMainForm::FormCreate);
         p.Handler("FormShow", &TMainForm::FormShow);
         p.Handler("FormDestroy", &TMainForm::FormDestroy);
@@ -67,6 +68,15 @@ void TMainForm::FormCreate(cl::TObject*)
     inTray_ = false;
     iniData_ = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
     iniConfig_ = std::make_unique<cl::TIniFile>(AppPath + ConfigFileName);
+    // The form resource names the upgrade files by their path on the portal's service.
+    if (autoUPMain) {
+        if (!autoUPMain->InfoFileURL.empty() && autoUPMain->InfoFileURL[0] == '/')
+            autoUPMain->InfoFileURL = PortalUrl(autoUPMain->InfoFileURL.c_str());
+        cl::TStringList* files = autoUPMain->InfoFile()->Files();
+        for (int i = 0; i < files->Count(); ++i)
+            if (files->Get(i).rfind("/", 0) == 0)
+                files->Put(i, PortalUrl(files->Get(i).c_str()));
+    }
     LoadSeting();
 }
 
@@ -355,6 +365,12 @@ void TMainForm::WMSkinCaptionButton(cl::TMessage& message)
     }
 }
 
+void TMainForm::CheckForUpdate()
+{
+    if (autoUPMain && !autoUPMain->CheckUpdateWait())
+        cl::Application->MessageBox("程序已经是最新版本", cl::Application->Title());
+}
+
 void TMainForm::WMSkinCaptionMenu(cl::TMessage& message)
 {
     switch (message.WParam) {
@@ -370,7 +386,8 @@ void TMainForm::WMSkinCaptionMenu(cl::TMessage& message)
             SettingForm->ShowModal();
         }
         break;
-    case 4: // the update check comes with the upgrader
+    case 4:
+        CheckForUpdate();
         break;
     case 5:
         CloseSelf();

@@ -13,6 +13,7 @@
 #include "skin/engine/SkinMessages.h"
 #include "tray/AlphaImageList.h"
 #include "tray/WyrTray.h"
+#include "upgrade/Upgrader.h"
 
 #include <memory>
 
@@ -40,6 +41,7 @@ public:
     cl::TMenuItem* N4 = nullptr;
     cl::TMenuItem* N3 = nullptr;
     skin::TSkinData* sdMain = nullptr;
+    up::TUpgrader* autoUPMain = nullptr;
 
     // Form and component events.
     void FormCreate(cl::TObject* sender);
@@ -75,6 +77,9 @@ public:
     void StatusBarClickAt(POINT pt);
     void MinToTray();
     void CloseSelf();
+    // The caption menu's update check: the upgrader's own check, and the program's word
+    // when it finds nothing newer.
+    void CheckForUpdate();
 
     TVolume* Volume() const { return volume_.get(); }
     bool InTray() const { return inTray_; }

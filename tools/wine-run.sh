@@ -58,4 +58,8 @@ fi
 flock -u 9
 exec 9>&-
 
+# A test may ask for another system language (LUDORA_WINE_LOCALE, for example en_US.UTF-8).
+if [ -n "${LUDORA_WINE_LOCALE:-}" ]; then
+  locale=(LC_ALL="$LUDORA_WINE_LOCALE" LANG="$LUDORA_WINE_LOCALE")
+fi
 exec env "${locale[@]}" wine "$@"

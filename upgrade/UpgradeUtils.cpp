@@ -3,12 +3,13 @@
 
 #include "upgrade/UpgradeUtils.h"
 
+#include "classlib/Forms.h"
 #include "classlib/ModuleFile.h"
+#include "classlib/Seams.h"
 #include "classlib/Streams.h"
 #include "classlib/WinHandle.h"
 #include "upgrade/PathText.h"
 
-#include <shellapi.h>
 
 #include <cmath>
 #include <vector>
@@ -124,8 +125,13 @@ bool GetShellOpenCommand(const AnsiString& extension, AnsiString& program)
         cl::KeyHandle typeKey;
         if (type.empty() || !OpenClassesKey(type, typeKey))
             return false;
-        AnsiString command = ClassesDefault(type + "\\shell\\open\\command");
-        if (command.empty()) {
+        // Other verbs are tried only when the open command's key is missing; an empty
+        // command there finds nothing.
+        AnsiString command;
+        cl::KeyHandle openKey;
+        if (OpenClassesKey(type + "\\shell\\open\\command", openKey)) {
+            command = ClassesDefault(type + "\\shell\\open\\command");
+        } else {
             cl::KeyHandle shell;
             if (!OpenClassesKey(type + "\\shell", shell))
                 return false;
@@ -166,10 +172,10 @@ void OpenURL(AnsiString url, bool useBrowserCommand)
     AnsiString browser;
     if (useBrowserCommand && GetShellOpenCommand(".html", browser)) {
         // The registry's own parameters for the browser are dropped: the address is the only one.
-        ShellExecuteA(GetDesktopWindow(), "open", browser.c_str(), url.c_str(), nullptr, SW_SHOWNORMAL);
+        cl::ShellExecuteOpen(GetDesktopWindow(), "open", browser, url);
         return;
     }
-    ShellExecuteA(GetDesktopWindow(), "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    cl::ShellExecuteOpen(GetDesktopWindow(), "open", url);
 }
 
 AnsiString ProgramDir() { return ExtractFilePath(cl::ModuleFileName(nullptr)); }
@@ -281,7 +287,10 @@ void WaitForEvent(HANDLE& event, DWORD timeout, bool stopWhenTerminated)
     const ULONGLONG deadline = GetTickCount64() + timeout;
     bool quit = false;
     WPARAM quitCode = 0;
-    while (owned && !(quit && stopWhenTerminated)) {
+    // The application counts as terminating once its loop has taken a quit, or this
+    // wait has; both are looked at on every turn.
+    auto terminating = [&] { return quit || (cl::Application && cl::Application->Terminated()); };
+    while (owned && !(stopWhenTerminated && terminating())) {
         DWORD wait = INFINITE;
         if (timeout != 0) {
             const ULONGLONG now = GetTickCount64();
@@ -295,7 +304,7 @@ void WaitForEvent(HANDLE& event, DWORD timeout, bool stopWhenTerminated)
         // A quit is taken off the queue (so it cannot wake this loop again) and posted
         // again on the way out, for the caller's loop.
         MSG msg;
-        while (!(quit && stopWhenTerminated) && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (!(stopWhenTerminated && terminating()) && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 quit = true;
                 quitCode = msg.wParam;
@@ -308,6 +317,14 @@ void WaitForEvent(HANDLE& event, DWORD timeout, bool stopWhenTerminated)
     event = INVALID_HANDLE_VALUE;
     if (quit)
         PostQuitMessage(static_cast<int>(quitCode));
+}
+
+void CloseApplication()
+{
+    // The main form's close query may keep it open; the application ends all the same.
+    if (cl::Application->MainForm())
+        cl::Application->MainForm()->Close();
+    cl::Application->Terminate();
 }
 
 void SignalEvent(HANDLE& event)

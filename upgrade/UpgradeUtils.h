@@ -56,10 +56,15 @@ bool SetFileAttrs(const AnsiString& fileName, TupFileAttributes attrs);
 bool ResourceToStream(HMODULE module, const char* name, const char* type, cl::TStream* stream);
 
 // Creates a manual-reset event in the variable and waits until it is set, the time-out
-// (ms, 0 = none) runs out or, with stopWhenTerminated, the thread's message loop is told
-// to quit; messages are dispatched meanwhile. A quit seen is posted again on the way out.
+// (ms, 0 = none) runs out or, with stopWhenTerminated, the application is terminating
+// (its loop took a quit, or this wait did); messages are dispatched meanwhile. A quit
+// seen is posted again on the way out.
 // The variable holds INVALID_HANDLE_VALUE afterwards.
 void WaitForEvent(HANDLE& event, DWORD timeout, bool stopWhenTerminated);
+// The default way to end the program for an upgrade: closes the main form (its close
+// query may keep it open) and terminates the application all the same.
+void CloseApplication();
+
 // Sets the event if one is waiting.
 void SignalEvent(HANDLE& event);
 

@@ -750,3 +750,28 @@ TEST_F(Games, PlayOpensAPlayerWindowOfTheLibraryEveryTime)
     EXPECT_EQ(VisiblePlayers(), 2);
     SetDllDirectoryA(nullptr);
 }
+
+// The update component as the form resource sets it up, and the caption menu's update
+// check: the service cannot be reached here, so the upgrader itself says nothing and the
+// window says that the program is current.
+TEST_F(MainWindow, UpdateItemChecksAndReportsACurrentProgram)
+{
+    Create(nullptr);
+    up::TUpgrader* upgrader = MainForm->autoUPMain;
+    ASSERT_NE(upgrader, nullptr);
+    EXPECT_TRUE(upgrader->AutoCheck());
+    EXPECT_EQ(upgrader->AutoCheckDelay, 10000);
+    EXPECT_EQ(upgrader->InfoFileURL, "http://127.0.0.1:9/update/update.inf");
+    EXPECT_EQ(upgrader->RestartParams(), "/afterupdate");
+    EXPECT_EQ(upgrader->VersionControl, up::TUpgraderVersionControl::byNumber);
+    EXPECT_EQ(upgrader->VersionNumber, "4");
+    EXPECT_EQ(upgrader->VersionDate, "08/26/2011");
+    EXPECT_EQ(upgrader->InfoFile()->UpgradeMethod, up::TekUpgradeMethod::umUseExternalSetup);
+    ASSERT_EQ(upgrader->InfoFile()->Files()->Count(), 1);
+    EXPECT_EQ(upgrader->InfoFile()->Files()->Get(0), "http://127.0.0.1:9/update/setup.exe");
+
+    SendMessageA(MainForm->Handle(), WM_SKIN_CAPTION_MENU, 4, 0);
+    EXPECT_EQ(boxes, std::vector<std::string>{"程序已经是最新版本"});
+    cl::Application->ProcessMessages();
+    EXPECT_FALSE(cl::Application->Terminated());
+}

@@ -112,6 +112,26 @@ TEST(Program, StartsShowsItsMainWindowAndRegistersItsTypeLibrary)
     EXPECT_TRUE(TypeLibRegistered());
 }
 
+// The restart after an upgrade: the program starts as usual and removes the upgrade
+// helper it left in the temporary folder.
+TEST(Program, StartsAsUsualAfterAnUpgrade)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string helper = std::string(temp) + "Radirazo3.exe";
+    FILE* f = fopen(helper.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fputs("left over", f);
+    fclose(f);
+    TProgram program("/afterupdate");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.Window("TMainForm");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 10000));
+    EXPECT_EQ(GetFileAttributesA(helper.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(program.Running());
+}
+
 TEST(Program, RegistersAndUnregistersItsTypeLibraryAndEnds)
 {
     struct Case {

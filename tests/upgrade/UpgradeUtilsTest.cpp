@@ -2,6 +2,7 @@
 #include "upgrade/UpgradeUtils.h"
 
 #include "WinTestUtil.h"
+#include "classlib/Forms.h"
 #include "classlib/Streams.h"
 
 #include <gtest/gtest.h>
@@ -152,6 +153,16 @@ TEST(UpgradeUtils, ShellOpenCommandOfAnExtension)
     EXPECT_TRUE(GetShellOpenCommand(".ludoratest3", program));
     EXPECT_EQ(program, "C:\\edit.exe");
 
+    // An open command that is present but empty finds nothing: other verbs stand in only
+    // for a missing key.
+    const TRegTree ext4(HKEY_CLASSES_ROOT, ".ludoratest4");
+    const TRegTree type4(HKEY_CLASSES_ROOT, "LudoraTest4.File");
+    ext4.Set("", nullptr, "LudoraTest4.File");
+    type4.Set("shell\\open\\command", nullptr, "");
+    type4.Set("shell\\edit\\command", nullptr, "C:\\edit.exe %1");
+    EXPECT_FALSE(GetShellOpenCommand(".ludoratest4", program));
+    EXPECT_EQ(program, "");
+
     for (const char* none : {"", ".", ".ludoratest-none"}) {
         EXPECT_FALSE(GetShellOpenCommand(none, program)) << none;
         EXPECT_EQ(program, "");
@@ -229,5 +240,53 @@ TEST(UpgradeUtils, WaitForEventAndQuit)
         // The quit is posted again for the caller's own loop.
         ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << stop;
         EXPECT_EQ(msg.wParam, 7u);
+    }
+}
+
+// An application whose loop has already taken its quit (nothing left in the queue) ends
+// the wait before any message is handled.
+TEST(UpgradeUtils, WaitForEventStopsWhenTheApplicationIsTerminating)
+{
+    PostQuitMessage(3);
+    cl::Application->ProcessMessages(); // takes the quit and posts it again
+    ASSERT_TRUE(cl::Application->Terminated());
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 5, 0, 0);
+    timerTicks = 0;
+    SetTimer(nullptr, 0, 3000, SignalOnTimer); // ends the wait if it does not stop
+    WaitForEvent(waitEvent, 0, true);
+    EXPECT_EQ(timerTicks, 0);
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_APP + 5, WM_APP + 5, PM_REMOVE)) << "a message was handled";
+    EXPECT_EQ(waitEvent, INVALID_HANDLE_VALUE);
+}
+
+// The main form is asked and closed; a veto keeps it open, and the application ends
+// either way.
+TEST(UpgradeUtils, CloseApplicationClosesTheMainFormAndTerminates)
+{
+    cl::TForm* form = nullptr;
+    cl::Application->CreateForm(form); // the first form made becomes the main form
+    ASSERT_EQ(cl::Application->MainForm(), form);
+    int queries = 0, closes = 0;
+    bool veto = true;
+    form->OnCloseQuery = [&](cl::TObject*, bool& canClose) {
+        ++queries;
+        canClose = !veto;
+    };
+    form->OnClose = [&](cl::TObject*, cl::TCloseAction&) { ++closes; };
+    form->Show();
+    MSG msg;
+    for (bool v : {true, false}) {
+        SCOPED_TRACE(v ? "veto" : "no veto");
+        veto = v;
+        queries = closes = 0;
+        CloseApplication();
+        EXPECT_EQ(queries, 1);
+        EXPECT_EQ(closes, v ? 0 : 1);
+        EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
     }
 }

@@ -1,0 +1,28 @@
+// Fuzzes the upgrade helper's command-line parsing: any text gives parts within the text,
+// a program path never holds a quote, and the line built from the parts reads back the same.
+#include "upgrade/Radirazo3/HandOverText.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string raw(reinterpret_cast<const char*>(data), size);
+    up::THandOverArgs args;
+    if (up::ParseHelperCommandLine(raw, args)) {
+        if (args.programPath.empty() || args.programPath.size() > raw.size() || args.restartParam.size() > raw.size())
+            std::abort();
+        if (args.programPath.find('"') != std::string::npos)
+            std::abort();
+        // The line the program builds from these parts reads back as the same parts.
+        up::THandOverArgs again;
+        const std::string line = up::HelperCommandLine("C:\\T\\Radirazo3.exe", args.programPath,
+                                                       args.restartParam + (args.externalSetup ? "1" : "0"));
+        if (!up::ParseHelperCommandLine(line, again) || again.programPath != args.programPath ||
+            again.restartParam != args.restartParam || again.externalSetup != args.externalSetup)
+            std::abort();
+    }
+    up::PlanMoves("C:\\G\\", "Ludora.exe", size % 2 == 1, {raw, raw + ".uTMP"});
+    return 0;
+}

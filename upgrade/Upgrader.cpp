@@ -1,0 +1,539 @@
+// The auto-upgrader component.
+#include "upgrade/Upgrader.h"
+
+#include "classlib/ExtCtrls.h"
+#include "classlib/Forms.h"
+#include "classlib/Streams.h"
+#include "upgrade/PathText.h"
+#include "upgrade/Radirazo3/HandOverText.h"
+#include "upgrade/UpgradeDialogs.h"
+#include "upgrade/UpgraderText.h"
+
+#include <shellapi.h>
+
+namespace up {
+
+const cl::TEnumType VersionControlType{{"byDate", "byNumber"}};
+const cl::TEnumType MiscFilesUpgradeType{{"mfuAlwaysDownload", "mfuOnlyIfSizeDifferent"}};
+const cl::TEnumType ShowMessageType{{"mAskUpgrade", "mConnLost", "mHostUnreachable", "mLostFile", "mNoInfoFile",
+                                     "mNoUpdateAvailable", "mPasswordRequest"}};
+const cl::TEnumType UpgraderLanguageType{
+    {"wlAuto", "wlEnglish", "wlRussian", "wlGerman", "wlFrench", "wlSpanish", "wlPortuguese", "wlPortugueseBrazilian",
+     "wlItalian", "wlDutch", "wlDanish", "wlSwedish", "wlFinnish", "wlEstonian", "wlUkrainian", "wlPolish", "wlCzech",
+     "wlHungarian", "wlRomanian", "wlCatalan", "wlBasque", "wlAfrikaans", "wlChineseTraditional",
+     "wlChineseSimplified", "wlIndonesian", "wlMalay", "wlIcelandic", "wlTurkish", "wlNorwegian"}};
+
+namespace {
+
+constexpr UINT_PTR kStartupTimer = 1;
+// Posted to the hidden window: start the first (wParam 1) or the next file once the
+// transfer that reported has cleared its state.
+constexpr UINT WM_UP_NEXT_FILE = WM_APP + 0x101;
+// The file extension of a download until the helper moves it into place.
+const char* const kDownloadExt = ".uTMP";
+
+AnsiString ProgramName() { return ExtractFileName(cl::Application->ExeName()); }
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+
+const cl::TClass& TUpgraderWizard::StaticClass()
+{
+    return cl::DefineClass<TUpgraderWizard, cl::TPersistent>("TUpgraderWizard", [](cl::TPublisher<TUpgraderWizard>& p) {
+        p.Bool("Enabled", &TUpgraderWizard::Enabled, &TUpgraderWizard::Enabled);
+        p.Bool("HideFileLocation", &TUpgraderWizard::HideFileLocation, &TUpgraderWizard::HideFileLocation);
+        p.Owned("Pic118x218", &TUpgraderWizard::Pic118x218);
+        p.Enum("Language", UpgraderLanguageType, &TUpgraderWizard::Language, &TUpgraderWizard::SetLanguage);
+        p.Bool("StayOnTop", &TUpgraderWizard::StayOnTop, &TUpgraderWizard::StayOnTop);
+    });
+}
+
+TUpgraderWizard::TUpgraderWizard() : picture_(std::make_unique<cl::TPicture>()) {}
+TUpgraderWizard::~TUpgraderWizard() = default;
+
+void TUpgraderWizard::Assign(const cl::TPersistent& source)
+{
+    const auto* other = dynamic_cast<const TUpgraderWizard*>(&source);
+    if (!other) {
+        cl::TPersistent::Assign(source);
+        return;
+    }
+    Enabled = other->Enabled;
+    HideFileLocation = other->HideFileLocation;
+    StayOnTop = other->StayOnTop;
+    picture_->Assign(*other->picture_);
+    SetLanguage(other->language_);
+}
+
+void TUpgraderWizard::SetLanguage(TUpgraderLanguage language)
+{
+    if (language == language_)
+        return;
+    language_ = language;
+    SetUpgraderLanguage(language);
+}
+
+// ---------------------------------------------------------------------------------------
+
+const cl::TClass& TUpgrader::StaticClass()
+{
+    return cl::DefineClass<TUpgrader, TupCustomHTTP>("TUpgrader", [](cl::TPublisher<TUpgrader>& p) {
+        p.Bool("AutoCheck", &TUpgrader::AutoCheck, &TUpgrader::SetAutoCheck);
+        p.Int("AutoCheckDelay", &TUpgrader::AutoCheckDelay, &TUpgrader::AutoCheckDelay);
+        p.Set("CacheOptions", CacheOptionType, &TUpgrader::UpgradeCacheOptions, &TUpgrader::UpgradeCacheOptions);
+        p.Owned("InfoFile", &TUpgrader::InfoFile);
+        p.String("InfoFileURL", &TUpgrader::InfoFileURL, &TUpgrader::InfoFileURL);
+        p.String("RestartParams", &TUpgrader::RestartParams, &TUpgrader::SetRestartParams);
+        p.Enum("MiscFilesUpgrade", MiscFilesUpgradeType, &TUpgrader::MiscFilesUpgrade, &TUpgrader::MiscFilesUpgrade);
+        p.Enum("VersionControl", VersionControlType, &TUpgrader::VersionControl, &TUpgrader::VersionControl);
+        p.String("VersionDate", &TUpgrader::VersionDate, &TUpgrader::VersionDate);
+        p.Bool("VersionDateAutoSet", &TUpgrader::VersionDateAutoSet, &TUpgrader::VersionDateAutoSet);
+        p.String("VersionNumber", &TUpgrader::VersionNumber, &TUpgrader::VersionNumber);
+        p.Set("ShowMessages", ShowMessageType, &TUpgrader::ShowMessages, &TUpgrader::ShowMessages);
+        p.Owned("Wizard", &TUpgrader::Wizard);
+        p.Event("OnBeginUpgrade", &TUpgrader::OnBeginUpgrade);
+        p.Event("OnEndUpgrade", &TUpgrader::OnEndUpgrade);
+        p.Event("OnLaterUpgrade", &TUpgrader::OnLaterUpgrade);
+        p.Event("OnProgress", &TUpgrader::OnProgress);
+        p.Event("OnFileStart", &TUpgrader::OnFileStart);
+        p.Event("OnFileDone", &TUpgrader::OnFileDone);
+        p.Event("OnDoOwnCloseAppMethod", &TUpgrader::OnDoOwnCloseAppMethod);
+        p.Event("OnAfterRestart", &TUpgrader::OnAfterRestart);
+        p.Event("OnAborted", &TUpgrader::OnAborted);
+        p.Event("OnConnLost", &TUpgrader::OnConnLost);
+        p.Event("OnHostUnreachable", &TUpgrader::OnHostUnreachable);
+        p.Event("OnNoUpdateAvailable", &TUpgrader::OnNoUpdateAvailable);
+        p.Event("OnNoInfoFile", &TUpgrader::OnNoInfoFile);
+        p.Event("OnLostFile", &TUpgrader::OnLostFile);
+        p.Event("OnPasswordRequest", &TUpgrader::OnPasswordRequest);
+        p.Event("OnProxyAuthenticationRequest",
+                static_cast<TupHTTPProxyAuthenticationEvent TUpgrader::*>(&TUpgrader::OnProxyAuthenticationRequest));
+    });
+}
+
+AnsiString TUpgrader::UpgraderPath() { return GetTempDir() + "Radirazo3.exe"; }
+
+TUpgrader::TUpgrader(cl::TComponent* owner)
+    : TupCustomHTTP(owner), fileList_(std::make_unique<cl::TStringList>()),
+      infoFile_(std::make_unique<TUpgraderInfo>()), wizard_(std::make_unique<TUpgraderWizard>())
+{
+    OutputFileAttributes()->Incomplete = AttrSet(atrArchive) | AttrSet(atrHidden) | AttrSet(atrTemporary);
+    OnHeaderInfo = [this](cl::TObject*, int, const AnsiString&, const AnsiString&, const AnsiString&,
+                          const AnsiString&, std::int64_t contentLength, const AnsiString&, TDateTime,
+                          TDateTime lastModified, TDateTime, const AnsiString&, bool& canContinue) {
+        HeaderInfo(static_cast<int>(contentLength), lastModified, canContinue);
+    };
+    OnDone = [this](cl::TObject*, const AnsiString&, std::int64_t, cl::TStream* stream) { Done(stream); };
+    OnCanceled = [this](cl::TObject*) { PostNextFile(false); };
+    OnTransferProgress = [this](cl::TObject*, const AnsiString&, cl::TStream*, float rate, std::uint8_t percent,
+                                int timeLeft, int elapsed, std::int64_t bytesRead, std::int64_t fileSize) {
+        Progress(rate, percent, timeLeft, elapsed, bytesRead, fileSize);
+    };
+    OnConnectionLost = [this](cl::TObject*, const AnsiString&, cl::TStream*, std::int64_t, std::int64_t) {
+        ConnectionLost();
+    };
+    OnHTTPError = [this](cl::TObject*, int status, cl::TStream*) { HTTPError(status); };
+    OnFileError = [this](cl::TObject*, const AnsiString& fileName, const AnsiString& message) {
+        FileError(fileName, message);
+    };
+    OnHostNotReached = [this](cl::TObject*) { HostNotReached(); };
+    OnLoginRequest = [this](cl::TObject*, const AnsiString& realm, bool& tryAgain) { LoginRequest(realm, tryAgain); };
+    DeleteFileA(UpgraderPath().c_str()); // left by an earlier upgrade
+    VersionDate = VersionDateToStr(Today());
+    window_ = cl::AllocateHWnd([this](cl::TMessage& m) { WndProc(m); });
+}
+
+TUpgrader::~TUpgrader()
+{
+    SetAutoCheck(false);
+    // Waits that are still running end; the wizard goes with its upgrader.
+    SignalEvent(checkEvent_);
+    SignalEvent(wizardEvent_);
+    CloseUpgraderWizard(this);
+    if (window_)
+        cl::DeallocateHWnd(window_);
+}
+
+void TUpgrader::Loaded()
+{
+    TupCustomHTTP::Loaded();
+    if (!OnAfterRestart)
+        return;
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv)
+        return;
+    AnsiString first;
+    if (argc > 1) {
+        const int n = WideCharToMultiByte(CP_ACP, 0, argv[1], -1, nullptr, 0, nullptr, nullptr);
+        if (n > 1) {
+            first.resize(static_cast<std::size_t>(n - 1));
+            WideCharToMultiByte(CP_ACP, 0, argv[1], -1, &first[0], n, nullptr, nullptr);
+        }
+    }
+    LocalFree(argv);
+    if (argc > 1 && first == restartParams_)
+        OnAfterRestart(this);
+}
+
+void TUpgrader::SetAutoCheck(bool on)
+{
+    if (on == autoCheck_)
+        return;
+    autoCheck_ = on;
+    UpdateTimer();
+}
+
+void TUpgrader::SetRestartParams(const AnsiString& params) { restartParams_ = params.empty() ? " " : params; }
+
+void TUpgrader::UpdateTimer()
+{
+    if (!window_)
+        return;
+    KillTimer(window_, kStartupTimer);
+    if (autoCheck_ && !timerSuspended_ && AutoCheckDelay > 0 &&
+        !SetTimer(window_, kStartupTimer, static_cast<UINT>(AutoCheckDelay), nullptr))
+        throw cl::EOutOfResources("Not enough timers available");
+}
+
+void TUpgrader::WndProc(cl::TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_TIMER:
+        if (message.WParam != kStartupTimer)
+            break;
+        try {
+            if (IsOnline() && autoCheck_) {
+                timerSuspended_ = true;
+                UpdateTimer();
+                CheckUpdate();
+                automaticCheck_ = true;
+            }
+        } catch (const std::exception&) {
+            cl::Application->HandleException(this);
+        }
+        return;
+    case WM_QUERYENDSESSION:
+        message.Result = 1;
+        return;
+    case WM_UP_NEXT_FILE:
+        try {
+            DownloadNextFile(message.WParam != 0);
+        } catch (const std::exception&) {
+            cl::Application->HandleException(this);
+        }
+        return;
+    default:
+        break;
+    }
+    message.Result = DefWindowProcA(window_, message.Msg, message.WParam, message.LParam);
+}
+
+void TUpgrader::CheckUpdate()
+{
+    aborted_ = false;
+    automaticCheck_ = false;
+    if (Busy())
+        return;
+    infoFileMode_ = true;
+    CacheOptions = UpgradeCacheOptions | (1u << coPragmaNoCache);
+    URL = InfoFileURL;
+    OutputFileName.clear();
+    Read(0, 0);
+}
+
+bool TUpgrader::CheckUpdateWait()
+{
+    CheckUpdate();
+    updateFound_ = false;
+    WaitForEvent(checkEvent_, 0, true);
+    return updateFound_;
+}
+
+void TUpgrader::ParseInfoFile(cl::TStream& stream)
+{
+    AnsiString text(static_cast<std::size_t>(stream.Size()), '\0');
+    stream.SetPosition(0);
+    if (!text.empty())
+        stream.ReadBuffer(&text[0], static_cast<std::int64_t>(text.size()));
+    const TUpgradeRelease release = ReadUpgradeRelease(text, VersionControl, VersionNumber, VersionDate, Today());
+    fileList_->Clear();
+    for (const AnsiString& file : release.files)
+        fileList_->Add(file);
+    if (release.updateFound) {
+        updateFound_ = true;
+        upgradeMethod_ = release.method;
+        if (OnBeginUpgrade)
+            OnBeginUpgrade(this, release.message, upgradeMethod_, fileList_.get(), updateFound_);
+        if (!updateFound_ || (Shows(mAskUpgrade) && !ShowAskDialog(release.message))) {
+            if (OnLaterUpgrade)
+                OnLaterUpgrade(this);
+        } else if (upgradeMethod_ == TekUpgradeMethod::umRedirectToURL) {
+            OpenURL(fileList_->Get(0), true);
+        } else {
+            PostNextFile(true);
+        }
+    } else {
+        if (OnNoUpdateAvailable)
+            OnNoUpdateAvailable(this);
+        if (!automaticCheck_ && Shows(mNoUpdateAvailable))
+            ShowMessage(24, MB_ICONINFORMATION);
+    }
+    SignalEvent(checkEvent_);
+}
+
+void TUpgrader::PostNextFile(bool start)
+{
+    // The transfer that reports is still being delivered: the next one starts from the
+    // hidden window once it has cleared its state.
+    PostMessageA(window_, WM_UP_NEXT_FILE, start ? 1 : 0, 0);
+}
+
+void TUpgrader::DeleteDownloadedFiles() const
+{
+    const AnsiString folder = ProgramDir();
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*" + kDownloadExt).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const AnsiString path = folder + data.cFileName;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+void TUpgrader::DownloadNextFile(bool start)
+{
+    if (start) {
+        infoFileMode_ = false;
+        CacheOptions = UpgradeCacheOptions;
+        fileIndex_ = 0;
+        // Files left by an earlier, unfinished download must never be moved into place.
+        DeleteDownloadedFiles();
+        if (wizard_->Enabled)
+            ShowUpgraderWizard(*this);
+    } else {
+        ++fileIndex_;
+    }
+    const int count = fileList_->Count();
+    if (fileIndex_ < count) {
+        currentURL_ = fileList_->Get(fileIndex_);
+        if (TUpgraderWizardForm* form = UpgraderWizard())
+            form->ShowFile(currentURL_, FormatUpgradeMessage(9, {fileIndex_ + 1, count}));
+        URL = currentURL_;
+        currentFile_ = ProgramDir() + URLToFileName(currentURL_) + kDownloadExt;
+        OutputFileName = currentFile_;
+        Read(0, 0);
+        return;
+    }
+    if (TUpgraderWizardForm* form = UpgraderWizard()) {
+        form->ShowFinished();
+        WaitForEvent(wizardEvent_, 0, true);
+        if (aborted_ || cl::Application->Terminated())
+            return;
+    }
+    upgradeComplete_ = true;
+    bool restart = true;
+    if (OnEndUpgrade)
+        OnEndUpgrade(this, restart);
+    if (restart)
+        RestartApplication();
+}
+
+void TUpgrader::WizardClosed() { SignalEvent(wizardEvent_); }
+
+void TUpgrader::HeaderInfo(int fileSize, TDateTime lastModified, bool& canContinue)
+{
+    if (infoFileMode_)
+        return;
+    fileTime_ = lastModified;
+    if (TUpgraderWizardForm* form = UpgraderWizard())
+        form->ShowFileSize(FormatUpgradeMessage(6, {fileSize / 1024.0}));
+    if (MiscFilesUpgrade == TekMiscFilesUpgradeBehavior::mfuOnlyIfSizeDifferent && fileSize != 0 &&
+        fileList_->Count() > 1) {
+        const AnsiString target = currentFile_.substr(0, currentFile_.size() - 5);
+        if (UpperCaseAscii(ExtractFileName(target)) != UpperCaseAscii(ProgramName()) &&
+            GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+            canContinue = GetFileSize64(target) != fileSize;
+    }
+    if (OnFileStart)
+        OnFileStart(this, currentURL_, fileSize, fileTime_, canContinue);
+}
+
+void TUpgrader::Done(cl::TStream* stream)
+{
+    if (infoFileMode_) {
+        if (stream) {
+            ParseInfoFile(*stream);
+        } else {
+            SignalEvent(checkEvent_);
+        }
+        return;
+    }
+    if (fileTime_ != 0)
+        SetFileTimes(currentFile_, fileTime_, -1, fileTime_);
+    if (OnFileDone)
+        OnFileDone(this, currentFile_);
+    PostNextFile(false);
+}
+
+void TUpgrader::Progress(float transferRate, std::uint8_t percentDone, int estimatedTimeLeft, int elapsedTime,
+                         std::int64_t bytesRead, std::int64_t fileSize)
+{
+    if (infoFileMode_)
+        return;
+    const int count = fileList_->Count();
+    const std::uint8_t total =
+        static_cast<std::uint8_t>(PercentOf(fileIndex_, count) + (count ? percentDone / count : 0));
+    if (OnProgress)
+        OnProgress(this, currentURL_, static_cast<int>(fileSize), static_cast<int>(bytesRead), elapsedTime,
+                   estimatedTimeLeft, percentDone, total, transferRate);
+    if (TUpgraderWizardForm* form = UpgraderWizard())
+        form->ShowProgress(percentDone, total, FormatUpgradeMessage(7, {static_cast<double>(transferRate)}),
+                           FormatUpgradeMessage(8, {estimatedTimeLeft / 60 / 60, estimatedTimeLeft / 60 % 60,
+                                                    estimatedTimeLeft % 60}));
+}
+
+void TUpgrader::ConnectionLost()
+{
+    if (OnConnLost)
+        OnConnLost(this);
+    if (Shows(mConnLost))
+        ShowMessage(30, MB_ICONERROR);
+    StopUpgrade();
+}
+
+void TUpgrader::HTTPError(int status)
+{
+    if (infoFileMode_) {
+        SignalEvent(checkEvent_);
+        if (OnNoInfoFile)
+            OnNoInfoFile(this);
+        if (Shows(mNoInfoFile))
+            ShowMessage(25, MB_ICONERROR);
+        return;
+    }
+    bool continueUpgrade = false;
+    if (OnLostFile)
+        OnLostFile(this, currentURL_, status, continueUpgrade);
+    if (Shows(mLostFile))
+        continueUpgrade =
+            cl::Application->MessageBox(FormatUpgradeMessage(28, {ExtractURLFileName(currentURL_)}),
+                                        LoadUpgradeMessage(21) + " #" + cl::IntToStr(status),
+                                        MB_YESNO | MB_ICONWARNING) == IDYES;
+    if (continueUpgrade)
+        PostNextFile(false);
+    else
+        AbortUpgrade();
+}
+
+void TUpgrader::FileError(const AnsiString& fileName, const AnsiString& message)
+{
+    // A download that cannot be written beside the program is a local fault, not the
+    // network's: it is named as such and the upgrade cannot go on.
+    cl::Application->MessageBox("Cannot create file \"" + fileName + "\". " + message, LoadUpgradeMessage(0),
+                                MB_ICONERROR);
+    AbortUpgrade();
+}
+
+void TUpgrader::HostNotReached()
+{
+    const AnsiString address = infoFileMode_ ? InfoFileURL : currentURL_;
+    const AnsiString host = ExtractURLHost(address);
+    if (OnHostUnreachable)
+        OnHostUnreachable(this, address, host);
+    // A download the user has watched start never ends without a word.
+    const bool downloading = !infoFileMode_;
+    if (automaticCheck_) {
+        timerSuspended_ = false;
+        UpdateTimer();
+    }
+    if ((!automaticCheck_ && Shows(mHostUnreachable)) || downloading)
+        cl::Application->MessageBox(FormatUpgradeMessage(26, {"http://" + host + "'"}), LoadUpgradeMessage(0),
+                                    MB_ICONERROR);
+    StopUpgrade();
+}
+
+void TUpgrader::LoginRequest(const AnsiString& realm, bool& tryAgain)
+{
+    if (OnPasswordRequest)
+        OnPasswordRequest(this, realm, tryAgain);
+    if (!tryAgain && Shows(mPasswordRequest)) {
+        if (ShowPasswordDialog(*this))
+            tryAgain = true;
+        else
+            AbortUpgrade();
+    }
+}
+
+void TUpgrader::ShowMessage(int k, UINT flags) const { ShowUpgradeMessage(k, flags); }
+
+void TUpgrader::StopUpgrade()
+{
+    SignalEvent(checkEvent_);
+    SignalEvent(wizardEvent_);
+    if (Busy()) {
+        // The worker deletes its partial file once it has closed it.
+        Abort(true, false);
+    } else if (!infoFileMode_ && !currentFile_.empty() && !upgradeComplete_) {
+        SetFileAttributesA(currentFile_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(currentFile_.c_str()); // a partial file, from an answer cut short
+    }
+    CloseUpgraderWizard(this);
+}
+
+void TUpgrader::AbortUpgrade()
+{
+    aborted_ = true;
+    StopUpgrade();
+    DeleteDownloadedFiles();
+    if (OnAborted)
+        OnAborted(this);
+}
+
+void TUpgrader::RestartApplication(const AnsiString& params)
+{
+    if (!upgradeComplete_)
+        DeleteDownloadedFiles();
+    StartUpgrader(params.empty() ? restartParams_ + static_cast<char>('0' + static_cast<int>(upgradeMethod_))
+                                 : params);
+}
+
+bool TUpgrader::StartUpgrader(const AnsiString& params)
+{
+    const AnsiString helper = UpgraderPath();
+    AnsiString failure;
+    try {
+        cl::TMemoryStream bytes;
+        if (!ResourceToStream(cl::ModuleInstance(), "AUUPG", "AUUPG", &bytes))
+            throw cl::Exception("The upgrade program is missing from " + cl::Application->ExeName());
+        {
+            cl::TFileStream file(helper, cl::fmCreate);
+            file.WriteBuffer(bytes.Memory(), bytes.Size());
+        }
+        SetFileAttributesA(helper.c_str(), FILE_ATTRIBUTE_TEMPORARY);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    if (failure.empty()) {
+        const AnsiString command = HelperCommandLine(helper, cl::Application->ExeName(), params);
+        const UINT started = WinExec(command.c_str(), SW_SHOWNORMAL);
+        if (started <= 31)
+            failure = "Cannot run \"" + helper + "\" (" + cl::IntToStr(static_cast<int>(started)) + ")";
+    }
+    if (!failure.empty()) {
+        // The program keeps running: without the helper nothing would restart it.
+        cl::Application->MessageBox(failure, LoadUpgradeMessage(0), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (OnDoOwnCloseAppMethod)
+        OnDoOwnCloseAppMethod(this);
+    else
+        CloseApplication();
+    return true;
+}
+
+} // namespace up

@@ -1,0 +1,177 @@
+// The auto-upgrader component: checks the service's info file on a start-up timer and on
+// request, asks the user, then opens the release's address or downloads its files beside
+// the program with a progress wizard, and hands over to the upgrade helper that puts
+// them in place and restarts the program.
+#pragma once
+
+#include "classlib/Controls.h"
+#include "classlib/Graphics.h"
+#include "upgrade/HttpTransfer.h"
+#include "upgrade/UpgradeInfo.h"
+#include "upgrade/UpgradeLanguage.h"
+
+#include <functional>
+#include <memory>
+
+namespace up {
+
+enum class TekMiscFilesUpgradeBehavior { mfuAlwaysDownload, mfuOnlyIfSizeDifferent };
+enum TUpgraderShowMessage {
+    mAskUpgrade, mConnLost, mHostUnreachable, mLostFile, mNoInfoFile, mNoUpdateAvailable, mPasswordRequest
+};
+using TUpgraderShowMessages = unsigned; // bit n: TUpgraderShowMessage n
+extern const cl::TEnumType VersionControlType;
+extern const cl::TEnumType MiscFilesUpgradeType;
+extern const cl::TEnumType ShowMessageType;
+extern const cl::TEnumType UpgraderLanguageType;
+
+class TUpgrader;
+
+// The download wizard's options.
+class TUpgraderWizard : public cl::TPersistent {
+    CL_CLASS(TUpgraderWizard)
+public:
+    TUpgraderWizard();
+    ~TUpgraderWizard() override;
+    void Assign(const cl::TPersistent& source) override;
+
+    bool Enabled = true;
+    bool HideFileLocation = false;
+    bool StayOnTop = true;
+    // Shown instead of the wizard's own picture when it holds a graphic.
+    cl::TPicture* Pic118x218() const { return picture_.get(); }
+    TUpgraderLanguage Language() const { return language_; }
+    // A language other than wlAuto selects its messages; wlAuto selects by the system's.
+    void SetLanguage(TUpgraderLanguage language);
+
+private:
+    std::unique_ptr<cl::TPicture> picture_;
+    TUpgraderLanguage language_ = wlAuto;
+};
+
+using TUpgraderBeginEvent = std::function<void(cl::TObject* sender, const AnsiString& upgradeMsg,
+                                               TekUpgradeMethod method, cl::TStringList* files, bool& canUpgrade)>;
+using TUpgraderEndEvent = std::function<void(cl::TObject* sender, bool& restartImmediately)>;
+using TUpgraderProgressEvent = std::function<void(
+    cl::TObject* sender, const AnsiString& fileURL, int fileSize, int bytesRead, int elapsedTime, int estimatedTimeLeft,
+    std::uint8_t percentsDone, std::uint8_t totalPercentsDone, float transferRate)>;
+using TUpgraderFileStartEvent = std::function<void(cl::TObject* sender, const AnsiString& fileURL, int fileSize,
+                                                   TDateTime fileTime, bool& canUpgrade)>;
+using TUpgraderFileDoneEvent = std::function<void(cl::TObject* sender, const AnsiString& fileName)>;
+using TUpgraderHostEvent =
+    std::function<void(cl::TObject* sender, const AnsiString& url, const AnsiString& hostname)>;
+using TUpgraderLostFileEvent = std::function<void(cl::TObject* sender, const AnsiString& fileURL, int errorCode,
+                                                  bool& continueUpgrade)>;
+
+class TUpgrader : public TupCustomHTTP {
+    CL_CLASS(TUpgrader)
+public:
+    explicit TUpgrader(cl::TComponent* owner);
+    ~TUpgrader() override;
+    void Loaded() override;
+
+    // Starts a check and returns at once; does nothing while a transfer runs.
+    void CheckUpdate();
+    // Starts a check and handles messages until it has a result: true when an update was
+    // found and not vetoed (also when the user then chose "Later").
+    bool CheckUpdateWait();
+
+    bool AutoCheck() const { return autoCheck_; }
+    void SetAutoCheck(bool on);
+    int AutoCheckDelay = 10000;
+    TupCacheOptions UpgradeCacheOptions = CacheOptions;
+    TUpgraderInfo* InfoFile() const { return infoFile_.get(); }
+    AnsiString InfoFileURL = "http://";
+    const AnsiString& RestartParams() const { return restartParams_; }
+    void SetRestartParams(const AnsiString& params);
+    TekMiscFilesUpgradeBehavior MiscFilesUpgrade = TekMiscFilesUpgradeBehavior::mfuAlwaysDownload;
+    TUpgraderVersionControl VersionControl = TUpgraderVersionControl::byDate;
+    AnsiString VersionDate;
+    bool VersionDateAutoSet = true;
+    AnsiString VersionNumber;
+    TUpgraderShowMessages ShowMessages =
+        (1u << mAskUpgrade) | (1u << mConnLost) | (1u << mLostFile) | (1u << mPasswordRequest);
+    TUpgraderWizard* Wizard() const { return wizard_.get(); }
+
+    TUpgraderBeginEvent OnBeginUpgrade;
+    TUpgraderEndEvent OnEndUpgrade;
+    cl::TNotifyEvent OnLaterUpgrade;
+    TUpgraderProgressEvent OnProgress;
+    TUpgraderFileStartEvent OnFileStart;
+    TUpgraderFileDoneEvent OnFileDone;
+    cl::TNotifyEvent OnDoOwnCloseAppMethod;
+    cl::TNotifyEvent OnAfterRestart;
+    cl::TNotifyEvent OnAborted;
+    cl::TNotifyEvent OnConnLost;
+    TUpgraderHostEvent OnHostUnreachable;
+    cl::TNotifyEvent OnNoUpdateAvailable;
+    cl::TNotifyEvent OnNoInfoFile;
+    TUpgraderLostFileEvent OnLostFile;
+    TupHTTPPasswordRequestEvent OnPasswordRequest;
+
+    // Abandons the download: stops the transfer, deletes the downloaded files, fires
+    // OnAborted.
+    void AbortUpgrade();
+    // Ends the program for the upgrade helper; empty params give RestartParams and the
+    // method digit.
+    void RestartApplication(const AnsiString& params = AnsiString());
+
+    // The address (then the temporary file) of the file being fetched.
+    const AnsiString& CurrentFile() const { return currentFile_; }
+    const AnsiString& CurrentURL() const { return currentURL_; }
+    bool Aborted() const { return aborted_; }
+    bool InfoFileMode() const { return infoFileMode_; }
+    HWND WindowHandle() const { return window_; }
+    // Set when the wizard is closed; ends the wait after the last file.
+    void WizardClosed();
+    // The path of the upgrade helper in the temporary folder.
+    static AnsiString UpgraderPath();
+
+protected:
+    // The hidden window's procedure.
+    virtual void WndProc(cl::TMessage& message);
+
+private:
+    void UpdateTimer();
+    void ParseInfoFile(cl::TStream& stream);
+    void DownloadNextFile(bool start);
+    void PostNextFile(bool start);
+    void StopUpgrade();
+    bool StartUpgrader(const AnsiString& params);
+    void ShowMessage(int k, UINT flags) const;
+    bool Shows(TUpgraderShowMessage m) const { return (ShowMessages & (1u << m)) != 0; }
+    void DeleteDownloadedFiles() const;
+
+    void HeaderInfo(int fileSize, TDateTime lastModified, bool& canContinue);
+    void Done(cl::TStream* stream);
+    void Progress(float transferRate, std::uint8_t percentDone, int estimatedTimeLeft, int elapsedTime,
+                  std::int64_t bytesRead, std::int64_t fileSize);
+    void ConnectionLost();
+    void HTTPError(int status);
+    void FileError(const AnsiString& fileName, const AnsiString& message);
+    void HostNotReached();
+    void LoginRequest(const AnsiString& realm, bool& tryAgain);
+
+    HWND window_ = nullptr;
+    bool aborted_ = false;
+    bool updateFound_ = false;
+    bool timerSuspended_ = false;
+    bool automaticCheck_ = false;
+    bool infoFileMode_ = false;
+    bool upgradeComplete_ = false;
+    TekUpgradeMethod upgradeMethod_ = TekUpgradeMethod::umSelfUpgrade;
+    std::unique_ptr<cl::TStringList> fileList_;
+    AnsiString currentURL_;
+    AnsiString currentFile_;
+    TDateTime fileTime_ = 0;
+    int fileIndex_ = 0;
+    // One event per wait: the requested check, and the finished wizard.
+    HANDLE checkEvent_ = INVALID_HANDLE_VALUE;
+    HANDLE wizardEvent_ = INVALID_HANDLE_VALUE;
+    bool autoCheck_ = false;
+    AnsiString restartParams_ = "/afterupgrade";
+    std::unique_ptr<TUpgraderInfo> infoFile_;
+    std::unique_ptr<TUpgraderWizard> wizard_;
+};
+
+} // namespace up
