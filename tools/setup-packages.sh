@@ -9,6 +9,8 @@ packages=(
   wine wine32:i386 libwine-dev xvfb xauth x11-utils fonts-wqy-microhei fonts-wine
   dpkg-dev python3 curl imagemagick
 )
+# Where 32-bit x86 programs cannot run, the Windows tests run in an emulated machine.
+"$(dirname "$0")/can-run-x86.sh" || packages+=(qemu-system-x86 busybox-static)
 
 missing=()
 for p in "${packages[@]}"; do

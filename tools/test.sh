@@ -50,20 +50,46 @@ build_tree "$build/win32"
 built=$(date +%s)
 echo "set-up and build took $((built - start)) s"
 
-# Wine runs 32-bit x86 code; some virtual machines cannot execute it at all.
+# Wine runs 32-bit x86 code; some virtual machines cannot execute it at all. There the
+# Windows tree's tests run inside an emulated x86-64 machine (tools/vm/).
+summary() { # CTest log: "passed failed"
+  local line
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$1" 2>/dev/null | tail -1 || true)
+  if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    echo "$(( BASH_REMATCH[2] - BASH_REMATCH[1] )) ${BASH_REMATCH[1]}"
+  else
+    echo "0 0"
+  fi
+}
+in_vm=
 if "$root/tools/can-run-x86.sh"; then
   printf 'subdirs("native" "win32")\n' > "$build/CTestTestfile.cmake"
 else
-  echo "THIS MACHINE CANNOT RUN 32-BIT x86 PROGRAMS: the Windows tests are built but NOT run" >&2
+  echo "This machine cannot run 32-bit x86 programs: the Windows tests run in an emulated machine"
   printf 'subdirs("native")\n' > "$build/CTestTestfile.cmake"
+  in_vm=1
 fi
 set +e
 ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 900 "$@" | tee "$build/ctest.log"
 rc=${PIPESTATUS[0]}
 set -e
-echo "whole run took $(( $(date +%s) - start )) s"
-summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -1 || true)
-if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
-  echo "$(( BASH_REMATCH[2] - BASH_REMATCH[1] )) passed, ${BASH_REMATCH[1]} failed"
+read -r passed failed < <(summary "$build/ctest.log")
+if [ -n "$in_vm" ]; then
+  tested=$(date +%s)
+  echo "native tests took $((tested - built)) s"
+  mkdir -p "$build/vm"
+  set +e
+  LUDORA_JOBS=${LUDORA_VM_JOBS:-} bash "$root/tools/vm/run.sh" "$root" "$build" "$@" | tee "$build/vm/ctest.log"
+  vm_rc=${PIPESTATUS[0]}
+  set -e
+  echo "Windows tests in the emulated machine took $(( $(date +%s) - tested )) s"
+  read -r p f < <(summary "$build/vm/ctest.log")
+  passed=$((passed + p)) failed=$((failed + f))
+  if [ "$vm_rc" -ne 0 ]; then
+    rc=$vm_rc
+    [ "$f" -gt 0 ] || echo "THE WINDOWS TESTS DID NOT RUN TO THE END in the emulated machine" >&2
+  fi
 fi
+echo "whole run took $(( $(date +%s) - start )) s"
+echo "$passed passed, $failed failed"
 exit "$rc"
