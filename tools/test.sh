@@ -23,9 +23,10 @@ cmake -S "$root" -B "$build/win32" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=
 cmake -S "$root" -B "$build/native" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 
-xvfb_pid=
+xvfb_pid= vm_pid=
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$vm_pid" ] && kill "$vm_pid" 2>/dev/null || true
   WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -61,28 +62,31 @@ summary() { # CTest log: "passed failed"
     echo "0 0"
   fi
 }
-in_vm=
+vm_pid=
 if "$root/tools/can-run-x86.sh"; then
   printf 'subdirs("native" "win32")\n' > "$build/CTestTestfile.cmake"
 else
   echo "This machine cannot run 32-bit x86 programs: the Windows tests run in an emulated machine"
   printf 'subdirs("native")\n' > "$build/CTestTestfile.cmake"
-  in_vm=1
+  # It boots and makes its Wine prefix while the native tests run; its output follows theirs.
+  mkdir -p "$build/vm"
+  LUDORA_JOBS=${LUDORA_VM_JOBS:-} bash "$root/tools/vm/run.sh" "$root" "$build" "$@" >"$build/vm/ctest.log" 2>&1 &
+  vm_pid=$!
 fi
 set +e
 ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 900 "$@" | tee "$build/ctest.log"
 rc=${PIPESTATUS[0]}
 set -e
 read -r passed failed < <(summary "$build/ctest.log")
-if [ -n "$in_vm" ]; then
-  tested=$(date +%s)
-  echo "native tests took $((tested - built)) s"
-  mkdir -p "$build/vm"
+if [ -n "$vm_pid" ]; then
+  echo "native tests took $(( $(date +%s) - built )) s; the Windows tests in the emulated machine:"
+  tail -n +1 -f --pid="$vm_pid" "$build/vm/ctest.log"
   set +e
-  LUDORA_JOBS=${LUDORA_VM_JOBS:-} bash "$root/tools/vm/run.sh" "$root" "$build" "$@" | tee "$build/vm/ctest.log"
-  vm_rc=${PIPESTATUS[0]}
+  wait "$vm_pid"
+  vm_rc=$?
   set -e
-  echo "Windows tests in the emulated machine took $(( $(date +%s) - tested )) s"
+  vm_pid=
+  echo "set-up, build and Windows tests took $(( $(date +%s) - start )) s"
   read -r p f < <(summary "$build/vm/ctest.log")
   passed=$((passed + p)) failed=$((failed + f))
   if [ "$vm_rc" -ne 0 ]; then

@@ -57,6 +57,8 @@ qemu=(qemu-system-x86_64 -nodefaults -no-user-config -display none -no-reboot
 
 timeout --kill-after=20 "$limit" "${qemu[@]}" </dev/null >"$vm/qemu.log" 2>&1 &
 qpid=$!
+trap 'kill "$qpid" 2>/dev/null || true' EXIT
+trap 'exit 143' TERM INT
 tail -n +1 -F --pid="$qpid" "$run/ctest.out" 2>/dev/null &
 tpid=$!
 set +e
