@@ -25,6 +25,15 @@ if [ ! -s "$run/xvfb.display" ]; then
 fi
 export DISPLAY=":$(cat "$run/xvfb.display")"
 
+# The Wine prefix first: making it here takes minutes, longer than CTest gives a test
+# program to list its cases.
+t0=$(date +%s)
+if ! "$(dirname "$0")/../wine-run.sh" "$build/win32/wine" cmd /c exit </dev/null >"$run/prefix.log" 2>&1; then
+  echo "ludora-vm: the Wine prefix could not be made:"; cat "$run/prefix.log"
+  echo 1 > "$run/rc"
+  exit 1
+fi
+echo "ludora-vm: Wine ready in $(( $(date +%s) - t0 )) s"
 echo "ludora-vm: $(nproc) processors, $(free -g | awk '/^Mem:/ {print $2}') GiB; running the Windows tests"
 # Through a pipe, so that CTest writes no colours.
 ctest --test-dir "$build/win32" -j "$jobs" --output-on-failure --timeout 900 "${args[@]}" 2>&1 | cat
