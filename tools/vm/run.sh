@@ -45,12 +45,13 @@ for i in "${!shares[@]}"; do
 done
 list=$(IFS=,; echo "${shares[*]}")
 
+# The emulated time-stamp counter is steady: clock reads then stay in user space.
 # No SMAP: this qemu's emulation faults on a 32-bit iret in user mode with it, which the
 # guest kernel takes for its own fault and kills the Wine process.
 qemu=(qemu-system-x86_64 -nodefaults -no-user-config -display none -no-reboot
   -machine q35 -accel tcg,thread=multi -cpu max,-smap -smp "$cpus" -m "$memory"
   -kernel "$vm/vmlinuz" -initrd "$vm/initrd"
-  -append "console=ttyS0 panic=-1 loglevel=6 ludora.shares=$list ludora.build=$build ludora.script=$here/guest-run.sh"
+  -append "console=ttyS0 panic=-1 loglevel=6 clocksource=tsc tsc=reliable ludora.shares=$list ludora.build=$build ludora.script=$here/guest-run.sh"
   -serial "file:$vm/serial.log" -serial "file:$run/ctest.out"
   -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap"
   "${virtfs[@]}")
