@@ -86,7 +86,6 @@ if [ -n "$vm_pid" ]; then
   vm_rc=$?
   set -e
   vm_pid=
-  echo "set-up, build and Windows tests took $(( $(date +%s) - start )) s"
   read -r p f < <(summary "$build/vm/ctest.log")
   passed=$((passed + p)) failed=$((failed + f))
   if [ "$vm_rc" -ne 0 ]; then
