@@ -10,6 +10,8 @@ packages=(
   dpkg-dev python3 curl imagemagick
   libpng-dev libjpeg62-turbo-dev
 )
+# Where 32-bit x86 programs cannot run, the Windows tests run in an emulated machine.
+"$(dirname "$0")/can-run-x86.sh" || packages+=(qemu-system-x86 busybox-static)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Runs the Windows tree's CTest inside an emulated x86-64 machine, for hosts that cannot run
+# 32-bit x86 programs: run.sh ROOT BUILD [CTEST ARGS...]
+# The machine (qemu, TCG) boots Debian's kernel with the host's root shared read-only and
+# ROOT and BUILD shared writable at the same paths, runs tools/vm/guest-run.sh and powers
+# off. CTest's output is printed as it comes; the exit code is CTest's. The console log is
+# BUILD/vm/serial.log. LUDORA_JOBS (CTest's jobs), LUDORA_VM_CPUS, LUDORA_VM_MEMORY and
+# LUDORA_VM_TIMEOUT (seconds) tune it.
+set -euo pipefail
+root=$1 build=$2
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
+vm=$build/vm
+run=$vm/run
+cpus=${LUDORA_VM_CPUS:-$(nproc)}
+memory=${LUDORA_VM_MEMORY:-8G}
+limit=${LUDORA_VM_TIMEOUT:-4500}
+jobs=${LUDORA_JOBS:-$cpus}
+
+for p in "$root" "$build"; do
+  if [[ $p =~ [[:space:],] ]]; then
+    echo "tools/vm: the path '$p' holds a space or a comma, which the machine's shares cannot take" >&2
+    exit 1
+  fi
+done
+
+t0=$(date +%s)
+bash "$here/image.sh" "$vm"
+t1=$(date +%s)
+echo "tools/vm: boot files ready in $((t1 - t0)) s"
+
+rm -rf "$run"
+mkdir -p "$run"
+{
+  printf 'jobs=%q\n' "$jobs"
+  printf 'args=('; [ $# -eq 0 ] || printf '%q ' "$@"; printf ')\n'
+} > "$run/args"
+: > "$run/ctest.out"
+
+shares=("$root")
+case "$build/" in "$root"/*) ;; *) shares+=("$build") ;; esac
+virtfs=()
+for i in "${!shares[@]}"; do
+  virtfs+=(-virtfs "local,path=${shares[$i]},mount_tag=share$i,security_model=none,multidevs=remap")
+done
+list=$(IFS=,; echo "${shares[*]}")
+
+# The emulated time-stamp counter is steady: clock reads then stay in user space.
+# No SMAP: this qemu's emulation faults on a 32-bit iret in user mode with it, which the
+# guest kernel takes for its own fault and kills the Wine process.
+qemu=(qemu-system-x86_64 -nodefaults -no-user-config -display none -no-reboot
+  -machine q35 -accel tcg,thread=multi -cpu max,-smap -smp "$cpus" -m "$memory"
+  -kernel "$vm/vmlinuz" -initrd "$vm/initrd"
+  -append "console=ttyS0 panic=-1 loglevel=6 clocksource=tsc tsc=reliable ludora.shares=$list ludora.build=$build ludora.script=$here/guest-run.sh"
+  -serial "file:$vm/serial.log" -serial "file:$run/ctest.out"
+  -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap"
+  "${virtfs[@]}")
+
+timeout --kill-after=20 "$limit" "${qemu[@]}" </dev/null >"$vm/qemu.log" 2>&1 &
+qpid=$!
+trap 'kill "$qpid" 2>/dev/null || true' EXIT
+trap 'exit 143' TERM INT
+tail -n +1 -F --pid="$qpid" "$run/ctest.out" 2>/dev/null &
+tpid=$!
+set +e
+wait "$qpid"
+qrc=$?
+set -e
+wait "$tpid" 2>/dev/null || true
+echo "tools/vm: the machine ran $(( $(date +%s) - t1 )) s"
+
+if [ "$qrc" -eq 124 ] || [ "$qrc" -eq 137 ]; then
+  echo "tools/vm: the machine did not finish within $limit s and was stopped (console: $vm/serial.log)" >&2
+  exit 1
+fi
+if [ "$qrc" -ne 0 ]; then
+  echo "tools/vm: qemu failed ($qrc): $(tail -5 "$vm/qemu.log")" >&2
+  exit 1
+fi
+if [ ! -s "$run/rc" ]; then
+  echo "tools/vm: the tests did not report an exit code (console: $vm/serial.log)" >&2
+  tail -20 "$vm/serial.log" >&2
+  exit 1
+fi
+exit "$(cat "$run/rc")"
