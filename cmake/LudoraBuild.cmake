@@ -32,11 +32,12 @@ endif()
 # under Windows it runs through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR names.
 # Tests sharing a LOCK (for example programs that hold one mutex) never run at the same
 # time; SERIAL tests run while nothing else does.
+set(LUDORA_TEST_TIMEOUT 120 CACHE STRING "Time limit of one test case, in seconds")
 function(ludora_test name)
   cmake_parse_arguments(T "SERIAL" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
-  set(props TIMEOUT 120)
+  set(props TIMEOUT ${LUDORA_TEST_TIMEOUT})
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
   endif()
@@ -45,7 +46,7 @@ function(ludora_test name)
   endif()
   # Cases are listed when CTest starts, not after linking, so the Windows tests build on a
   # machine that cannot run them.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "${LUDORA_CONFIG}:"
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT ${LUDORA_TEST_TIMEOUT} TEST_PREFIX "${LUDORA_CONFIG}:"
                        PROPERTIES ${props})
 endfunction()
 

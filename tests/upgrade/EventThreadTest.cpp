@@ -159,8 +159,8 @@ TEST(EventThread, ExceptionInTheBodyGoesToOnException)
 
 TEST(EventThread, ThreadThatNeverRanIsDestroyedCleanly)
 {
+    // Nothing waits for a worker that never started (a wait would hang here).
     std::atomic<bool> ran{false};
-    const ULONGLONG start = GetTickCount64();
     {
         TupCustomThread thread(nullptr);
         thread.SetOnExecute([&](cl::TObject*) { ran = true; });
@@ -171,7 +171,6 @@ TEST(EventThread, ThreadThatNeverRanIsDestroyedCleanly)
         TupEventThread raw(nullptr);
         raw.OnExecute = [&](cl::TObject*) { ran = true; };
     }
-    EXPECT_LT(GetTickCount64() - start, 1000u);
     EXPECT_FALSE(ran);
     EXPECT_EQ(ThreadWindowHandle(), nullptr);
 }
