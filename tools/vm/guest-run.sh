@@ -33,6 +33,9 @@ if ! "$(dirname "$0")/../wine-run.sh" "$build/win32/wine" cmd /c exit </dev/null
   echo 1 > "$run/rc"
   exit 1
 fi
+# The shares cache writes in this machine: the new prefix reaches the host's disk now, so
+# that a machine stopped later cannot leave it half written.
+sync
 echo "ludora-vm: Wine ready in $(( $(date +%s) - t0 )) s"
 echo "ludora-vm: $(nproc) processors, $(free -g | awk '/^Mem:/ {print $2}') GiB; running the Windows tests"
 # Through a pipe, so that CTest writes no colours.
