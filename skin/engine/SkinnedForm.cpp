@@ -237,16 +237,6 @@ void TSkinnedForm::FreeControlSkins()
     }
 }
 
-TSkinControl::~TSkinControl()
-{
-    if (Form) Form->RemoveControlSkin(*this);
-}
-
-const cl::TClass& TSkinControl::StaticClass()
-{
-    return cl::DefineClass<TSkinControl, cl::TComponent>("TSkinControl");
-}
-
 // ---------------------------------------------------------------------------------------
 // Window procedures
 
