@@ -196,7 +196,7 @@ void TSkinnedForm::SkinChildWindow(HWND window)
     if (rule.children) SkinChildWindows(window);
     if (rule.formColour)
         if (cl::TControl* control = ControlOfWindow(window)) control->SetColor(SkinData->FormColor);
-    // rule.skin names the companion; the control skins that attach it are not built yet.
+    AttachChildSkin(window, rule.skin);
 }
 
 bool TSkinnedForm::AddControlSkin(TSkinControl& control)
@@ -408,8 +408,8 @@ void TSkinnedForm::OnSkinInit()
     SystemMenu = GetSystemMenu(Window, FALSE);
     ReadFrameSizes();
     FreeReleasedControls();
-    // The companions of a form's controls come with the control skins, not built yet.
-    if (!FormControl) SkinChildWindows(Window);
+    if (FormControl) SkinFormControls();
+    else SkinChildWindows(Window);
     if (SkinState == ssNotSkinned) {
         if (WindowKind == wkMDIChild) {
             if (WindowState == wsMaximized) {
