@@ -1,0 +1,403 @@
+// Control skins on real windows: a raw Unicode button subclassed underneath another
+// procedure, the states a button paints from the skin's strip, its click, and the status
+// bar, panel, group box and push button of a form.
+#include "skin/controls/Bars.h"
+#include "skin/controls/Buttons.h"
+#include "skin/engine/SkinData.h"
+#include "skin/engine/SkinMessages.h"
+
+#include "classlib/ComCtrls.h"
+#include "classlib/ExtCtrlsPanels.h"
+#include "classlib/FormReader.h"
+#include "classlib/Forms.h"
+#include "classlib/StdCtrls.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace skin;
+
+namespace {
+
+// One solid colour per frame of the skin's strips.
+const TColor Face = MakeRGB(240, 240, 240), Shadow = MakeRGB(90, 90, 90);
+const TColor Normal = MakeRGB(10, 20, 30), PressedC = MakeRGB(40, 50, 60), DisabledC = MakeRGB(70, 80, 90),
+             HotC = MakeRGB(100, 110, 120), FocusedC = MakeRGB(130, 140, 150);
+const TColor Lowered = MakeRGB(200, 0, 0), Raised = MakeRGB(0, 200, 0), NoBevel = MakeRGB(0, 0, 200);
+
+void Strip(cl::TBitmap& b, const std::vector<TColor>& frames, int w, int h)
+{
+    b.SetPixelFormat(cl::pf24bit);
+    b.SetSize(w * static_cast<int>(frames.size()), h);
+    for (size_t i = 0; i < frames.size(); ++i)
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) b.Canvas()->SetPixel(static_cast<int>(i) * w + x, y, frames[i]);
+}
+
+std::unique_ptr<TSkinData> ControlSkin()
+{
+    auto d = std::make_unique<TSkinData>(nullptr);
+    Strip(*d->Buttons->Bitmap, {Normal, PressedC, DisabledC, HotC, FocusedC}, 8, 8);
+    d->Buttons->Frame = 5;
+    d->StatusBarEdges = std::make_unique<TDataSkinObject>("StatusBarEdges");
+    Strip(*d->StatusBarEdges->Bitmap, {Lowered, Raised, NoBevel}, 8, 8);
+    d->StatusBarEdges->Frame = 3;
+    d->StatusBarEdges->NormalColour2 = MakeRGB(1, 1, 1);
+    d->Colors[scButtonFace] = Face;
+    d->Colors[scButtonShadow] = Shadow;
+    d->Colors[scButtonText] = MakeRGB(0, 0, 0);
+    d->FormColor = Face;
+    d->Empty = false;
+    return d;
+}
+
+// What a companion paints, on a 24-bit bitmap of its window's size.
+struct Shot {
+    cl::TBitmap bitmap;
+    Shot(TSkinControl& skin, int w, int h)
+    {
+        bitmap.SetPixelFormat(cl::pf24bit);
+        bitmap.SetSize(w, h);
+        skin.PaintControl(bitmap.Canvas()->Handle());
+    }
+    TColor At(int x, int y) { return bitmap.Canvas()->Pixel(x, y); }
+};
+
+// ---------------------------------------------------------------------------------------
+// A raw Unicode button with a recording procedure under the skin.
+
+std::vector<UINT> g_seen;
+WNDPROC g_buttonProc = nullptr;
+LRESULT CALLBACK Recorder(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    g_seen.push_back(msg);
+    return CallWindowProcW(g_buttonProc, wnd, msg, wParam, lParam);
+}
+
+WNDPROC g_underTop = nullptr;
+LRESULT CALLBACK TopProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcW(g_underTop, wnd, msg, wParam, lParam);
+}
+
+int Count(UINT msg)
+{
+    int n = 0;
+    for (UINT m : g_seen) n += m == msg;
+    return n;
+}
+
+struct RawButton : ::testing::Test {
+    std::unique_ptr<TSkinData> data = ControlSkin();
+    HWND parent = nullptr, button = nullptr;
+    TSkinButton* skin = nullptr;
+    static constexpr int W = 80, H = 30, Id = 42;
+
+    void SetUp() override
+    {
+        parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+        button = CreateWindowExW(0, L"Button", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, W, H, parent,
+                                 reinterpret_cast<HMENU>(Id), GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(button, nullptr);
+        ASSERT_TRUE(IsWindowUnicode(button));
+        g_buttonProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Recorder)));
+        skin = new TSkinButton(nullptr);
+        skin->InitHwnd(button, data.get(), nullptr, nullptr);
+        g_seen.clear();
+    }
+    void TearDown() override
+    {
+        cl::Free(skin);
+        if (IsWindow(parent)) DestroyWindow(parent);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+    }
+};
+
+} // namespace
+
+TEST_F(RawButton, AnswersTheSkinQueryItselfAndPassesOtherMessagesOnce)
+{
+    EXPECT_EQ(SendMessageW(button, WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_EQ(Count(WM_SKIN_QUERY), 0);
+    // The text crosses the skin as wide text: an 8-bit call underneath would mangle it.
+    const wchar_t* text = L"\u4F60\u597D OK";
+    ASSERT_TRUE(SetWindowTextW(button, text));
+    EXPECT_EQ(Count(WM_SETTEXT), 1);
+    wchar_t got[32] = {};
+    GetWindowTextW(button, got, 32);
+    EXPECT_STREQ(got, text);
+}
+
+TEST_F(RawButton, EachStatePaintsItsFrameOfTheStrip)
+{
+    struct Case {
+        const char* name;
+        void (*act)(HWND);
+        TColor want;
+    } cases[] = {
+        {"normal", [](HWND) {}, Normal},
+        {"hot", [](HWND b) { SendMessageW(b, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); }, HotC},
+        {"pressed", [](HWND b) { SendMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); }, PressedC},
+        {"disabled", [](HWND b) { EnableWindow(b, FALSE); }, DisabledC},
+        {"focused", [](HWND b) { SetFocus(b); }, FocusedC},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        SetForegroundWindow(parent);
+        SetFocus(parent);
+        c.act(button);
+        Shot shot(*skin, W, H);
+        EXPECT_EQ(shot.At(2, 2), c.want);
+        EXPECT_EQ(shot.At(W - 3, H - 3), c.want);
+    }
+}
+
+TEST_F(RawButton, PressAndReleasePostTheCommandWithoutThePressReachingTheButton)
+{
+    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(Count(WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, parent, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(Id));
+    EXPECT_EQ(msg.lParam, reinterpret_cast<LPARAM>(button));
+    // A release without a press is no click.
+    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_FALSE(PeekMessageW(&msg, parent, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+}
+
+TEST_F(RawButton, FreeingRestoresTheOldProcedureOnlyWhileOursIsCurrent)
+{
+    // Someone subclasses on top of the skin: freeing the skin must leave their procedure.
+    g_underTop = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TopProc)));
+    cl::Free(skin);
+    skin = nullptr;
+    EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&TopProc));
+    // Messages still reach the button through the skin's now idle stub.
+    g_seen.clear();
+    EXPECT_EQ(SendMessageW(button, WM_SKIN_QUERY, 0, 0), 0);
+    EXPECT_EQ(Count(WM_SKIN_QUERY), 1);
+}
+
+TEST_F(RawButton, FreeingGivesBackTheProcedureWhenOursIsCurrent)
+{
+    cl::Free(skin);
+    skin = nullptr;
+    EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&Recorder));
+}
+
+TEST_F(RawButton, DestroyedWindowLeavesTheSkinReleasedAndInactive)
+{
+    DestroyWindow(button);
+    EXPECT_TRUE(skin->Released());
+    EXPECT_FALSE(skin->Active);
+    EXPECT_EQ(Count(WM_NCDESTROY), 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// Controls of a form.
+
+namespace {
+
+class TControlsForm : public cl::TForm {
+    CL_CLASS(TControlsForm)
+public:
+    using cl::TForm::TForm;
+    cl::TStatusBar* Bar = nullptr;
+    cl::TPanel* Box = nullptr;
+    cl::TGroupBox* Group = nullptr;
+    cl::TButton* Go = nullptr;
+};
+
+const char* const kControlsForm = u8R"(
+TControlsForm ControlsForm {
+  ClientWidth = 300
+  ClientHeight = 200
+  TPanel Box {
+    Left = 10 Top = 10 Width = 100 Height = 50
+    ParentBackground = True
+  }
+  TGroupBox Group {
+    Left = 120 Top = 10 Width = 100 Height = 80
+  }
+  TButton Go {
+    Left = 10 Top = 100 Width = 80 Height = 30
+  }
+  TStatusBar Bar {
+    Height = 22
+    SizeGrip = False
+    Panels = <
+      { Width = 120 Bevel = pbLowered Text = "" }
+      { Width = 50 Bevel = pbRaised Style = psOwnerDraw }
+    >
+  }
+}
+)";
+
+struct FormControls : ::testing::Test {
+    std::unique_ptr<TSkinData> data = ControlSkin();
+    TControlsForm form{nullptr};
+    void SetUp() override
+    {
+        TControlsForm::StaticClass();
+        cl::ReadComponentText(kControlsForm, form);
+        form.Show();
+    }
+};
+
+} // namespace
+
+const cl::TClass& TControlsForm::StaticClass()
+{
+    return cl::DefineClass<TControlsForm, cl::TForm>("TControlsForm", [](cl::TPublisher<TControlsForm>& p) {
+        p.Field("Bar", &TControlsForm::Bar);
+        p.Field("Box", &TControlsForm::Box);
+        p.Field("Group", &TControlsForm::Group);
+        p.Field("Go", &TControlsForm::Go);
+    });
+}
+
+TEST_F(FormControls, StatusBarDrawsEdgesThenCallsOnDrawPanelForEachPanel)
+{
+    cl::TStatusBar& bar = *form.Bar;
+    const int w = bar.Width(), h = bar.Height();
+    struct Call {
+        int index;
+        RECT rect;
+        TColor edgeSeen;
+    };
+    std::vector<Call> calls;
+    Shot* shot = nullptr;
+    bar.OnDrawPanel = [&](cl::TStatusBar*, cl::TStatusPanel* panel, const RECT& r) {
+        // The skin's frame is already there when the program draws its panel.
+        calls.push_back({panel->Index(), r, shot ? shot->At(r.left - 2, r.top + 1) : -1});
+    };
+    auto* skin = new TSkinStatusBar(&bar);
+    skin->InitControl(nullptr, data.get(), false, nullptr);
+    Shot s(*skin, w, h);
+    shot = &s;
+    calls.clear();
+    skin->PaintControl(s.bitmap.Canvas()->Handle());
+
+    ASSERT_EQ(calls.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        RECT part{};
+        ASSERT_TRUE(SendMessageW(bar.Handle(), SB_GETRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&part)));
+        EXPECT_EQ(calls[static_cast<size_t>(i)].index, i);
+        EXPECT_EQ(calls[static_cast<size_t>(i)].rect.left, part.left + 2);
+        EXPECT_EQ(calls[static_cast<size_t>(i)].rect.top, part.top + 2);
+        EXPECT_EQ(calls[static_cast<size_t>(i)].rect.right, part.right - 2);
+        EXPECT_EQ(calls[static_cast<size_t>(i)].rect.bottom, part.bottom - 2);
+    }
+    EXPECT_EQ(calls[0].edgeSeen, Lowered);
+    EXPECT_EQ(calls[1].edgeSeen, Raised);
+    // The last panel's edge runs to the bar's right edge, past its own width.
+    EXPECT_EQ(s.At(w - 1, h / 2), Raised);
+    EXPECT_EQ(s.At(1, h / 2), Lowered);
+}
+
+TEST_F(FormControls, SimpleStatusBarWithoutTextShowsOnlyTheLoweredEdge)
+{
+    cl::TStatusBar& bar = *form.Bar;
+    bar.SetSimplePanel(true);
+    auto* skin = new TSkinStatusBar(&bar);
+    skin->InitControl(nullptr, data.get(), false, nullptr);
+    Shot s(*skin, bar.Width(), bar.Height());
+    for (int x : {0, bar.Width() / 2, bar.Width() - 1}) {
+        SCOPED_TRACE(x);
+        EXPECT_EQ(s.At(x, bar.Height() / 2), Lowered);
+    }
+}
+
+TEST_F(FormControls, PanelTakesTheFaceColourWhileSkinnedAndNeverItsMessages)
+{
+    cl::TPanel& panel = *form.Box;
+    panel.SetColor(cl::clRed);
+    auto* skin = new TSkinBox(&panel);
+    skin->InitControl(nullptr, data.get(), true, nullptr);
+    EXPECT_EQ(panel.Color(), Face);
+    EXPECT_FALSE(panel.ParentBackground());
+    EXPECT_EQ(panel.Perform(WM_SKIN_QUERY), 0);
+    skin->Unsubclass();
+    EXPECT_EQ(panel.Color(), cl::clRed);
+    EXPECT_TRUE(panel.ParentBackground());
+}
+
+TEST_F(FormControls, ParentBackgroundStaysWhenTheSkinAsksForIt)
+{
+    data->Options |= Bit(xoParentBackGround);
+    cl::TPanel& panel = *form.Box;
+    auto* skin = new TSkinBox(&panel);
+    skin->InitControl(nullptr, data.get(), true, nullptr);
+    EXPECT_TRUE(panel.ParentBackground());
+    skin->Unsubclass();
+    EXPECT_TRUE(panel.ParentBackground());
+}
+
+TEST_F(FormControls, GroupBoxFrameIsARoundedShadowLineOnTheFace)
+{
+    cl::TGroupBox& group = *form.Group;
+    auto* skin = new TSkinGroupBox(&group);
+    skin->InitControl(nullptr, data.get(), false, nullptr);
+    EXPECT_EQ(skin->Variant, 1);
+    Shot s(*skin, group.Width(), group.Height());
+    const int y = group.Height() / 2;
+    EXPECT_EQ(s.At(1, y), Shadow);                   // the left side of the frame
+    EXPECT_EQ(s.At(group.Width() - 2, y), Shadow);   // the right side, at R.right - 2
+    EXPECT_EQ(s.At(group.Width() / 2, y), Face);     // inside
+    EXPECT_EQ(s.At(group.Width() / 2, group.Height() - 2), Shadow); // the bottom line
+}
+
+TEST_F(FormControls, ButtonClickFiresHandlersButTheButtonNeverSeesThePress)
+{
+    cl::TButton& go = *form.Go;
+    std::vector<UINT> seen;
+    // A link older than the skin: what the button's own handling would see.
+    std::unique_ptr<cl::TWindowProcHook> under;
+    under = std::make_unique<cl::TWindowProcHook>(go, [&](cl::TMessage& m) {
+        seen.push_back(m.Msg);
+        under->CallPrevious(m);
+    });
+    int clicks = 0, downs = 0;
+    go.OnClick = [&](cl::TObject*) { ++clicks; };
+    go.OnMouseDown = [&](cl::TObject*, cl::TMouseButton b, cl::TShiftState, int x, int y) {
+        ++downs;
+        EXPECT_EQ(b, cl::mbLeft);
+        EXPECT_EQ(x, 7);
+        EXPECT_EQ(y, 9);
+    };
+    auto* skin = new TSkinButton(&go);
+    skin->InitControl(nullptr, data.get(), false, nullptr);
+    SendMessageW(go.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 9));
+    SendMessageW(go.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(7, 9));
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(clicks, 1);
+    for (UINT m : seen) EXPECT_NE(m, static_cast<UINT>(WM_LBUTTONDOWN));
+    EXPECT_EQ(SendMessageW(go.Handle(), WM_SKIN_QUERY, 0, 0), 1);
+}
+
+TEST_F(FormControls, SeeThroughTagGivesTheParentsColourBehindATransparentFrame)
+{
+    cl::TButton& go = *form.Go;
+    go.SetTag(SeeThroughTag);
+    data->Buttons->Trans = 1;
+    Strip(*data->Buttons->Bitmap, {Magenta, Magenta, Magenta, Magenta, Magenta}, 8, 8);
+    form.SetColor(MakeRGB(0, 128, 255));
+    auto* skin = new TSkinButton(&go);
+    skin->InitControl(nullptr, data.get(), false, nullptr);
+    EXPECT_TRUE(skin->SeeThrough);
+    Shot s(*skin, go.Width(), go.Height());
+    EXPECT_EQ(s.At(2, 2), MakeRGB(0, 128, 255));
+}
