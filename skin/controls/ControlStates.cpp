@@ -46,4 +46,33 @@ TGlyphPlacement PlaceGlyph(int client, int glyph, int text, int margin, int spac
     return p;
 }
 
+namespace {
+int Remap(int f)
+{
+    switch (f) {
+    case 2: return 5;
+    case 3: return 4;
+    case 4: return 8;
+    default: return f;
+    }
+}
+} // namespace
+
+int CheckFrame(int f, bool disabled, bool indeterminate, int frames)
+{
+    if (disabled) f += 2;
+    if (indeterminate) f = 4;
+    if (frames == 12) {
+        if (indeterminate) return disabled ? 12 : 9;
+        return Remap(f);
+    }
+    return f;
+}
+
+int RadioFrame(int f, bool disabled, int frames)
+{
+    if (disabled) f += 2;
+    return frames == 8 ? Remap(f) : f;
+}
+
 } // namespace skin

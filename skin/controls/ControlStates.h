@@ -25,4 +25,11 @@ struct TGlyphPlacement {
 };
 TGlyphPlacement PlaceGlyph(int client, int glyph, int text, int margin, int spacing, bool centred);
 
+// The frame of a check box's strip of `frames` frames for base frame f (1 unchecked,
+// 2 checked, 3 unchecked disabled, 4 checked disabled or indeterminate), once disabled
+// and indeterminate are applied.
+int CheckFrame(int f, bool disabled, bool indeterminate, int frames);
+// The same for a radio button (no indeterminate frame; an 8-frame strip is remapped).
+int RadioFrame(int f, bool disabled, int frames);
+
 } // namespace skin

@@ -4,6 +4,9 @@
 
 #include "skin/controls/Bars.h"
 #include "skin/controls/Buttons.h"
+#include "skin/controls/CheckRadio.h"
+#include "skin/controls/Edits.h"
+#include "skin/controls/Ranges.h"
 #include "skin/controls/PropAccess.h"
 #include "skin/engine/SkinMessages.h"
 
@@ -85,12 +88,16 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         Attach<TSkinGroupBox>(control, *this, data, false);
     } else if (dynamic_cast<cl::TStatusBar*>(&control)) {
         if (data.Has(xcStatusBar)) Attach<TSkinStatusBar>(control, *this, data, false);
+    } else if (dynamic_cast<cl::TProgressBar*>(&control)) {
+        if (data.Has(xcProgress)) Attach<TSkinProgress>(control, *this, data, false);
     } else if (dynamic_cast<cl::TCustomPanel*>(&control)) {
         if (!data.Has(xcPanel)) return;
         SkinChildControls(control);
         Attach<TSkinBox>(control, *this, data, true);
     } else if (dynamic_cast<cl::TButton*>(&control)) {
         if (data.Has(xcButton)) Attach<TSkinButton>(control, *this, data, false);
+    } else if (dynamic_cast<cl::TCustomEdit*>(&control)) {
+        if (data.Has(xcEdit)) Attach<TSkinEdit>(control, *this, data, false);
     }
     // Other classes get no skin; the skins of the remaining families are not built yet.
 }
@@ -112,6 +119,19 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
             SetPropValue(&control, "Transparent", "True");
             Attach<TSkinBox>(control, *this, data, true);
         }
+    } else if (*kind == "checkbox") {
+        if (data.Has(xcCheckBox)) Attach<TSkinCheckBox>(control, *this, data, false);
+    } else if (*kind == "radiobutton") {
+        if (data.Has(xcRadioButton)) Attach<TSkinRadioButton>(control, *this, data, false);
+    } else if (*kind == "progress") {
+        if (data.Has(xcProgress)) Attach<TSkinProgress>(control, *this, data, false);
+    } else if (*kind == "edit") {
+        RECT w{}, c{};
+        GetWindowRect(control.Handle(), &w);
+        GetClientRect(control.Handle(), &c);
+        // Only an edit with a border: its window is larger than its client area.
+        if (data.Has(xcEdit) && (w.right - w.left != c.right || w.bottom - w.top != c.bottom))
+            Attach<TSkinEdit>(control, *this, data, false);
     } else if (*kind == "container") {
         SkinChildControls(control);
     }
@@ -121,14 +141,16 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
 
 void TSkinnedForm::AttachChildSkin(HWND window, TChildSkin kind)
 {
+    TSkinControl* skin = nullptr;
     switch (kind) {
-    case TChildSkin::Button: {
-        auto* skin = new TSkinButton(this);
-        skin->InitHwnd(window, SkinData, this, nullptr);
-        break;
-    }
+    case TChildSkin::Button: skin = new TSkinButton(this); break;
+    case TChildSkin::CheckBox: skin = new TSkinCheckBox(this); break;
+    case TChildSkin::RadioButton: skin = new TSkinRadioButton(this); break;
+    case TChildSkin::Progress: skin = new TSkinProgress(this); break;
+    case TChildSkin::Edit: skin = new TSkinEdit(this); break;
     default: break; // the skins of the other child windows are not built yet
     }
+    if (skin) skin->InitHwnd(window, SkinData, this, nullptr);
 }
 
 } // namespace skin
