@@ -165,3 +165,26 @@ TEST(ControlStates, GlyphPlacement)
         EXPECT_EQ(p.spacing, c.wantSpacing);
     }
 }
+
+TEST(ControlStates, CheckAndRadioFrames)
+{
+    struct Case {
+        int f;
+        bool disabled, indeterminate;
+        int frames, want;
+    } checks[] = {
+        {1, false, false, 12, 1}, {2, false, false, 12, 5}, {1, true, false, 12, 4},
+        {2, true, false, 12, 8},  {1, false, true, 12, 9},  {2, true, true, 12, 12},
+        {1, false, false, 4, 1},  {2, false, false, 4, 2},  {1, true, false, 4, 3},
+        {2, true, false, 4, 4},   {1, false, true, 4, 4},   {1, true, true, 4, 4},
+    };
+    for (const Case& c : checks) {
+        SCOPED_TRACE(testing::Message() << c.f << c.disabled << c.indeterminate << "/" << c.frames);
+        EXPECT_EQ(CheckFrame(c.f, c.disabled, c.indeterminate, c.frames), c.want);
+    }
+    EXPECT_EQ(RadioFrame(1, false, 8), 1);
+    EXPECT_EQ(RadioFrame(2, false, 8), 5);
+    EXPECT_EQ(RadioFrame(1, true, 8), 4);
+    EXPECT_EQ(RadioFrame(2, true, 8), 8);
+    EXPECT_EQ(RadioFrame(2, true, 4), 4);
+}

@@ -3,6 +3,9 @@
 // bar, panel, group box and push button of a form.
 #include "skin/controls/Bars.h"
 #include "skin/controls/Buttons.h"
+#include "skin/controls/CheckRadio.h"
+#include "skin/controls/Edits.h"
+#include "skin/controls/Ranges.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinMessages.h"
 
@@ -26,6 +29,8 @@ namespace {
 const TColor Face = MakeRGB(240, 240, 240), Shadow = MakeRGB(90, 90, 90);
 const TColor Normal = MakeRGB(10, 20, 30), PressedC = MakeRGB(40, 50, 60), DisabledC = MakeRGB(70, 80, 90),
              HotC = MakeRGB(100, 110, 120), FocusedC = MakeRGB(130, 140, 150);
+const TColor Untouched = MakeRGB(1, 2, 3);
+const TColor EmptyBar = MakeRGB(33, 66, 99), FullBar = MakeRGB(99, 66, 33);
 const TColor Lowered = MakeRGB(200, 0, 0), Raised = MakeRGB(0, 200, 0), NoBevel = MakeRGB(0, 0, 200);
 
 void Strip(cl::TBitmap& b, const std::vector<TColor>& frames, int w, int h)
@@ -46,6 +51,13 @@ std::unique_ptr<TSkinData> ControlSkin()
     Strip(*d->StatusBarEdges->Bitmap, {Lowered, Raised, NoBevel}, 8, 8);
     d->StatusBarEdges->Frame = 3;
     d->StatusBarEdges->NormalColour2 = MakeRGB(1, 1, 1);
+    std::vector<TColor> checks;
+    for (int i = 1; i <= 12; ++i) checks.push_back(MakeRGB(20 * i, 7, 99));
+    Strip(*d->Buttons->CheckBitmap, checks, 13, 13);
+    d->Buttons->CheckFrames = 12;
+    d->Progress = std::make_unique<TDataSkinBorder>("Progress");
+    Strip(*d->Progress->Bitmap, {EmptyBar, FullBar}, 8, 8);
+    d->Progress->Frame = 2;
     d->Colors[scButtonFace] = Face;
     d->Colors[scButtonShadow] = Shadow;
     d->Colors[scButtonText] = MakeRGB(0, 0, 0);
@@ -61,6 +73,11 @@ struct Shot {
     {
         bitmap.SetPixelFormat(cl::pf24bit);
         bitmap.SetSize(w, h);
+        // A colour no skin here uses, for what the skin leaves alone.
+        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(Untouched));
+        const RECT all{0, 0, w, h};
+        FillRect(bitmap.Canvas()->Handle(), &all, brush);
+        DeleteObject(brush);
         skin.PaintControl(bitmap.Canvas()->Handle());
     }
     TColor At(int x, int y) { return bitmap.Canvas()->Pixel(x, y); }
@@ -400,4 +417,128 @@ TEST_F(FormControls, SeeThroughTagGivesTheParentsColourBehindATransparentFrame)
     EXPECT_TRUE(skin->SeeThrough);
     Shot s(*skin, go.Width(), go.Height());
     EXPECT_EQ(s.At(2, 2), MakeRGB(0, 128, 255));
+}
+
+// ---------------------------------------------------------------------------------------
+// Raw check boxes, progress bars and edits.
+
+namespace {
+
+struct RawChild : ::testing::Test {
+    std::unique_ptr<TSkinData> data = ControlSkin();
+    HWND parent = nullptr;
+    std::vector<TSkinControl*> skins;
+    void SetUp() override
+    {
+        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&icc);
+        parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+    }
+    void TearDown() override
+    {
+        for (TSkinControl* s : skins) cl::Free(s);
+        DestroyWindow(parent);
+    }
+    HWND Child(const wchar_t* cls, DWORD style, int w, int h)
+    {
+        return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 5, 5, w, h, parent, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    }
+    template <class T> T* Skin(HWND wnd)
+    {
+        auto* s = new T(nullptr);
+        s->InitHwnd(wnd, data.get(), nullptr, nullptr);
+        skins.push_back(s);
+        return s;
+    }
+};
+
+TColor CheckColour(int frame) { return MakeRGB(20 * frame, 7, 99); }
+
+} // namespace
+
+TEST_F(RawChild, CheckBoxGlyphFollowsCheckEnabledAndIndeterminate)
+{
+    struct Case {
+        const char* name;
+        DWORD style;
+        WPARAM check;
+        bool disabled;
+        int frame;
+    } cases[] = {
+        {"unchecked", BS_AUTOCHECKBOX, BST_UNCHECKED, false, 1},
+        {"checked", BS_AUTOCHECKBOX, BST_CHECKED, false, 5},
+        {"unchecked disabled", BS_AUTOCHECKBOX, BST_UNCHECKED, true, 4},
+        {"checked disabled", BS_AUTOCHECKBOX, BST_CHECKED, true, 8},
+        {"indeterminate", BS_AUTO3STATE, BST_INDETERMINATE, false, 9},
+        {"indeterminate disabled", BS_AUTO3STATE, BST_INDETERMINATE, true, 12},
+    };
+    constexpr int W = 120, H = 21;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND box = Child(L"Button", c.style, W, H);
+        ASSERT_NE(box, nullptr);
+        auto* skin = Skin<TSkinCheckBox>(box);
+        SendMessageW(box, BM_SETCHECK, c.check, 0);
+        if (c.disabled) EnableWindow(box, FALSE);
+        Shot shot(*skin, W, H);
+        // A 13 x 13 glyph at the left edge, centred: rows 4 to 16.
+        EXPECT_EQ(shot.At(6, H / 2), CheckColour(c.frame));
+        EXPECT_EQ(shot.At(0, 4), CheckColour(c.frame));
+        EXPECT_EQ(shot.At(12, 16), CheckColour(c.frame));
+        // A raw check box keeps its own caption and background: only the glyph is drawn.
+        EXPECT_EQ(shot.At(60, H / 2), Untouched);
+    }
+}
+
+TEST_F(RawChild, CheckBoxWithLeftTextHasItsGlyphAtTheRight)
+{
+    constexpr int W = 120, H = 21;
+    HWND box = Child(L"Button", BS_AUTOCHECKBOX | BS_LEFTTEXT, W, H);
+    auto* skin = Skin<TSkinCheckBox>(box);
+    Shot shot(*skin, W, H);
+    EXPECT_EQ(shot.At(W - 1, H / 2), CheckColour(1));
+    EXPECT_EQ(shot.At(W - 13, H / 2), CheckColour(1));
+    EXPECT_EQ(shot.At(W - 14, H / 2), Untouched);
+}
+
+TEST_F(RawChild, ProgressFillsItsShareOfTheRange)
+{
+    HWND bar = Child(PROGRESS_CLASSW, 0, 100, 20);
+    ASSERT_NE(bar, nullptr);
+    SendMessageW(bar, PBM_SETRANGE32, 10, 110);
+    SendMessageW(bar, PBM_SETPOS, 60, 0);
+    auto* skin = Skin<TSkinProgress>(bar);
+    Shot shot(*skin, 100, 20);
+    // (60 - 10) / (110 - 10) of 100 pixels.
+    EXPECT_EQ(shot.At(0, 10), FullBar);
+    EXPECT_EQ(shot.At(49, 10), FullBar);
+    EXPECT_EQ(shot.At(50, 10), EmptyBar);
+    EXPECT_EQ(shot.At(99, 10), EmptyBar);
+    EXPECT_EQ(ProgressFilledRight(0, 100, 0, 0, 100), 0);
+    EXPECT_EQ(ProgressFilledRight(0, 100, 5, 0, 0), 0);
+}
+
+TEST_F(RawChild, BorderedEditGetsAShadowAndTwoWhiteFrames)
+{
+    HWND edit = Child(L"EDIT", WS_BORDER, 100, 24);
+    ASSERT_NE(edit, nullptr);
+    auto* skin = Skin<TSkinEdit>(edit);
+    Shot shot(*skin, 100, 24);
+    EXPECT_EQ(shot.At(0, 0), Shadow);
+    EXPECT_EQ(shot.At(99, 23), Shadow);
+    EXPECT_EQ(shot.At(1, 12), MakeRGB(255, 255, 255));
+    EXPECT_EQ(shot.At(50, 22), MakeRGB(255, 255, 255));
+    EXPECT_EQ(SendMessageW(edit, WM_SKIN_PAINT_EDIT_DC, 0, SKIN_MAGIC), SKIN_MAGIC);
+}
+
+TEST_F(RawChild, EditWithoutBorderGetsNoFrame)
+{
+    HWND edit = Child(L"EDIT", 0, 100, 24);
+    auto* skin = Skin<TSkinEdit>(edit);
+    Shot shot(*skin, 100, 24);
+    EXPECT_EQ(shot.At(0, 0), Untouched);
+    EXPECT_EQ(shot.At(1, 1), Untouched);
 }
