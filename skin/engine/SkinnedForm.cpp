@@ -589,8 +589,9 @@ void TSkinnedForm::ApplyColours()
             if (auto* form = dynamic_cast<cl::TCustomForm*>(FormControl->Components(i)))
                 form->SetColor(SkinData->FormColor);
     }
-    // Control companions re-apply themselves once they exist.
     SkinState = ssRefreshing;
+    const std::vector<TSkinControl*> companions = controlSkins_;
+    for (TSkinControl* c : companions) c->SkinChange();
     if (FrameSkinning && FormControl) {
         ClientLayout(true);
         FormControl->SetHeight(FormControl->Height() + 1);

@@ -542,3 +542,15 @@ TEST_F(RawChild, EditWithoutBorderGetsNoFrame)
     EXPECT_EQ(shot.At(0, 0), Untouched);
     EXPECT_EQ(shot.At(1, 1), Untouched);
 }
+
+TEST_F(RawChild, DropDownWindowsArePopupsOrChildrenOfTheDesktop)
+{
+    HWND child = Child(L"STATIC", 0, 10, 10);
+    EXPECT_FALSE(IsDropDownWindow(child));
+    EXPECT_TRUE(IsDropDownWindow(parent)); // a pop-up
+    HWND onDesktop = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, GetDesktopWindow(), nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(onDesktop, nullptr);
+    EXPECT_TRUE(IsDropDownWindow(onDesktop));
+    DestroyWindow(onDesktop);
+}
