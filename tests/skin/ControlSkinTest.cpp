@@ -8,6 +8,7 @@
 #include "skin/controls/Ranges.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinMessages.h"
+#include "skin/engine/SkinnedForm.h"
 
 #include "classlib/ComCtrls.h"
 #include "classlib/ExtCtrlsPanels.h"
@@ -235,6 +236,8 @@ public:
     cl::TPanel* Box = nullptr;
     cl::TGroupBox* Group = nullptr;
     cl::TButton* Go = nullptr;
+    cl::TEdit* Entry = nullptr;
+    cl::TProgressBar* Meter = nullptr;
 };
 
 const char* const kControlsForm = u8R"(
@@ -250,6 +253,12 @@ TControlsForm ControlsForm {
   }
   TButton Go {
     Left = 10 Top = 100 Width = 80 Height = 30
+  }
+  TEdit Entry {
+    Left = 100 Top = 100 Width = 80 Height = 24
+  }
+  TProgressBar Meter {
+    Left = 10 Top = 140 Width = 200 Height = 16
   }
   TStatusBar Bar {
     Height = 22
@@ -282,7 +291,35 @@ const cl::TClass& TControlsForm::StaticClass()
         p.Field("Box", &TControlsForm::Box);
         p.Field("Group", &TControlsForm::Group);
         p.Field("Go", &TControlsForm::Go);
+        p.Field("Entry", &TControlsForm::Entry);
+        p.Field("Meter", &TControlsForm::Meter);
     });
+}
+
+TEST_F(FormControls, DiscoveryGivesEachControlItsSkinAndHonoursTheDisableTag)
+{
+    form.Group->SetTag(data->DisableTag);
+    form.Box->SetColor(cl::clRed);
+    {
+        TSkinnedForm skinned(nullptr);
+        skinned.FormControl = &form;
+        skinned.SkinData = data.get();
+        skinned.SkinFormControls();
+        for (cl::TWinControl* c : std::vector<cl::TWinControl*>{form.Go, form.Bar, form.Entry, form.Meter}) {
+            SCOPED_TRACE(c->Name());
+            EXPECT_EQ(c->Perform(WM_SKIN_QUERY), 1);
+        }
+        EXPECT_EQ(form.Group->Perform(WM_SKIN_QUERY), 0);
+        EXPECT_EQ(form.Box->Color(), Face);
+        EXPECT_EQ(skinned.ControlSkins().size(), 5u); // button, status bar, panel, edit, progress bar
+        // A second pass adds nothing.
+        skinned.SkinFormControls();
+        EXPECT_EQ(skinned.ControlSkins().size(), 5u);
+    }
+    // Unskinned: the companions are gone and the panel has its colour back.
+    EXPECT_EQ(form.Go->Perform(WM_SKIN_QUERY), 0);
+    EXPECT_EQ(form.Bar->Perform(WM_SKIN_QUERY), 0);
+    EXPECT_EQ(form.Box->Color(), cl::clRed);
 }
 
 TEST_F(FormControls, StatusBarDrawsEdgesThenCallsOnDrawPanelForEachPanel)
