@@ -2,9 +2,11 @@
 #include "skin/controls/Edits.h"
 
 #include "skin/controls/ControlDraw.h"
+#include "skin/controls/Ranges.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinMessages.h"
 
+#include "classlib/SysUtils.h"
 #include "classlib/WinHandle.h"
 
 namespace skin {
@@ -38,7 +40,21 @@ void TSkinEdit::AfterProc(cl::TMessage& m)
 
 void TSkinEdit::Paint(HDC dc, const RECT& R)
 {
-    // Skinning an up-down control inside the edit comes with the up-down skin, not built yet.
+    if (SkinData && SkinData->Has(xcSpin) && !upDownSkinned_) {
+        for (HWND child = GetTopWindow(Handle); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char name[100] = {};
+            GetClassNameA(child, name, sizeof name);
+            const cl::AnsiString lower = cl::LowerCase(name);
+            if (lower == "msctls_updown32" || lower.find("spin") != cl::AnsiString::npos ||
+                lower.find("updown") != cl::AnsiString::npos) {
+                auto* upDown = new TSkinUpDown(Owner());
+                upDown->EditAttached = true;
+                upDown->InitHwnd(child, SkinData, Form, Canvas);
+                upDownSkinned_ = true;
+                break;
+            }
+        }
+    }
     RECT client{};
     GetClientRect(Handle, &client);
     if (client.right >= R.right - R.left || client.bottom >= R.bottom - R.top) return;

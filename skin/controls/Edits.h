@@ -1,4 +1,5 @@
-// The edit box skin: a flat frame in the skin's shadow colour around a bordered edit.
+// The edit box skin: a flat frame in the skin's shadow colour around a bordered edit, and
+// the skin of an up-down control inside it.
 #pragma once
 
 #include "skin/engine/SkinControl.h"
@@ -14,6 +15,7 @@ public:
 
 private:
     void PrintFrame(HDC dc);
+    bool upDownSkinned_ = false; // its skin is owned like this one, by the edit (or its owner)
 };
 
 // Answered by an edit skin: wParam a DC to paint the edit into, lParam SKIN_MAGIC.

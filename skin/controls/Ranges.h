@@ -1,5 +1,5 @@
 // Range control skins: the progress bar drawn from the skin's two-frame "Progress" image
-// (empty frame, then the filled part over it).
+// (empty frame, then the filled part over it), and the two buttons of an up-down control.
 #pragma once
 
 #include "skin/engine/SkinControl.h"
@@ -12,6 +12,17 @@ public:
     using TSkinControl::TSkinControl;
     bool BeforeProc(cl::TMessage& m) override;
     void Paint(HDC dc, const RECT& rect) override;
+};
+
+class TSkinUpDown : public TSkinControl {
+    CL_CLASS(TSkinUpDown)
+public:
+    using TSkinControl::TSkinControl;
+    bool BeforeProc(cl::TMessage& m) override;
+    void Paint(HDC dc, const RECT& rect) override;
+
+    bool EditAttached = false; // lives inside an edit box: kept 3 pixels inside its frame
+    bool Horizontal = false;
 };
 
 // The filled part's right edge: left + width * (pos - low) / (high - low); left itself

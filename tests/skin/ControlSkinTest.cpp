@@ -59,6 +59,11 @@ std::unique_ptr<TSkinData> ControlSkin()
     d->Progress = std::make_unique<TDataSkinBorder>("Progress");
     Strip(*d->Progress->Bitmap, {EmptyBar, FullBar}, 8, 8);
     d->Progress->Frame = 2;
+    d->UpDownVert = std::make_unique<TDataSkinBorder>("UpDown.Vert");
+    std::vector<TColor> spins;
+    for (int i = 1; i <= 8; ++i) spins.push_back(MakeRGB(5, 25 * i, 5));
+    Strip(*d->UpDownVert->Bitmap, spins, 6, 6);
+    d->UpDownVert->Frame = 8;
     d->Colors[scButtonFace] = Face;
     d->Colors[scButtonShadow] = Shadow;
     d->Colors[scButtonText] = MakeRGB(0, 0, 0);
@@ -467,7 +472,7 @@ struct RawChild : ::testing::Test {
     std::vector<TSkinControl*> skins;
     void SetUp() override
     {
-        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&icc);
         parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
@@ -590,4 +595,26 @@ TEST_F(RawChild, DropDownWindowsArePopupsOrChildrenOfTheDesktop)
     ASSERT_NE(onDesktop, nullptr);
     EXPECT_TRUE(IsDropDownWindow(onDesktop));
     DestroyWindow(onDesktop);
+}
+
+TEST_F(RawChild, UpDownButtonsTakeTheirFramesDisabledAndPressed)
+{
+    HWND spin = Child(UPDOWN_CLASSW, 0, 20, 40);
+    ASSERT_NE(spin, nullptr);
+    auto* skin = Skin<TSkinUpDown>(spin);
+    SetCursorPos(600, 500); // well away from the control
+    const auto frame = [](int k) { return MakeRGB(5, 25 * k, 5); };
+    {
+        // Upper button: frames 1 to 4; lower button: the same states 4 frames on.
+        EnableWindow(spin, FALSE);
+        Shot shot(*skin, 20, 40);
+        EXPECT_EQ(shot.At(10, 5), frame(3));
+        EXPECT_EQ(shot.At(10, 35), frame(7));
+    }
+    {
+        EnableWindow(spin, TRUE);
+        Shot shot(*skin, 20, 40);
+        EXPECT_EQ(shot.At(10, 5), frame(1)); // the cursor is not over it
+        EXPECT_EQ(shot.At(10, 35), frame(5));
+    }
 }
