@@ -196,7 +196,7 @@ void TSkinnedForm::SkinChildWindow(HWND window)
     if (rule.children) SkinChildWindows(window);
     if (rule.formColour)
         if (cl::TControl* control = ControlOfWindow(window)) control->SetColor(SkinData->FormColor);
-    // rule.skin names the companion; the control skins that attach it are not built yet.
+    AttachChildSkin(window, rule.skin);
 }
 
 bool TSkinnedForm::AddControlSkin(TSkinControl& control)
@@ -235,16 +235,6 @@ void TSkinnedForm::FreeControlSkins()
         cl::Free(c); // leaves the list in its destructor
         if (!controlSkins_.empty() && controlSkins_.back() == c) controlSkins_.pop_back();
     }
-}
-
-TSkinControl::~TSkinControl()
-{
-    if (Form) Form->RemoveControlSkin(*this);
-}
-
-const cl::TClass& TSkinControl::StaticClass()
-{
-    return cl::DefineClass<TSkinControl, cl::TComponent>("TSkinControl");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -418,8 +408,8 @@ void TSkinnedForm::OnSkinInit()
     SystemMenu = GetSystemMenu(Window, FALSE);
     ReadFrameSizes();
     FreeReleasedControls();
-    // The companions of a form's controls come with the control skins, not built yet.
-    if (!FormControl) SkinChildWindows(Window);
+    if (FormControl) SkinFormControls();
+    else SkinChildWindows(Window);
     if (SkinState == ssNotSkinned) {
         if (WindowKind == wkMDIChild) {
             if (WindowState == wsMaximized) {
@@ -599,8 +589,9 @@ void TSkinnedForm::ApplyColours()
             if (auto* form = dynamic_cast<cl::TCustomForm*>(FormControl->Components(i)))
                 form->SetColor(SkinData->FormColor);
     }
-    // Control companions re-apply themselves once they exist.
     SkinState = ssRefreshing;
+    const std::vector<TSkinControl*> companions = controlSkins_;
+    for (TSkinControl* c : companions) c->SkinChange();
     if (FrameSkinning && FormControl) {
         ClientLayout(true);
         FormControl->SetHeight(FormControl->Height() + 1);

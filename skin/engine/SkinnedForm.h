@@ -71,6 +71,12 @@ public:
     // Child windows of a raw window, by the raw-child table.
     void SkinChildWindows(HWND parent);
     void SkinChildWindow(HWND window);
+    // Companions of a form's controls, by class and by the skin's Skin3rd lines.
+    void SkinFormControls();
+    void SkinChildControls(cl::TWinControl& parent);
+    void SkinControl(cl::TWinControl& control, cl::TWinControl* container);
+    bool SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinControl& control);
+    void AttachChildSkin(HWND window, TChildSkin kind);
     // Companions of the window's controls.
     bool AddControlSkin(TSkinControl& control); // true when already listed
     void RemoveControlSkin(TSkinControl& control);

@@ -1,0 +1,156 @@
+// Control discovery: which control skin each control of a skinned form, or each child
+// window of a skinned raw window, gets.
+#include "skin/engine/SkinnedForm.h"
+
+#include "skin/controls/Bars.h"
+#include "skin/controls/Buttons.h"
+#include "skin/controls/CheckRadio.h"
+#include "skin/controls/Edits.h"
+#include "skin/controls/Ranges.h"
+#include "skin/controls/PropAccess.h"
+#include "skin/engine/SkinMessages.h"
+
+#include "classlib/ComCtrls.h"
+#include "classlib/ExtCtrlsPanels.h"
+#include "classlib/StdCtrls.h"
+#include "classlib/SysUtils.h"
+
+namespace skin {
+
+namespace {
+// Creates a companion of class T owned by control and attaches it.
+template <class T> T* Attach(cl::TWinControl& control, TSkinnedForm& form, TSkinData& data, bool colour)
+{
+    auto* skin = new T(&control);
+    skin->InitControl(&form, &data, colour, nullptr);
+    return skin;
+}
+} // namespace
+
+void TSkinnedForm::SkinFormControls()
+{
+    FreeReleasedControls();
+    if (!FormControl || !SkinData) return;
+    std::vector<cl::TWinControl*> list;
+    FormControl->GetTabOrderList(list);
+    for (cl::TWinControl* control : list) {
+        if (!control->HandleAllocated() || control->Tag() == SkinData->DisableTag) continue;
+        if (control->Perform(WM_SKIN_QUERY) == 1) continue;
+        SkinControl(*control, FormControl);
+    }
+}
+
+void TSkinnedForm::SkinChildControls(cl::TWinControl& parent)
+{
+    for (int i = 0; i < parent.ControlCount(); ++i)
+        if (auto* child = dynamic_cast<cl::TWinControl*>(parent.Controls(i))) SkinControl(*child, &parent);
+}
+
+void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* container)
+{
+    TSkinData& data = *SkinData;
+    if (control.Tag() == data.DisableTag) {
+        const cl::AnsiString lower = cl::LowerCase(control.ClassType().Name());
+        if (lower.find("radiogroup") != cl::AnsiString::npos || lower.find("checkgroup") != cl::AnsiString::npos)
+            for (int i = 0; i < control.ControlCount(); ++i) control.Controls(i)->SetTag(data.DisableTag);
+        return;
+    }
+    if (!control.Parent()) return;
+    if (control.Perform(WM_SKIN_QUERY) == 1) return;
+    for (TSkinControl* c : controlSkins_)
+        if (c->Owner() == &control) return;
+    const cl::AnsiString upper = cl::UpperCase(control.ClassType().Name());
+    try {
+        control.HandleNeeded();
+    } catch (...) {
+        return; // a control whose window cannot be made stays as it is
+    }
+
+    if (data.OnSkinControl) {
+        cl::TComponent* skinned = nullptr;
+        data.OnSkinControl(this, &data, container, &control, upper, skinned);
+        if (skinned) {
+            if (auto* companion = dynamic_cast<TSkinControl*>(skinned)) {
+                if (std::find(controlSkins_.begin(), controlSkins_.end(), companion) == controlSkins_.end()) {
+                    companion->InitControl(this, &data, companion->ColourFlag, nullptr);
+                    if (dynamic_cast<cl::TCustomPanel*>(&control)) SkinChildControls(control);
+                }
+            }
+            return;
+        }
+    }
+
+    if (SkinThirdParty(upper, control)) return;
+
+    if (dynamic_cast<cl::TCustomGroupBox*>(&control)) {
+        if (!data.Has(xcPanel)) return;
+        SkinChildControls(control);
+        Attach<TSkinGroupBox>(control, *this, data, false);
+    } else if (dynamic_cast<cl::TStatusBar*>(&control)) {
+        if (data.Has(xcStatusBar)) Attach<TSkinStatusBar>(control, *this, data, false);
+    } else if (dynamic_cast<cl::TProgressBar*>(&control)) {
+        if (data.Has(xcProgress)) Attach<TSkinProgress>(control, *this, data, false);
+    } else if (dynamic_cast<cl::TCustomPanel*>(&control)) {
+        if (!data.Has(xcPanel)) return;
+        SkinChildControls(control);
+        Attach<TSkinBox>(control, *this, data, true);
+    } else if (dynamic_cast<cl::TButton*>(&control)) {
+        if (data.Has(xcButton)) Attach<TSkinButton>(control, *this, data, false);
+    } else if (dynamic_cast<cl::TCustomEdit*>(&control)) {
+        if (data.Has(xcEdit)) Attach<TSkinEdit>(control, *this, data, false);
+    }
+    // Other classes get no skin; the skins of the remaining families are not built yet.
+}
+
+bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinControl& control)
+{
+    std::vector<std::string> lines;
+    if (const cl::TStringList* list = SkinData->Skin3rd())
+        for (int i = 0; i < list->Count(); ++i) lines.push_back((*list)[i]);
+    const std::optional<std::string> kind = Skin3rdKind(lines, upperClass);
+    if (!kind) return false;
+    TSkinData& data = *SkinData;
+    if (*kind == "button") {
+        if (data.Has(xcButton)) Attach<TSkinButton>(control, *this, data, false);
+    } else if (*kind == "groupbox") {
+        if (data.Has(xcGroupBox)) Attach<TSkinGroupBox>(control, *this, data, false);
+    } else if (*kind == "panel") {
+        if (data.Has(xcPanel)) {
+            SetPropValue(&control, "Transparent", "True");
+            Attach<TSkinBox>(control, *this, data, true);
+        }
+    } else if (*kind == "checkbox") {
+        if (data.Has(xcCheckBox)) Attach<TSkinCheckBox>(control, *this, data, false);
+    } else if (*kind == "radiobutton") {
+        if (data.Has(xcRadioButton)) Attach<TSkinRadioButton>(control, *this, data, false);
+    } else if (*kind == "progress") {
+        if (data.Has(xcProgress)) Attach<TSkinProgress>(control, *this, data, false);
+    } else if (*kind == "edit") {
+        RECT w{}, c{};
+        GetWindowRect(control.Handle(), &w);
+        GetClientRect(control.Handle(), &c);
+        // Only an edit with a border: its window is larger than its client area.
+        if (data.Has(xcEdit) && (w.right - w.left != c.right || w.bottom - w.top != c.bottom))
+            Attach<TSkinEdit>(control, *this, data, false);
+    } else if (*kind == "container") {
+        SkinChildControls(control);
+    }
+    // The other kinds name skins not built yet: the control stays unskinned.
+    return true;
+}
+
+void TSkinnedForm::AttachChildSkin(HWND window, TChildSkin kind)
+{
+    TSkinControl* skin = nullptr;
+    switch (kind) {
+    case TChildSkin::Button: skin = new TSkinButton(this); break;
+    case TChildSkin::CheckBox: skin = new TSkinCheckBox(this); break;
+    case TChildSkin::RadioButton: skin = new TSkinRadioButton(this); break;
+    case TChildSkin::Progress: skin = new TSkinProgress(this); break;
+    case TChildSkin::Edit: skin = new TSkinEdit(this); break;
+    default: break; // the skins of the other child windows are not built yet
+    }
+    if (skin) skin->InitHwnd(window, SkinData, this, nullptr);
+}
+
+} // namespace skin
