@@ -5,7 +5,6 @@
 #include "skin/engine/SkinManage.h"
 
 #include "classlib/Forms.h"
-#include "classlib/Seams.h"
 
 #include <cstddef>
 #include <cstring>
@@ -217,10 +216,7 @@ bool TSkinData::LoadSkin()
     Empty = true;
     if (HasState(cl::csDesigning)) return false;
     TSkinReader reader;
-    if (!reader.Open(SkinStream)) {
-        cl::ShowMessageBox(nullptr, TSkinReader::OlderSkinMessage, "", MB_OK);
-        return false;
-    }
+    if (!reader.Open(SkinStream)) return false; // the reader itself tells of an unknown version
     std::vector<std::uint8_t> text;
     cl::AnsiString found;
     reader.FindFile(".ini", text, found);
