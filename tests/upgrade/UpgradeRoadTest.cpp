@@ -209,14 +209,15 @@ TEST(UpgradeRoad, CheckAskDownloadHandOverAndRestart)
     processes.Add(pi.dwProcessId);
     const DWORD first = pi.dwProcessId;
 
-    // The automatic check, 10 s after start: the question, answered Yes.
+    // The automatic check, 10 s after start: the question, answered Yes. (The bounds are
+    // generous: an emulated machine runs the program many times slower.)
     HWND ask = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (ask = FindTopLevel(first, "TUpgraderUpgradeMessageForm", "软件升级精灵")); }, 40000));
+    ASSERT_TRUE(WaitFor([&] { return (ask = FindTopLevel(first, "TUpgraderUpgradeMessageForm", "软件升级精灵")); }, 160000));
     ASSERT_TRUE(WaitFor([&] { return ClickButton(ask, "[&Y]是"); }, 5000));
     // The wizard's finished state, closed with its OK button.
     HWND wizard = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (wizard = FindTopLevel(first, "TUpgraderWizardForm", "软件升级精灵")); }, 20000));
-    ASSERT_TRUE(WaitFor([&] { return ClickButton(wizard, "[&O]确定"); }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return (wizard = FindTopLevel(first, "TUpgraderWizardForm", "软件升级精灵")); }, 80000));
+    ASSERT_TRUE(WaitFor([&] { return ClickButton(wizard, "[&O]确定"); }, 120000));
 
     // The program ends for its helper.
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 30000), DWORD(WAIT_OBJECT_0));
@@ -224,7 +225,7 @@ TEST(UpgradeRoad, CheckAskDownloadHandOverAndRestart)
     // The helper runs the setup with the restart parameter, deletes it once it has ended,
     // and starts the program again.
     const std::string setupArgs = folder + "setup.exe.args";
-    ASSERT_TRUE(WaitFor([&] { return ReadWhole(setupArgs) == "/afterupdate"; }, 60000)) << ReadWhole(setupArgs);
+    ASSERT_TRUE(WaitFor([&] { return ReadWhole(setupArgs) == "/afterupdate"; }, 240000)) << ReadWhole(setupArgs);
     HWND restarted = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         restarted = FindTopLevel(0, "TMainForm", nullptr);
