@@ -368,3 +368,22 @@ TEST_F(Caption, HintShowsAfterASecondAndHidesTwoAndAHalfSecondsLater)
     EXPECT_EQ(f->HotObject, nullptr);
     EXPECT_EQ(data->HoverTime, 0);
 }
+
+TEST_F(Caption, MaximiseButtonAndCaptionDoubleClickToggleTheWindow)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    HWND wnd = f->Window;
+    const LPARAM p = At(*f, Maximise);
+    SendMessageA(wnd, WM_NCLBUTTONDOWN, HTCAPTION, p);
+    SendMessageA(wnd, WM_NCLBUTTONUP, HTCAPTION, p);
+    EXPECT_TRUE(PumpUntil([wnd] { return IsZoomed(wnd) != FALSE; }));
+    EXPECT_EQ(f->WindowState, wsMaximized);
+    // Off the buttons, a double click on the caption of a maximised window restores it.
+    RECT w{};
+    GetWindowRect(wnd, &w);
+    SendMessageA(wnd, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(w.left + (w.right - w.left) / 2, w.top + 20));
+    EXPECT_TRUE(PumpUntil([wnd] { return !IsZoomed(wnd); }));
+    EXPECT_EQ(f->WindowState, wsNormal);
+    EXPECT_EQ(seen[WM_NCLBUTTONDBLCLK], 0);
+}
