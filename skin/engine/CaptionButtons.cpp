@@ -276,7 +276,10 @@ bool TSkinnedForm::OnNcMouse(cl::TMessage& m)
             return true;
         }
         if (under) {
-            if (HotObject && HotObject != under) HotObject->Leave();
+            if (HotObject && HotObject != under) {
+                HotObject->Leave();
+                HideHint();
+            }
             HotObject = under;
             under->MouseHover();
             m.Result = 0;
@@ -285,6 +288,7 @@ bool TSkinnedForm::OnNcMouse(cl::TMessage& m)
         if (HotObject) {
             HotObject->Leave();
             HotObject = nullptr;
+            HideHint();
         }
         return false;
     case WM_NCLBUTTONDOWN:
