@@ -60,8 +60,18 @@ void TSkinnedForm::BuildCaptionObjectList()
     HotObject = nullptr;
     CaptionObjects.clear();
     if (!SkinData) return;
-    for (const auto& data : SkinData->CaptionButtons)
-        CaptionObjects.push_back(std::make_unique<TSkinSysButton>(*this, *data));
+    for (const auto& data : SkinData->CaptionButtons) {
+        auto object = std::make_unique<TSkinSysButton>(*this, *data);
+        object->Visible = true;
+        if (IsSystemMenuAction(data->Action)) {
+            // The system-menu button shows the window's icon: without an image of its own
+            // it takes the icon bitmap, which also gives it its click area.
+            MakeIconBitmap();
+            if (!data->HasImage()) data->Bitmap->Assign(*iconBitmap_);
+            if (SkinData->AppIcon.Empty()) SkinData->AppIcon.Assign(*iconBitmap_);
+        }
+        CaptionObjects.push_back(std::move(object));
+    }
     CaptionObjectCount = static_cast<int>(CaptionObjects.size());
 }
 

@@ -387,3 +387,16 @@ TEST_F(Caption, MaximiseButtonAndCaptionDoubleClickToggleTheWindow)
     EXPECT_EQ(f->WindowState, wsNormal);
     EXPECT_EQ(seen[WM_NCLBUTTONDBLCLK], 0);
 }
+
+TEST_F(Caption, SystemMenuButtonWithoutImageTakesTheIconSize)
+{
+    TDataSkinSysButton& sys = *data->CaptionButtons[SysMenu];
+    sys.Bitmap->SetSize(0, 0);
+    sys.Frame = 1;
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    const RECT r = f->CaptionObjects[SysMenu]->Rect;
+    EXPECT_EQ(r.left, 8);
+    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSMICON));
+}
