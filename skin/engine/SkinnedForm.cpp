@@ -481,10 +481,17 @@ void TSkinnedForm::OnSysCommand(cl::TMessage& m)
     if (command == SC_KEYMENU) {
         const auto ch = static_cast<char>(m.LParam);
         // Alt alone opens the skinned menu bar's first menu; with no bar it is swallowed.
-        // Accelerators and Alt+Space are the platform's until the menu bar and the
-        // skinned system menu are built.
+        // Accelerators are the platform's until the menu bar is built.
         if (ch == 0 && !GetCapture()) {
             m.Result = 1;
+            return;
+        }
+        // Alt+Space: the skinned system menu at the client area's top-left corner.
+        if (ch == ' ') {
+            POINT origin{0, 0};
+            ClientToScreen(Window, &origin);
+            PopupSystemMenu(origin);
+            m.Result = 0;
             return;
         }
     }

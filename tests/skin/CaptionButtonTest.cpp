@@ -259,7 +259,7 @@ void CALLBACK PickThird(HWND, UINT, UINT_PTR id, DWORD)
     for (int i = 0; i < 3; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
-// Closes the open popup menu unpicked; gives up after 40 ticks.
+// Records the open popup menu's place and closes it unpicked; gives up after 40 ticks.
 void CALLBACK Dismiss(HWND, UINT, UINT_PTR id, DWORD)
 {
     static int ticks = 0;
@@ -267,7 +267,10 @@ void CALLBACK Dismiss(HWND, UINT, UINT_PTR id, DWORD)
     if ((menu && IsWindowVisible(menu)) || ++ticks > 40) {
         KillTimer(nullptr, id);
         ticks = 0;
-        if (menu) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (menu) {
+            GetWindowRect(menu, &menuRect);
+            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
         menuSeen = menu != nullptr;
     }
 }
@@ -399,4 +402,22 @@ TEST_F(Caption, SystemMenuButtonWithoutImageTakesTheIconSize)
     EXPECT_EQ(r.left, 8);
     EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSMICON));
     EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSMICON));
+}
+
+TEST_F(Caption, AltSpaceShowsTheSkinnedSystemMenu)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    menuSeen = false;
+    menuRect = RECT{};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Dismiss);
+    SendMessageA(f->Window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(menuSeen);
+    ASSERT_NE(f->SystemPopupMenu(), nullptr);
+    POINT origin{0, 0};
+    ClientToScreen(f->Window, &origin);
+    EXPECT_EQ(menuRect.left, origin.x);
+    EXPECT_EQ(menuRect.top, origin.y);
+    EXPECT_EQ(seen[WM_SYSCOMMAND], 0); // not the platform's menu
 }
