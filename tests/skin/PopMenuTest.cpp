@@ -47,6 +47,7 @@ struct PopMenu : ::testing::Test {
     void SetUp() override
     {
         seen.clear();
+        data->MenuBackground = std::make_unique<TDataSkinObject>("MenuBackground");
         cl::TBitmap& bg = *data->MenuBackground->Bitmap;
         bg.SetPixelFormat(cl::pf24bit);
         bg.SetSize(12, 12);
