@@ -32,6 +32,7 @@ TSkinnedForm::TSkinnedForm(cl::TComponent* owner)
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0))
         titleFont_->SetHandle(CreateFontIndirectA(&metrics.lfCaptionFont));
     captionBuffer_->SetPixelFormat(cl::pf24bit);
+    doubleClickTime_ = GetDoubleClickTime();
 }
 
 TSkinnedForm::~TSkinnedForm()
@@ -133,8 +134,7 @@ void TSkinnedForm::BuildCaptionObjects()
         Frame.right = across(*SkinData->RightBorder);
         Frame.bottom = down(*SkinData->BottomBorder);
     }
-    // The caption buttons themselves come with the caption objects, not built yet.
-    CaptionObjectCount = static_cast<int>(SkinData->CaptionButtons.size());
+    BuildCaptionObjectList();
 }
 
 void TSkinnedForm::ReadFrameSizes()
@@ -375,6 +375,17 @@ void TSkinnedForm::ThirdStage(cl::TMessage& m, bool handled)
     case WM_NCPAINT: OnNcPaint(m); return;
     case WM_NCACTIVATE: OnNcActivate(m); return;
     case WM_SKIN_NCPAINT: PaintFrame(nullptr); return;
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+        if (!OnNcMouse(m)) CallOldWndProc(m);
+        return;
+    case WM_SETICON:
+        CallOldWndProc(m);
+        MakeIconBitmap();
+        return;
     default: CallOldWndProc(m); return;
     }
 }
@@ -407,6 +418,7 @@ void TSkinnedForm::OnSkinInit()
     Initialised = true;
     SystemMenu = GetSystemMenu(Window, FALSE);
     ReadFrameSizes();
+    MakeIconBitmap();
     FreeReleasedControls();
     if (FormControl) SkinFormControls();
     else SkinChildWindows(Window);
@@ -459,10 +471,17 @@ void TSkinnedForm::OnSysCommand(cl::TMessage& m)
     if (command == SC_KEYMENU) {
         const auto ch = static_cast<char>(m.LParam);
         // Alt alone opens the skinned menu bar's first menu; with no bar it is swallowed.
-        // Accelerators and Alt+Space are the platform's until the menu bar and the
-        // skinned system menu are built.
+        // Accelerators are the platform's until the menu bar is built.
         if (ch == 0 && !GetCapture()) {
             m.Result = 1;
+            return;
+        }
+        // Alt+Space: the skinned system menu at the client area's top-left corner.
+        if (ch == ' ') {
+            POINT origin{0, 0};
+            ClientToScreen(Window, &origin);
+            PopupSystemMenu(origin);
+            m.Result = 0;
             return;
         }
     }
@@ -527,6 +546,8 @@ void TSkinnedForm::OnNcActivate(cl::TMessage& m)
         SendMessageA(SkinManager->MDIClientWindow, WM_NCACTIVATE, m.WParam, 0);
     if (WindowKind == wkMDIChild) CallOldWndProc(m);
     if (!MaximisedMDIChild()) PaintFrame(nullptr);
+    if (Active && SkinState == ssSkinned) StartHoverTimer();
+    else StopHoverTimer();
     m.Result = 1;
 }
 
@@ -619,6 +640,10 @@ void TSkinnedForm::Unskin()
     if (!subclass_ || !subclass_->Installed()) return;
     RemoveProcedures();
     FreeControlSkins();
+    StopHoverTimer();
+    HotObject = nullptr;
+    captionMenu_.reset();
+    systemPopup_.reset();
     if (SkinState != ssUnskinning && FormControl && savedColor_) FormControl->SetColor(*savedColor_);
     if (SkinState != ssUnskinning && (WindowKind == wkMDIChild || !ChildWindow)) {
         RECT w{};
@@ -729,7 +754,9 @@ void TSkinnedForm::PaintCaption(HDC dc)
     if (buffer.Empty()) return;
     PaintBorderPart(3, area, buffer.Canvas()->Handle());
     PaintTitleText(*buffer.Canvas(), area);
-    // Caption buttons are placed and painted here once the caption objects exist.
+    HotObject = nullptr;
+    PlaceCaptionButtons();
+    PaintCaptionButtons(*buffer.Canvas());
     BitBlt(dc, 0, 0, buffer.Width(), buffer.Height(), buffer.Canvas()->Handle(), 0, 0, SRCCOPY);
     SetBkMode(dc, OPAQUE);
 }

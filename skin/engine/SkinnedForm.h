@@ -6,12 +6,15 @@
 // the window the skin's shape as its region.
 #pragma once
 
+#include "skin/engine/CaptionObjects.h"
 #include "skin/engine/FrameLayout.h"
 #include "skin/engine/SkinData.h"
 
 #include "classlib/Controls.h"
+#include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/Graphics.h"
+#include "classlib/Menus.h"
 #include "classlib/WinHandle.h"
 
 #include <windows.h>
@@ -86,6 +89,42 @@ public:
 
     static void RepaintWindow(HWND window);
 
+    // Caption buttons.
+    bool IsButtonVisible(int Index);
+    void PlaceCaptionButtons();
+    void PaintCaptionButtons(cl::TCanvas& canvas);
+    void PaintCaptionButton(TSkinSysButton& Button, int Frame);
+    void DrawWindowIcon(HDC DC, const RECT& Rect);
+    void MakeIconBitmap();
+    TSkinSysButton* ButtonAt(POINT Point) const;
+    void CaptionButtonAction(int X, int Y);
+    static std::wstring ButtonHint(int Action);
+    void HoverTimer();
+    void PopupSystemMenu(POINT Point);
+    void PopupCaptionMenu();
+    void CreateCaptionMenu();
+    void CaptionMenuClick(cl::TObject* Sender);
+    void CreateSystemMenu();
+    void CreateFixedSystemMenu();
+    void SystemMenuClick(cl::TObject* Sender);
+    void FixedSystemMenuClick(cl::TObject* Sender);
+    void ToggleMaximize();
+    void ToggleMinimize();
+    void RestoreWindow();
+    bool CanClose() const;
+    // The caption objects again, one per caption button of the skin.
+    void BuildCaptionObjectList();
+
+    std::vector<std::unique_ptr<TSkinSysButton>> CaptionObjects;
+    TSkinSysButton* HotObject = nullptr; // cleared whenever the caption objects are rebuilt
+    int SmallIconSize = 16;
+    // The hint the hover timer shows, empty when hidden.
+    std::wstring HintText;
+    POINT HintPosition{};
+    cl::TPopupMenu* CaptionMenu() const { return captionMenu_.get(); }
+    cl::TPopupMenu* SystemPopupMenu() const { return systemPopup_.get(); }
+    cl::TTimer* HoverTimerControl() const { return hoverTimer_.get(); }
+
     HWND Window = nullptr;
     cl::AnsiString ClassName; // as the manager saw it
     cl::TCustomForm* FormControl = nullptr;
@@ -141,6 +180,11 @@ private:
     POINT ScreenToWindow(int x, int y) const;
     bool MaximisedMDIChild() const { return WindowKind == wkMDIChild && WindowState == wsMaximized; }
     HBRUSH FormBrush() const;
+    bool OnNcMouse(cl::TMessage& m);
+    void StartHoverTimer();
+    void StopHoverTimer();
+    void HideHint();
+    void MDIChildCommand(WPARAM command);
 
     std::unique_ptr<cl::TWindowSubclass> subclass_;
     std::unique_ptr<cl::TWindowProcHook> formHook_;
@@ -150,6 +194,11 @@ private:
     std::optional<TColor> savedColor_;
     HRGN region_ = nullptr; // the window's once set; ours to delete when replaced or unskinned
     std::wstring titlePrefix_ = L" ", titleSuffix_ = L"  ";
+    std::unique_ptr<cl::TBitmap> iconBitmap_;
+    std::unique_ptr<cl::TPopupMenu> captionMenu_, systemPopup_;
+    std::unique_ptr<cl::TTimer> hoverTimer_;
+    DWORD lastSystemMenuTick_ = 0;
+    DWORD doubleClickTime_ = 500;
 };
 
 } // namespace skin

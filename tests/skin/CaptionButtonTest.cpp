@@ -1,0 +1,423 @@
+// Caption buttons on real skinned windows: their painting, the actions a click carries
+// out, the caption menu, the system-menu button's double click, the visibility query and
+// the hover hint.
+#include "skin/engine/SkinData.h"
+#include "skin/engine/SkinManage.h"
+#include "skin/engine/SkinMessages.h"
+#include "skin/engine/SkinnedForm.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+using namespace skin;
+
+namespace {
+
+const TColor Edge = MakeRGB(0, 0, 120);
+// The four frames of every button image: normal, pressed, hover, disabled.
+const TColor FrameColour[4] = {MakeRGB(200, 0, 0), MakeRGB(0, 200, 0), MakeRGB(0, 0, 200), MakeRGB(90, 90, 90)};
+constexpr int L = 4, T = 30, R = 5, B = 6, BW = 10, BH = 8;
+
+void Solid(cl::TBitmap& b, int w, int h, TColor c)
+{
+    b.SetPixelFormat(cl::pf24bit);
+    b.SetSize(w, h);
+    b.Canvas()->Brush().SetColor(c);
+    b.Canvas()->FillRect(RECT{0, 0, w, h});
+}
+
+// Buttons, in order: home (14) at the right, maximise (1), caption menu (12), system menu
+// (3) at the left, and a button the program shows through the visibility query (20).
+enum { Home, Maximise, Menu, SysMenu, Queried };
+
+std::unique_ptr<TSkinData> CaptionSkin()
+{
+    auto d = std::make_unique<TSkinData>(nullptr);
+    Solid(*d->LeftBorder->Bitmap, L, 40, Edge);
+    Solid(*d->RightBorder->Bitmap, R, 40, Edge);
+    Solid(*d->TopBorder->Bitmap, 40, T, Edge);
+    Solid(*d->BottomBorder->Bitmap, 40, B, Edge);
+    for (TDataSkinBorder* b : {d->LeftBorder.get(), d->RightBorder.get(), d->TopBorder.get(), d->BottomBorder.get()})
+        b->Frame = b->Tile = 1;
+    struct Button {
+        int action, align, x, visibility;
+    } buttons[] = {{14, 1, 60, 0}, {1, 1, 40, 0}, {12, 1, 80, 0}, {3, 0, 8, 0}, {20, 1, 100, 1500}};
+    for (const Button& spec : buttons) {
+        auto b = std::make_unique<TDataSkinSysButton>("BUTTON");
+        b->Bitmap->SetPixelFormat(cl::pf24bit);
+        b->Bitmap->SetSize(4 * BW, BH);
+        for (int k = 0; k < 4; ++k) {
+            b->Bitmap->Canvas()->Brush().SetColor(FrameColour[k]);
+            b->Bitmap->Canvas()->FillRect(RECT{k * BW, 0, (k + 1) * BW, BH});
+        }
+        b->Frame = 4;
+        b->Action = spec.action;
+        b->Align = spec.align;
+        b->XCoord = spec.x;
+        b->YCoord = 4;
+        b->Visibility = spec.visibility;
+        d->CaptionButtons.push_back(std::move(b));
+    }
+    d->Colors[scButtonFace] = MakeRGB(240, 240, 240);
+    d->Empty = false;
+    return d;
+}
+
+bool PumpUntil(const std::function<bool()>& done)
+{
+    const DWORD end = GetTickCount() + 2000;
+    MSG msg;
+    while (!done()) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return done();
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) break;
+        const DWORD now = GetTickCount();
+        if (now >= end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// What the windows' own procedure saw: messages by number, and the program's messages
+// with their wParam in order.
+std::map<UINT, int> seen;
+std::vector<std::pair<UINT, WPARAM>> program;
+LRESULT visibleAnswer = 0;
+
+LRESULT CALLBACK CaptionProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    ++seen[msg];
+    if (msg == WM_SKIN_CAPTION_BUTTON || msg == WM_SKIN_CAPTION_MENU) program.emplace_back(msg, wParam);
+    if (msg == WM_SKIN_BUTTON_VISIBLE) return wParam == 1500 && lParam == 20 ? visibleAnswer : 0;
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+struct Caption : ::testing::Test {
+    std::unique_ptr<TSkinData> data;
+    std::vector<HWND> windows;
+
+    void SetUp() override
+    {
+        seen.clear();
+        program.clear();
+        visibleAnswer = 0;
+        data = CaptionSkin();
+        data->Loaded();
+        ASSERT_NE(SkinManager, nullptr);
+        SkinManager->Active = true;
+    }
+    void TearDown() override
+    {
+        data.reset();
+        for (HWND w : windows)
+            if (IsWindow(w)) DestroyWindow(w);
+    }
+    TSkinnedForm* Skinned(DWORD style = WS_OVERLAPPEDWINDOW)
+    {
+        static const ATOM cls = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = CaptionProc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "SkinCaptionTest";
+            return RegisterClassA(&wc);
+        }();
+        (void)cls;
+        HWND wnd = CreateWindowExA(0, "SkinCaptionTest", "Caption", style, 100, 100, 300, 200, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+        windows.push_back(wnd);
+        ShowWindow(wnd, SW_SHOWNA);
+        EXPECT_TRUE(SkinManager->SkinWindow(wnd));
+        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+        EXPECT_NE(f, nullptr);
+        if (!f) return nullptr;
+        EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
+        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0); // active, frame (and buttons) painted
+        return f;
+    }
+    // Handles what is posted to wnd so far: a marker posted last arrives after it.
+    static void Drain(HWND wnd)
+    {
+        const int before = seen[WM_APP];
+        PostMessageA(wnd, WM_APP, 0, 0);
+        EXPECT_TRUE(PumpUntil([before] { return seen[WM_APP] > before; }));
+    }
+    // A screen point 2 pixels inside button i.
+    static LPARAM At(TSkinnedForm& f, int i)
+    {
+        RECT w{};
+        GetWindowRect(f.Window, &w);
+        const RECT& r = f.CaptionObjects[static_cast<size_t>(i)]->Rect;
+        return MAKELPARAM(w.left + r.left + 2, w.top + r.top + 2);
+    }
+    // The frame colour at the centre of button i after painting the frame into a bitmap.
+    static TColor Painted(TSkinnedForm& f, int i)
+    {
+        RECT w{};
+        GetWindowRect(f.Window, &w);
+        cl::TBitmap image;
+        image.SetPixelFormat(cl::pf24bit);
+        image.SetSize(w.right - w.left, w.bottom - w.top);
+        f.PaintFrame(image.Canvas()->Handle());
+        const RECT& r = f.CaptionObjects[static_cast<size_t>(i)]->Rect;
+        return image.Canvas()->Pixel((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+};
+
+} // namespace
+
+TEST_F(Caption, ButtonsPlacedFromTheSkin)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(f->CaptionObjects.size(), 5u);
+    RECT w{};
+    GetWindowRect(f->Window, &w);
+    const int W = w.right - w.left;
+    const RECT home = f->CaptionObjects[Home]->Rect, sys = f->CaptionObjects[SysMenu]->Rect;
+    EXPECT_EQ(home.left, W - 60);
+    EXPECT_EQ(home.top, 4);
+    EXPECT_EQ(home.right - home.left, BW);
+    EXPECT_EQ(home.bottom - home.top, BH);
+    EXPECT_EQ(sys.left, 8);
+    EXPECT_FALSE(f->CaptionObjects[Queried]->Visible); // the window answers 0
+    EXPECT_EQ(Painted(*f, Home), FrameColour[0]);
+}
+
+TEST_F(Caption, VisibilityQueryAnswerShowsTheButton)
+{
+    visibleAnswer = 1;
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->CaptionObjects[Queried]->Visible);
+    EXPECT_GT(seen[WM_SKIN_BUTTON_VISIBLE], 0);
+}
+
+TEST_F(Caption, MaximiseButtonFrameFollowsTheMaximiseBox)
+{
+    struct Case {
+        DWORD style;
+        bool active;
+        TColor colour;
+    } cases[] = {
+        {WS_OVERLAPPEDWINDOW, true, FrameColour[0]},
+        {WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX, true, FrameColour[3]}, // disabled
+        {WS_OVERLAPPEDWINDOW, false, FrameColour[3]},                  // inactive window
+    };
+    for (const Case& c : cases) {
+        TSkinnedForm* f = Skinned(c.style);
+        ASSERT_NE(f, nullptr);
+        if (!c.active) SendMessageA(f->Window, WM_NCACTIVATE, FALSE, 0);
+        EXPECT_EQ(Painted(*f, Maximise), c.colour) << std::hex << c.style << " " << c.active;
+    }
+}
+
+TEST_F(Caption, PressAndReleaseOnHomePostsItsAction)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    const LPARAM p = At(*f, Home);
+    EXPECT_EQ(SendMessageA(f->Window, WM_NCLBUTTONDOWN, HTCAPTION, p), 0);
+    EXPECT_EQ(f->HotObject, f->CaptionObjects[Home].get());
+    EXPECT_EQ(SendMessageA(f->Window, WM_NCLBUTTONUP, HTCAPTION, p), 0);
+    EXPECT_TRUE(PumpUntil([] { return !program.empty(); }));
+    ASSERT_EQ(program.size(), 1u);
+    EXPECT_EQ(program[0].first, WM_SKIN_CAPTION_BUTTON);
+    EXPECT_EQ(program[0].second, 14u);
+    // The press and release reached no default handling (no drag, no system command).
+    EXPECT_EQ(seen[WM_NCLBUTTONDOWN], 0);
+    EXPECT_EQ(seen[WM_NCLBUTTONUP], 0);
+}
+
+TEST_F(Caption, ReleaseWithoutPressDoesNothing)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    SendMessageA(f->Window, WM_NCLBUTTONUP, HTCAPTION, At(*f, Home));
+    Drain(f->Window);
+    EXPECT_TRUE(program.empty());
+}
+
+namespace {
+// Finds the open popup menu, records its place and keys a pick of the third item.
+RECT menuRect{};
+bool menuSeen = false;
+void CALLBACK PickThird(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) return;
+    KillTimer(nullptr, id);
+    menuSeen = true;
+    GetWindowRect(menu, &menuRect);
+    for (int i = 0; i < 3; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+}
+// Records the open popup menu's place and closes it unpicked; gives up after 40 ticks.
+void CALLBACK Dismiss(HWND, UINT, UINT_PTR id, DWORD)
+{
+    static int ticks = 0;
+    HWND menu = FindWindowA("#32768", nullptr);
+    if ((menu && IsWindowVisible(menu)) || ++ticks > 40) {
+        KillTimer(nullptr, id);
+        ticks = 0;
+        if (menu) {
+            GetWindowRect(menu, &menuRect);
+            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+        menuSeen = menu != nullptr;
+    }
+}
+} // namespace
+
+TEST_F(Caption, CaptionMenuAtItsOffsetPostsThePickedTag)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    menuSeen = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, PickThird);
+    const LPARAM p = At(*f, Menu);
+    SendMessageA(f->Window, WM_NCLBUTTONDOWN, HTCAPTION, p);
+    SendMessageA(f->Window, WM_NCLBUTTONUP, HTCAPTION, p); // returns when the menu closes
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(menuSeen);
+    POINT origin{0, 0};
+    ClientToScreen(f->Window, &origin);
+    RECT w{};
+    GetWindowRect(f->Window, &w);
+    EXPECT_EQ(menuRect.left, origin.x + (w.right - w.left) - 218);
+    EXPECT_EQ(menuRect.top, origin.y + f->TitleTextRect.top - 7);
+    ASSERT_NE(f->CaptionMenu(), nullptr);
+    EXPECT_EQ(f->CaptionMenu()->Items()->Count(), 7);
+    EXPECT_TRUE(PumpUntil([] { return !program.empty(); }));
+    ASSERT_EQ(program.size(), 1u);
+    EXPECT_EQ(program[0].first, WM_SKIN_CAPTION_MENU);
+    EXPECT_EQ(program[0].second, 3u); // home, about, (separator), settings
+}
+
+TEST_F(Caption, DoubleClickOnTheSystemMenuButtonClosesThroughTheCloseQuery)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    HWND wnd = f->Window;
+    EXPECT_EQ(SendMessageA(wnd, WM_NCLBUTTONDBLCLK, HTCAPTION, At(*f, SysMenu)), 0);
+    EXPECT_TRUE(PumpUntil([wnd] { return !IsWindow(wnd); }));
+    EXPECT_EQ(seen[WM_SYSCOMMAND], 1);
+    EXPECT_EQ(seen[WM_CLOSE], 1);
+}
+
+TEST_F(Caption, DoubleClickOnAnotherButtonDoesNotClose)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    HWND wnd = f->Window;
+    SendMessageA(wnd, WM_NCLBUTTONDOWN, HTCAPTION, At(*f, Home)); // Home is hot
+    SendMessageA(wnd, WM_NCLBUTTONDBLCLK, HTCAPTION, At(*f, Home));
+    Drain(wnd);
+    EXPECT_TRUE(IsWindow(wnd));
+    EXPECT_EQ(seen[WM_CLOSE], 0);
+}
+
+TEST_F(Caption, SystemMenuButtonClickOpensTheSkinnedSystemMenu)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    menuSeen = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Dismiss);
+    const LPARAM p = At(*f, SysMenu);
+    SendMessageA(f->Window, WM_NCLBUTTONDOWN, HTCAPTION, p);
+    SendMessageA(f->Window, WM_NCLBUTTONUP, HTCAPTION, p);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(menuSeen);
+    ASSERT_NE(f->SystemPopupMenu(), nullptr);
+    EXPECT_EQ(f->SystemPopupMenu()->Tag(), 33333);
+    bool hasClose = false;
+    for (int i = 0; i < f->SystemPopupMenu()->Items()->Count(); ++i) {
+        cl::TMenuItem* item = f->SystemPopupMenu()->Items()->Items(i);
+        if (item->Tag() == SC_CLOSE) hasClose = item->ImageIndex() == 3;
+        if (item->Tag() == SC_RESTORE) {
+            EXPECT_FALSE(item->Enabled()); // a normal window
+        }
+    }
+    EXPECT_TRUE(hasClose);
+    EXPECT_TRUE(IsWindow(f->Window));
+}
+
+TEST_F(Caption, HintShowsAfterASecondAndHidesTwoAndAHalfSecondsLater)
+{
+    data->Options |= Bit(xoCaptionButtonHint);
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    const LPARAM p = At(*f, Maximise);
+    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+    SendMessageA(f->Window, WM_NCMOUSEMOVE, HTCAPTION, p);
+    ASSERT_EQ(f->HotObject, f->CaptionObjects[Maximise].get());
+    f->HoverTimerControl()->SetEnabled(false); // ticked by hand below
+    data->HoverTime = 0;
+    for (int tick = 1; tick <= 14; ++tick) {
+        f->HoverTimer(); // 250 ms each
+        const bool shown = tick >= 4 && tick < 14;
+        EXPECT_EQ(f->HintText, shown ? std::wstring(L"\u6700\u5927\u5316") : std::wstring()) << "tick " << tick;
+    }
+    // The cursor leaving the button clears the hot object and the hint.
+    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)) + 100);
+    f->HoverTimer();
+    EXPECT_EQ(f->HotObject, nullptr);
+    EXPECT_EQ(data->HoverTime, 0);
+}
+
+TEST_F(Caption, MaximiseButtonAndCaptionDoubleClickToggleTheWindow)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    HWND wnd = f->Window;
+    const LPARAM p = At(*f, Maximise);
+    SendMessageA(wnd, WM_NCLBUTTONDOWN, HTCAPTION, p);
+    SendMessageA(wnd, WM_NCLBUTTONUP, HTCAPTION, p);
+    EXPECT_TRUE(PumpUntil([wnd] { return IsZoomed(wnd) != FALSE; }));
+    EXPECT_EQ(f->WindowState, wsMaximized);
+    // Off the buttons, a double click on the caption of a maximised window restores it.
+    RECT w{};
+    GetWindowRect(wnd, &w);
+    SendMessageA(wnd, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(w.left + (w.right - w.left) / 2, w.top + 20));
+    EXPECT_TRUE(PumpUntil([wnd] { return !IsZoomed(wnd); }));
+    EXPECT_EQ(f->WindowState, wsNormal);
+    EXPECT_EQ(seen[WM_NCLBUTTONDBLCLK], 0);
+}
+
+TEST_F(Caption, SystemMenuButtonWithoutImageTakesTheIconSize)
+{
+    TDataSkinSysButton& sys = *data->CaptionButtons[SysMenu];
+    sys.Bitmap->SetSize(0, 0);
+    sys.Frame = 1;
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    const RECT r = f->CaptionObjects[SysMenu]->Rect;
+    EXPECT_EQ(r.left, 8);
+    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSMICON));
+}
+
+TEST_F(Caption, AltSpaceShowsTheSkinnedSystemMenu)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    menuSeen = false;
+    menuRect = RECT{};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Dismiss);
+    SendMessageA(f->Window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(menuSeen);
+    ASSERT_NE(f->SystemPopupMenu(), nullptr);
+    POINT origin{0, 0};
+    ClientToScreen(f->Window, &origin);
+    EXPECT_EQ(menuRect.left, origin.x);
+    EXPECT_EQ(menuRect.top, origin.y);
+    EXPECT_EQ(seen[WM_SYSCOMMAND], 0); // not the platform's menu
+}
