@@ -208,8 +208,9 @@ WORD TWebPane::ExecuteFolderCommand(const cl::AnsiString& text)
 
 void TWebPane::AttachOwnerProc()
 {
+    // The class library's procedure chain needs no window yet: the hook holds from loading.
     auto* owner = dynamic_cast<cl::TWinControl*>(Owner());
-    if (!owner || !owner->HandleAllocated()) return;
+    if (!owner) return;
     ownerHook_ = std::make_unique<cl::TWindowProcHook>(*owner, [this](cl::TMessage& m) { OwnerFormWndProc(m); });
 }
 

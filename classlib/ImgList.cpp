@@ -167,12 +167,25 @@ void TCustomImageList::Delete(int index)
     Change();
 }
 
-// Version 5.81 of the common controls has no insertion: the image is appended, then
-// moved down by swaps.
-void TCustomImageList::MoveLastTo(int index)
+// Puts the image at from into place to, the ones between moving up or down by one. Only
+// plain copies through a spare slot: Wine's ILCF_SWAP loses the image it copies into the
+// source's place.
+void TCustomImageList::Rotate(int from, int to)
 {
-    for (int i = Count() - 1; i > index; --i) ImageList_Copy(handle_.get(), i - 1, handle_.get(), i, ILCF_SWAP);
+    if (from == to) return;
+    HIMAGELIST list = handle_.get();
+    const int n = ImageList_GetImageCount(list);
+    if (!ImageList_SetImageCount(list, static_cast<UINT>(n + 1))) return;
+    ImageList_Copy(list, n, list, from, ILCF_MOVE);
+    for (int i = from; i < to; ++i) ImageList_Copy(list, i, list, i + 1, ILCF_MOVE);
+    for (int i = from; i > to; --i) ImageList_Copy(list, i, list, i - 1, ILCF_MOVE);
+    ImageList_Copy(list, to, list, n, ILCF_MOVE);
+    ImageList_SetImageCount(list, static_cast<UINT>(n));
 }
+
+// Version 5.81 of the common controls has no insertion: the image is appended, then
+// moved into its place.
+void TCustomImageList::MoveLastTo(int index) { Rotate(Count() - 1, index); }
 
 void TCustomImageList::Insert(int index, TBitmap* image, TBitmap* mask)
 {
@@ -203,8 +216,7 @@ void TCustomImageList::Move(int currentIndex, int newIndex)
     const int n = Count();
     if (currentIndex < 0 || currentIndex >= n || newIndex < 0 || newIndex >= n)
         throw EListError("Image index out of range (" + std::to_string(currentIndex) + ")");
-    for (int i = currentIndex; i < newIndex; ++i) ImageList_Copy(handle_.get(), i + 1, handle_.get(), i, ILCF_SWAP);
-    for (int i = currentIndex; i > newIndex; --i) ImageList_Copy(handle_.get(), i - 1, handle_.get(), i, ILCF_SWAP);
+    Rotate(currentIndex, newIndex);
     Change();
 }
 
@@ -224,15 +236,15 @@ void TCustomImageList::ReplaceIcon(int index, TIcon* icon)
     Change();
 }
 
-// The common controls have no masked replacement: the masked image is appended, takes
-// the old one's place, and the old one is removed.
+// The common controls have no masked replacement: the masked image is appended, copied
+// over the old one, and removed from the end.
 void TCustomImageList::ReplaceMasked(int index, TBitmap* image, TColor maskColor)
 {
     if (!image) return;
     if (index < 0 || index >= Count()) throw EListError("Image index out of range (" + std::to_string(index) + ")");
     const int added = ImageList_AddMasked(handle_.get(), image->Handle(), static_cast<COLORREF>(ColorToRGB(maskColor)));
     if (added >= 0) {
-        ImageList_Copy(handle_.get(), index, handle_.get(), added, ILCF_SWAP);
+        ImageList_Copy(handle_.get(), index, handle_.get(), added, ILCF_MOVE);
         ImageList_Remove(handle_.get(), added);
     }
     Change();

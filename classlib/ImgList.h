@@ -76,7 +76,8 @@ protected:
 private:
     HIMAGELIST Native() const; // Handle(), or EInvalidOperation when it cannot be made
     void Recreate();
-    // Moves the last image to index by swapping neighbours.
+    // Puts the image at from into place to; the last image into place index.
+    void Rotate(int from, int to);
     void MoveLastTo(int index);
 
     mutable ImageListHandle handle_;

@@ -476,6 +476,7 @@ void WhenModal(std::function<void()> action)
 TEST_F(MainWindow, FeedbackButtonShowsTheFeedbackPageUntilThePageClosesIt)
 {
     Create(nullptr);
+    MainForm->Show(); // a modal window disables the visible windows of the thread
     FreeCounter counter;
     bool modalSeen = false;
     HRESULT closeResult = E_FAIL;
