@@ -335,7 +335,10 @@ TEST_F(OwnerHookTest, AnyWindowTakingTheActivationIsReportedAndTheFormStillSeesI
     SendMessageA(form->Handle(), WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(other));
     SendMessageA(form->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
     EXPECT_EQ(shown, std::vector<HWND>{other});
-    EXPECT_EQ(activations, (std::vector<LPARAM>{reinterpret_cast<LPARAM>(other), reinterpret_cast<LPARAM>(other), 0}));
+    // The form sees each of them (the platform may add activations of its own after them).
+    ASSERT_GE(activations.size(), 3u);
+    EXPECT_EQ(std::vector<LPARAM>(activations.begin(), activations.begin() + 3),
+              (std::vector<LPARAM>{reinterpret_cast<LPARAM>(other), reinterpret_cast<LPARAM>(other), 0}));
     DestroyWindow(other);
 }
 
