@@ -1,19 +1,17 @@
 // libpng reading from memory; its errors jump back into DecodeFrame.
 #include "classlib/PngDecode.h"
+#include "classlib/PngGlue.h"
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
 
-#include <png.h>
 
 namespace cl::pictures {
 
-namespace {
-
-int Channels(int type)
+int PngChannels(int colourType)
 {
-    switch (type) {
+    switch (colourType) {
     case PNG_COLOR_TYPE_RGB: return 3;
     case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
     case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
@@ -30,6 +28,8 @@ void OnPngError(png_structp png, png_const_charp message)
 }
 
 void OnPngWarning(png_structp, png_const_charp) {} // the image decodes anyway
+
+namespace {
 
 struct PngSource {
     const std::uint8_t* data;
@@ -102,7 +102,7 @@ bool DecodeFrame(PngSource& source, Decoded& out, char* message)
     png_uint_32 w = 0, h = 0;
     int depth = 0, type = 0, interlace = 0;
     png_get_IHDR(png, info, &w, &h, &depth, &type, &interlace, nullptr, nullptr);
-    if (w > MaxPngSide || h > MaxPngSide || std::uint64_t(w) * h * Channels(type) > MaxPngBytes) png_error(png, "image too large");
+    if (w > MaxPngSide || h > MaxPngSide || std::uint64_t(w) * h * PngChannels(type) > MaxPngBytes) png_error(png, "image too large");
     if (depth == 16) png_set_strip_16(png);
     if (depth < 8) {
         png_set_packing(png);
@@ -162,7 +162,7 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, PngData& result, std:
     out.consumed = source.pos;
     out.width = d.width, out.height = d.height, out.colorType = d.type;
     const std::size_t n = static_cast<std::size_t>(d.width) * d.height;
-    const int channels = Channels(d.type);
+    const int channels = PngChannels(d.type);
     auto row = [&](std::size_t y) { return d.pixels.data() + y * d.rowBytes; };
     if (d.type == PNG_COLOR_TYPE_RGB_ALPHA || d.type == PNG_COLOR_TYPE_GRAY_ALPHA) {
         const int c = channels - 1;

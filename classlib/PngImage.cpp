@@ -2,36 +2,19 @@
 #include "classlib/PngImage.h"
 
 #include "classlib/PngDecode.h"
+#include "classlib/PngGlue.h"
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstring>
 
-#include <png.h>
 
 namespace cl {
 
 namespace {
 
-int Channels(int type)
-{
-    switch (type) {
-    case ctRGB: return 3;
-    case ctRGBAlpha: return 4;
-    case ctGrayscaleAlpha: return 2;
-    default: return 1;
-    }
-}
-
-void OnPngError(png_structp png, png_const_charp message)
-{
-    auto* out = static_cast<char*>(png_get_error_ptr(png));
-    std::strncpy(out, message, 199);
-    out[199] = 0;
-    png_longjmp(png, 1);
-}
-
-void OnPngWarning(png_structp, png_const_charp) {}
+using pictures::OnPngError;
+using pictures::OnPngWarning;
 
 void WriteData(png_structp png, png_bytep data, png_size_t n)
 {
@@ -298,7 +281,7 @@ void TPngPicture::LoadFromStream(TStream& stream)
 void TPngPicture::SaveToStream(TStream& stream) const
 {
     if (Empty()) return;
-    const int channels = Channels(colorType_);
+    const int channels = pictures::PngChannels(colorType_);
     const std::size_t n = static_cast<std::size_t>(width_) * height_;
     std::vector<std::uint8_t> pixels(n * channels);
     if (alpha_.empty()) {

@@ -69,7 +69,6 @@ public:
     {
         TComPtr<IXMLDOMElement> item, txt, link;
         TComPtr<IXMLDOMText> text;
-        TComPtr<IXMLDOMCDATASection> cdata;
         TComPtr<IXMLDOMNode> out;
         cl::OleCheck(doc_->createElement(TBStr(L"item").get(), item.put()));
         cl::OleCheck(root_->appendChild(item.get(), out.put()));
@@ -79,8 +78,18 @@ public:
         cl::OleCheck(txt->appendChild(text.get(), out.put()));
         cl::OleCheck(doc_->createElement(TBStr(L"url").get(), link.put()));
         cl::OleCheck(item->appendChild(link.get(), out.put()));
-        cl::OleCheck(doc_->createCDATASection(TBStr(url).get(), cdata.put()));
-        cl::OleCheck(link->appendChild(cdata.get(), out.put()));
+        // A section cannot hold "]]>": the address is split after each "]]", so the file stays
+        // well-formed and the element's text is still the whole address.
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t end = url.find(L"]]>", from);
+            const std::size_t stop = end == std::wstring::npos ? url.size() : end + 2;
+            TComPtr<IXMLDOMCDATASection> cdata;
+            cl::OleCheck(doc_->createCDATASection(TBStr(url.substr(from, stop - from)).get(), cdata.put()));
+            cl::OleCheck(link->appendChild(cdata.get(), out.put()));
+            if (end == std::wstring::npos) break;
+            from = stop;
+        }
     }
 
     void Save() { cl::OleCheck(doc_->save(TOleVariant(fileName_).get())); }

@@ -49,7 +49,8 @@ if ! wineserver -k0 2>/dev/null; then
   # before it stands can fail to create theirs. Bring it up first.
   if [ -n "${DISPLAY:-}" ]; then
     env "${locale[@]}" wine explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 9>&- &
-    for _ in $(seq 100); do
+    # Bounded generously: an emulated or loaded machine takes many seconds to show it.
+    for _ in $(seq 3000); do
       xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
       sleep 0.1
     done

@@ -5,6 +5,8 @@
 #include "player/PlayExtend.h"
 
 #include "classlib/Seams.h"
+#include "skin/engine/SkinManage.h"
+#include "skin/engine/SkinnedForm.h"
 #include "shell/UnConst.h"
 
 #include "../support/ScriptHost.h"
@@ -12,6 +14,8 @@
 #include "Files.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -103,8 +107,6 @@ TEST_F(PlayWindow, ComesFromItsFormResource)
     form = cl::CreateForm<TPlayForm>(nullptr);
     form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
     EXPECT_EQ(form->Caption(), "游戏任我玩");
-    EXPECT_EQ(form->FormClientWidth(), 721);
-    EXPECT_EQ(form->FormClientHeight(), 526);
     ASSERT_NE(form->webTop, nullptr);
     ASSERT_NE(form->webPlay, nullptr);
     EXPECT_EQ(form->webTop->Height(), 35);
@@ -122,6 +124,26 @@ TEST_F(PlayWindow, ComesFromItsFormResource)
     EXPECT_TRUE(form->webPlay->OnDocumentComplete);
     EXPECT_TRUE(form->webPlay->OnTitleChange);
     EXPECT_TRUE(form->webTop->OnGetExternal);
+    // Shown, the window gets its skin, which lays its frame out around the client area.
+    auto skinned = [this] {
+        skin::TSkinnedForm* sf = skin::SkinManager ? skin::SkinManager->FindSkinForm(form->Handle()) : nullptr;
+        return sf && sf->Initialised && sf->SkinState == skin::ssSkinned;
+    };
+    form->Show();
+    for (const DWORD start = GetTickCount(); !skinned() && GetTickCount() - start < 20000;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    ASSERT_TRUE(skinned());
+    EXPECT_EQ(form->ClientWidth(), 721);
+    EXPECT_EQ(form->ClientHeight(), 526);
+    RECT outer{};
+    GetWindowRect(form->Handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 729) << "the skin's frame: 4 pixels at each side";
+    EXPECT_EQ(outer.bottom - outer.top, 560) << "30 for the caption, 4 at the bottom";
 }
 
 TEST_F(PlayWindow, ACompletedGamePageRewritesItsRecordAndIsAddedOnce)

@@ -78,6 +78,13 @@ TEST_F(Catalogues, AddKeepsTitlesAndAddressesAsTheyAre)
     EXPECT_EQ(Entries(kLocal).size(), 4u);
 }
 
+TEST_F(Catalogues, AnAddressHoldingTheSectionEndKeepsTheCatalogueReadable)
+{
+    EXPECT_EQ(CatalogAdd("Fav", "A", "http://h/?q=]]>x]]]>y"), TCatalogAdd::caAdded);
+    EXPECT_EQ(CatalogAdd("Fav", "B", "b"), TCatalogAdd::caAdded) << "the saved file still opens";
+    EXPECT_EQ(Entries(kFavourites), (EntryList{{L"A", L"http://h/?q=]]>x]]]>y"}, {L"B", L"b"}}));
+}
+
 TEST_F(Catalogues, MissingOrMalformedCataloguesAreLeftAlone)
 {
     DeleteFileA((AppPath + kFavourites).c_str());

@@ -483,9 +483,9 @@ struct RawChild : ::testing::Test {
         for (TSkinControl* s : skins) cl::Free(s);
         DestroyWindow(parent);
     }
-    HWND Child(const wchar_t* cls, DWORD style, int w, int h)
+    HWND Child(const wchar_t* cls, DWORD style, int w, int h, DWORD exStyle = 0)
     {
-        return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 5, 5, w, h, parent, nullptr,
+        return CreateWindowExW(exStyle, cls, L"", WS_CHILD | WS_VISIBLE | style, 5, 5, w, h, parent, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
     }
     template <class T> T* Skin(HWND wnd)
@@ -565,7 +565,9 @@ TEST_F(RawChild, ProgressFillsItsShareOfTheRange)
 
 TEST_F(RawChild, BorderedEditGetsAShadowAndTwoWhiteFrames)
 {
-    HWND edit = Child(L"EDIT", WS_BORDER, 100, 24);
+    // A plain WS_BORDER is drawn by the edit itself inside its client area; the sunken edge
+    // gives it a non-client border.
+    HWND edit = Child(L"EDIT", 0, 100, 24, WS_EX_CLIENTEDGE);
     ASSERT_NE(edit, nullptr);
     auto* skin = Skin<TSkinEdit>(edit);
     Shot shot(*skin, 100, 24);

@@ -8,56 +8,30 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
 
+using uptest::Exists;
 using uptest::PumpUntil;
+using uptest::ReadWhole;
+using uptest::WriteWhole;
 
-std::string ReadWhole(const std::string& path)
+// The scratch folder of this process's tests.
+std::string FolderName()
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return "<none>";
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "ludora  up " + std::to_string(GetCurrentProcessId()) + "\\";
 }
-
-void WriteWhole(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class Radirazo3Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "ludora  up " + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(folder.c_str(), nullptr);
         catcher = ReadWhole(WinPath(LUDORA_RESTART_CATCHER));
         ASSERT_GT(catcher.size(), 1000u);
         WriteWhole(folder + "Ludora.exe", catcher);
-    }
-    void TearDown() override
-    {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string path = folder + data.cFileName;
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            } while (FindNextFileA(find, &data));
-            FindClose(find);
-        }
-        RemoveDirectoryA(folder.c_str());
     }
     // Starts the helper as the program would; the handle of its process.
     HANDLE StartHelper(const std::string& tail)
@@ -90,7 +64,8 @@ protected:
         return ReadWhole(args);
     }
 
-    std::string folder;
+    const uptest::TScratchFolder scratch{FolderName()};
+    const std::string& folder = scratch.Path();
     std::string catcher;
 };
 

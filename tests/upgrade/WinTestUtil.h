@@ -1,12 +1,15 @@
 // Helpers of the upgrader's Windows tests: a message loop that runs until a condition
-// holds or a time-out passes, and scratch files.
+// holds or a time-out passes, whole-file reading and writing, and scratch files and folders.
 #pragma once
 
 #include "classlib/SysUtils.h"
 
 #include <windows.h>
 
+#include <fstream>
 #include <functional>
+#include <sstream>
+#include <string>
 
 namespace uptest {
 
@@ -52,6 +55,50 @@ public:
 
 private:
     cl::AnsiString path_;
+};
+
+// A file's bytes, or "<none>" when it cannot be read.
+inline std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "<none>";
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteWhole(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A folder (path ending in a separator) removed with every file in it at the end.
+class TScratchFolder {
+public:
+    explicit TScratchFolder(std::string path) : path_(std::move(path)) { CreateDirectoryA(path_.c_str(), nullptr); }
+    ~TScratchFolder()
+    {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((path_ + "*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string file = path_ + data.cFileName;
+                SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(file.c_str());
+            } while (FindNextFileA(find, &data));
+            FindClose(find);
+        }
+        RemoveDirectoryA(path_.c_str());
+    }
+    TScratchFolder(const TScratchFolder&) = delete;
+    TScratchFolder& operator=(const TScratchFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
 };
 
 } // namespace uptest
