@@ -27,16 +27,16 @@ std::unique_ptr<cl::TBitmap> CreateDisabledGlyph(cl::TBitmap& source)
     result->SetSize(w, h);
     const HDC r = result->Canvas()->Handle();
     FillColorRect(r, RECT{0, 0, w, h}, cl::clBtnFace);
-    // The mask: black where the glyph differs from its corner (transparent) colour.
+    // The mask: set where the glyph differs from its corner (transparent) colour.
     cl::BitmapHandle mask(CreateBitmap(w, h, 1, 1, nullptr));
     cl::MemoryDc maskDc(CreateCompatibleDC(nullptr));
     cl::SelectGuard selectMask(maskDc.get(), mask.get());
     const HDC s = source.Canvas()->Handle();
     SetBkColor(s, static_cast<COLORREF>(source.TransparentColor() & 0xFFFFFF));
-    BitBlt(maskDc.get(), 0, 0, w, h, s, 0, 0, SRCCOPY);
+    BitBlt(maskDc.get(), 0, 0, w, h, s, 0, 0, NOTSRCCOPY);
     SetTextColor(r, RGB(0, 0, 0));
     SetBkColor(r, RGB(255, 255, 255));
-    // 0xE20746: the brush where the mask is black, the destination elsewhere.
+    // 0xE20746: the brush where the mask is set (white on this DC), the destination elsewhere.
     auto emboss = [&](int dx, int dy, TColor colour) {
         cl::BrushHandle brush(CreateSolidBrush(static_cast<COLORREF>(cl::ColorToRGB(colour))));
         cl::SelectGuard select(r, brush.get());
