@@ -7,6 +7,7 @@
 #include "skin/controls/CheckRadio.h"
 #include "skin/controls/Edits.h"
 #include "skin/controls/GlyphButtons.h"
+#include "skin/controls/MediaPlayer.h"
 #include "skin/controls/Tabs.h"
 #include "skin/controls/TrackBar.h"
 #include "skin/controls/Ranges.h"
@@ -111,6 +112,10 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         else Attach<TSkinTab>(control, *this, data, false);
         return;
     }
+    if (upper == "TMEDIAPLAYER" && data.Has(xcButton)) {
+        Attach<TSkinMP>(control, *this, data, false);
+        return;
+    }
     if (dynamic_cast<cl::TCustomGroupBox*>(&control)) {
         if (!data.Has(xcPanel)) return;
         SkinChildControls(control);
@@ -178,6 +183,8 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
             SetPropValue(&control, "Transparent", "True");
             Attach<TSkinTrackBar>(control, *this, data, false);
         }
+    } else if (*kind == "mediaplayer") {
+        if (data.Has(xcButton)) Attach<TSkinMP>(control, *this, data, false);
     } else if (*kind == "tab") {
         if (data.Has(xcTab) && data.Tabs) Attach<TSkinTab>(control, *this, data, false);
     } else if (*kind == "container") {
