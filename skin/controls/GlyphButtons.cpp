@@ -170,7 +170,8 @@ void TSkinBitButton::DrawGlyphAndCaption(const RECT& R, int state, int glyphStat
     const int layout = LayoutOf(control);
     const bool vertical = layout >= 2;
 
-    const std::wstring caption = SplitCaption(control ? GetPropText(control, "Caption") : Caption);
+    const std::wstring caption =
+        SplitCaption(control ? GetPropText(control, "Caption") : Handle ? GetWindowCaption(Handle) : Caption);
     Caption = caption;
     RECT room = R;
     InflateRect(&room, -2, -2);

@@ -142,6 +142,7 @@ void TWMediaPlayer::WndProc(cl::TMessage& message)
 {
     switch (message.Msg) {
     case WM_LBUTTONDOWN:
+        ReadButtons(); // the player's buttons as they are now, painted or not
         MouseHeld = true;
         cl::TCustomPanel::WndProc(message);
         if (Player) Player->Perform(message.Msg, message.WParam, message.LParam);
@@ -150,6 +151,7 @@ void TWMediaPlayer::WndProc(cl::TMessage& message)
         Invalidate();
         return;
     case WM_LBUTTONUP: {
+        ReadButtons();
         MouseHeld = false;
         cl::TCustomPanel::WndProc(message);
         const int over = ButtonAt(static_cast<short>(LOWORD(message.LParam)));
