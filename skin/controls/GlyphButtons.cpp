@@ -315,20 +315,19 @@ void TSkinSpeedButton::AfterProc(cl::TMessage& m)
 
 void TSkinSpeedButton::PaintControl(HDC dc)
 {
-    if (dc) {
-        PaintSpeed(dc);
-        return;
-    }
-    // A windowless control draws on its parent's window, clipped to its own place.
-    if (!GraphicControl || !GraphicControl->Parent() || !GraphicControl->Parent()->HandleAllocated()) return;
-    const HWND parent = GraphicControl->Parent()->Handle();
-    cl::WindowDc client(parent, false);
-    if (!client.get()) return;
-    const RECT b = GraphicControl->BoundsRect();
-    cl::SavedDc saved(client.get());
-    OffsetViewportOrgEx(client.get(), b.left, b.top, nullptr);
-    IntersectClipRect(client.get(), 0, 0, Width(b), Height(b));
     try {
+        if (dc) {
+            PaintSpeed(dc);
+            return;
+        }
+        // A windowless control draws on its parent's window, clipped to its own place.
+        if (!GraphicControl || !GraphicControl->Parent() || !GraphicControl->Parent()->HandleAllocated()) return;
+        cl::WindowDc client(GraphicControl->Parent()->Handle(), false);
+        if (!client.get()) return;
+        const RECT b = GraphicControl->BoundsRect();
+        cl::SavedDc saved(client.get());
+        OffsetViewportOrgEx(client.get(), b.left, b.top, nullptr);
+        IntersectClipRect(client.get(), 0, 0, Width(b), Height(b));
         PaintSpeed(client.get());
     } catch (...) {
         // A faulty skin image must not break the control's messages.
