@@ -6,6 +6,10 @@
 #include "skin/controls/Buttons.h"
 #include "skin/controls/CheckRadio.h"
 #include "skin/controls/Edits.h"
+#include "skin/controls/GlyphButtons.h"
+#include "skin/controls/MediaPlayer.h"
+#include "skin/controls/Tabs.h"
+#include "skin/controls/TrackBar.h"
 #include "skin/controls/Ranges.h"
 #include "skin/controls/PropAccess.h"
 #include "skin/engine/SkinMessages.h"
@@ -37,6 +41,27 @@ void TSkinnedForm::SkinFormControls()
         if (!control->HandleAllocated() || control->Tag() == SkinData->DisableTag) continue;
         if (control->Perform(WM_SKIN_QUERY) == 1) continue;
         SkinControl(*control, FormControl);
+    }
+    SkinGraphicControls(*FormControl);
+}
+
+void TSkinnedForm::SkinGraphicControls(cl::TComponent& owner)
+{
+    TSkinData& data = *SkinData;
+    std::vector<std::string> lines;
+    if (const cl::TStringList* list = data.Skin3rd())
+        for (int i = 0; i < list->Count(); ++i) lines.push_back((*list)[i]);
+    for (int i = 0; i < owner.ComponentCount(); ++i) {
+        auto* control = dynamic_cast<cl::TGraphicControl*>(owner.Components(i));
+        if (!control || control->Tag() == data.DisableTag || !control->Parent()) continue;
+        if (std::any_of(controlSkins_.begin(), controlSkins_.end(), [&](TSkinControl* c) { return c->Owner() == control; }))
+            continue;
+        const std::optional<std::string> kind = Skin3rdKind(lines, cl::UpperCase(control->ClassType().Name()));
+        const bool png = kind && *kind == "pngspeedbutton";
+        if (!(kind && *kind == "speedbutton" && data.Has(xcSpeedButton)) && !(png && data.Has(xcButton))) continue;
+        auto* skin = new TSkinSpeedButton(control);
+        if (png) skin->GraphicProperty = "PngImage";
+        skin->InitGraphic(this, &data, nullptr);
     }
 }
 
@@ -82,6 +107,15 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
 
     if (SkinThirdParty(upper, control)) return;
 
+    if ((upper == "TTABSET" || upper == "TTABBEDNOTEBOOK") && data.Has(xcTab) && data.Tabs) {
+        if (upper == "TTABSET") Attach<TSkinTab31>(control, *this, data, false);
+        else Attach<TSkinTab>(control, *this, data, false);
+        return;
+    }
+    if (upper == "TMEDIAPLAYER" && data.Has(xcButton)) {
+        Attach<TSkinMP>(control, *this, data, false);
+        return;
+    }
     if (dynamic_cast<cl::TCustomGroupBox*>(&control)) {
         if (!data.Has(xcPanel)) return;
         SkinChildControls(control);
@@ -132,6 +166,27 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
         // Only an edit with a border: its window is larger than its client area.
         if (data.Has(xcEdit) && (w.right - w.left != c.right || w.bottom - w.top != c.bottom))
             Attach<TSkinEdit>(control, *this, data, false);
+    } else if (*kind == "bitbtn" || *kind == "pngbitbtn") {
+        if (data.Has(xcButton)) {
+            if (*kind == "bitbtn" && upperClass == "TCXBUTTON" && GetPropEnum(&control, "Kind") == "cxbkDropDownButton") {
+                Attach<TSkinMenuButton>(control, *this, data, false);
+            } else {
+                auto* skin = new TSkinBitButton(&control);
+                if (*kind == "pngbitbtn") skin->GraphicProperty = "PngImage";
+                skin->InitControl(this, &data, false, nullptr);
+            }
+        }
+    } else if (*kind == "menubtn") {
+        if (data.Has(xcButton)) Attach<TSkinMenuButton>(control, *this, data, false);
+    } else if (*kind == "trackbar") {
+        if (data.Has(xcButton)) {
+            SetPropValue(&control, "Transparent", "True");
+            Attach<TSkinTrackBar>(control, *this, data, false);
+        }
+    } else if (*kind == "mediaplayer") {
+        if (data.Has(xcButton)) Attach<TSkinMP>(control, *this, data, false);
+    } else if (*kind == "tab") {
+        if (data.Has(xcTab) && data.Tabs) Attach<TSkinTab>(control, *this, data, false);
     } else if (*kind == "container") {
         SkinChildControls(control);
     }
@@ -148,6 +203,7 @@ void TSkinnedForm::AttachChildSkin(HWND window, TChildSkin kind)
     case TChildSkin::RadioButton: skin = new TSkinRadioButton(this); break;
     case TChildSkin::Progress: skin = new TSkinProgress(this); break;
     case TChildSkin::Edit: skin = new TSkinEdit(this); break;
+    case TChildSkin::Tab: skin = new TSkinTab(this); break;
     default: break; // the skins of the other child windows are not built yet
     }
     if (skin) skin->InitHwnd(window, SkinData, this, nullptr);

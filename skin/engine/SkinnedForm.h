@@ -79,6 +79,8 @@ public:
     void SkinChildControls(cl::TWinControl& parent);
     void SkinControl(cl::TWinControl& control, cl::TWinControl* container);
     bool SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinControl& control);
+    // Windowless controls among owner's components: speed buttons by the Skin3rd lines.
+    void SkinGraphicControls(cl::TComponent& owner);
     void AttachChildSkin(HWND window, TChildSkin kind);
     // Companions of the window's controls.
     bool AddControlSkin(TSkinControl& control); // true when already listed
