@@ -7,6 +7,7 @@
 #include "skin/controls/CheckRadio.h"
 #include "skin/controls/Edits.h"
 #include "skin/controls/Ranges.h"
+#include "skin/controls/ScrollBars.h"
 #include "skin/controls/PropAccess.h"
 #include "skin/engine/SkinMessages.h"
 
@@ -23,6 +24,18 @@ template <class T> T* Attach(cl::TWinControl& control, TSkinnedForm& form, TSkin
 {
     auto* skin = new T(&control);
     skin->InitControl(&form, &data, colour, nullptr);
+    return skin;
+}
+
+bool HasScrollStyle(cl::TWinControl& control)
+{
+    return (GetWindowLongA(control.Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;
+}
+
+TSkinScrollbar* AttachScrollbar(cl::TWinControl& control, TSkinnedForm& form, TSkinData& data)
+{
+    auto* skin = new TSkinScrollbar(&control);
+    skin->InitScrollbar(&control, &data, &form, nullptr);
     return skin;
 }
 } // namespace
@@ -90,10 +103,15 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         if (data.Has(xcStatusBar)) Attach<TSkinStatusBar>(control, *this, data, false);
     } else if (dynamic_cast<cl::TProgressBar*>(&control)) {
         if (data.Has(xcProgress)) Attach<TSkinProgress>(control, *this, data, false);
+    } else if ((upper == "TRICHEDIT" || upper == "TWWDBRICHEDIT" || upper == "TDXDBMEMO") && data.Has(xcScrollbar)) {
+        AttachScrollbar(control, *this, data);
     } else if (dynamic_cast<cl::TCustomPanel*>(&control)) {
         if (!data.Has(xcPanel)) return;
         SkinChildControls(control);
         Attach<TSkinBox>(control, *this, data, true);
+    } else if ((upper == "TDXTREELIST" || upper == "TDXDBTREELIST" || upper == "TDXDBGRID" || HasScrollStyle(control)) &&
+               data.Has(xcScrollbar)) {
+        AttachScrollbar(control, *this, data);
     } else if (dynamic_cast<cl::TButton*>(&control)) {
         if (data.Has(xcButton)) Attach<TSkinButton>(control, *this, data, false);
     } else if (dynamic_cast<cl::TCustomEdit*>(&control)) {
@@ -132,6 +150,16 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
         // Only an edit with a border: its window is larger than its client area.
         if (data.Has(xcEdit) && (w.right - w.left != c.right || w.bottom - w.top != c.bottom))
             Attach<TSkinEdit>(control, *this, data, false);
+    } else if (*kind == "scrollbar") {
+        if (data.Has(xcScrollbar)) {
+            AttachScrollbar(control, *this, data);
+            SkinChildControls(control);
+        }
+    } else if (*kind == "embedscrollbar") {
+        if (data.Has(xcScrollbar))
+            for (int i = 0; i < control.ControlCount(); ++i)
+                if (auto* child = dynamic_cast<cl::TWinControl*>(control.Controls(i)))
+                    if (HasScrollStyle(*child)) AttachScrollbar(*child, *this, data);
     } else if (*kind == "container") {
         SkinChildControls(control);
     }
