@@ -275,15 +275,27 @@ TEST_F(RawBars, OverlayPaintsArrowsTrackThumbAndGripForEachState)
     SendMessageW(bar.Handle(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(bar.HotPart, spNone);
 
-    // A disabled bar: the track in its disabled frame and no thumb.
-    EnableScrollBar(edit, SB_VERT, ESB_DISABLE_BOTH);
-    ASSERT_TRUE(BarInfo(edit, OBJID_VSCROLL).rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
-    Shot off(bar);
-    EXPECT_EQ(off.At(x, a + 1), TrackC(3));
-    const SCROLLBARINFO now = BarInfo(edit, OBJID_VSCROLL);
-    const int middle = a + (h - 2 * a) / 2;
-    if (now.xyThumbTop < middle && middle < now.xyThumbBottom) ADD_FAILURE() << "the platform still shows a thumb";
-    EXPECT_EQ(off.At(x, middle), TrackC(3));
+}
+
+TEST_F(RawBars, DisabledBarHasItsTrackDisabledAndNoThumb)
+{
+    const int a = Arrow(), h = 100;
+    const TThumbSpan thumb{40, 70};
+    struct Case {
+        const char* name;
+        bool enabled;
+        TColor track, atThumb;
+    } cases[] = {{"enabled", true, TrackC(1), ThumbC(1)}, {"disabled", false, TrackC(3), TrackC(3)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cl::TBitmap b;
+        b.SetPixelFormat(cl::pf24bit);
+        b.SetSize(a, h);
+        DrawScrollBar(b.Canvas()->Handle(), *data, RECT{0, 0, a, h}, true, c.enabled, a, a, thumb, spNone, false, h);
+        EXPECT_EQ(b.Canvas()->Pixel(a / 2, a + 2), c.track);
+        EXPECT_EQ(b.Canvas()->Pixel(a / 2, 42), c.atThumb);
+        EXPECT_EQ(b.Canvas()->Pixel(a / 2, 1), StripC(9));
+    }
 }
 
 TEST_F(RawBars, BarShorterThanTwoArrowsGetsTwoHalfArrows)
@@ -331,9 +343,13 @@ TEST_F(RawBars, DraggingTheThumbToTheEndScrollsToTheLastPage)
     const SCROLLBARINFO info = BarInfo(edit, OBJID_VSCROLL);
     const int a = Arrow();
     const int middle = (info.xyThumbTop + info.xyThumbBottom) / 2;
-    // The drag goes far below the edit box, in its client coordinates, then ends.
-    PostMessageW(edit, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 1000));
-    PostMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(5, 1000));
+    // The drag ends just below the edit box, over the bar's column (client coordinates);
+    // much further away the platform puts the thumb back.
+    RECT client{};
+    GetClientRect(edit, &client);
+    const LPARAM below = MAKELPARAM(client.right + a / 2, client.bottom + 10);
+    PostMessageW(edit, WM_MOUSEMOVE, MK_LBUTTON, below);
+    PostMessageW(edit, WM_LBUTTONUP, 0, below);
     SendMessageW(bar.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a / 2, middle));
     const SCROLLINFO si = ScrollState(edit, SB_VERT);
     // A page click would have moved one page; the thumb drag reaches the end.
