@@ -69,6 +69,7 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         return;
     }
     if (!control.Parent()) return;
+    if (dynamic_cast<TWScrollbar*>(&control)) return; // a scroll-bar skin's own overlay
     if (control.Perform(WM_SKIN_QUERY) == 1) return;
     for (TSkinControl* c : controlSkins_)
         if (c->Owner() == &control) return;
