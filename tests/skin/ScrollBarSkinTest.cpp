@@ -500,6 +500,22 @@ protected:
     }
 };
 
+class TListStandIn : public cl::TWinControl {
+    CL_CLASS(TListStandIn)
+public:
+    using cl::TWinControl::TWinControl;
+
+protected:
+    void CreateParams(cl::TCreateParams& params) override
+    {
+        cl::TWinControl::CreateParams(params);
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
+        CreateSubClass(params, WC_LISTVIEWA);
+        params.Style |= WS_BORDER | LVS_REPORT;
+    }
+};
+
 enum TScrollBarKind { sbHorizontal, sbVertical };
 const cl::TEnumType ScrollBarKindType{{"sbHorizontal", "sbVertical"}};
 
@@ -537,6 +553,7 @@ public:
     using cl::TForm::TForm;
     TScrollMemo* Memo = nullptr;
     TScrollBarStandIn* Bar = nullptr;
+    TListStandIn* List = nullptr;
 };
 
 const char* const kScrollForm = u8R"(
@@ -549,6 +566,9 @@ TScrollForm ScrollForm {
   TScrollBarStandIn Bar {
     Left = 10 Top = 150 Width = 200 Height = 17
     Kind = sbHorizontal
+  }
+  TListStandIn List {
+    Left = 170 Top = 10 Width = 140 Height = 120
   }
 }
 )";
@@ -570,6 +590,8 @@ struct FormBars : ::testing::Test {
 
 const cl::TClass& TScrollMemo::StaticClass() { return cl::DefineClass<TScrollMemo, cl::TWinControl>("TScrollMemo"); }
 
+const cl::TClass& TListStandIn::StaticClass() { return cl::DefineClass<TListStandIn, cl::TWinControl>("TListStandIn"); }
+
 const cl::TClass& TScrollBarStandIn::StaticClass()
 {
     return cl::DefineClass<TScrollBarStandIn, cl::TWinControl>("TScrollBarStandIn",
@@ -587,6 +609,7 @@ const cl::TClass& TScrollForm::StaticClass()
     return cl::DefineClass<TScrollForm, cl::TForm>("TScrollForm", [](cl::TPublisher<TScrollForm>& p) {
         p.Field("Memo", &TScrollForm::Memo);
         p.Field("Bar", &TScrollForm::Bar);
+        p.Field("List", &TScrollForm::List);
     });
 }
 
@@ -693,4 +716,41 @@ TEST_F(FormBars, DiscoveryGivesTheMemoItsBarsAndARecreatedWindowANewSkin)
     ASSERT_NE(second->VBar, nullptr);
     ExpectSameRect(WindowRect(second->VBar->Handle()), BarInfo(form.Memo->Handle(), OBJID_VSCROLL).rcScrollBar);
     skinned.Unskin();
+}
+
+TEST_F(FormBars, ListViewBarsFollowItsItemsAndVisibility)
+{
+    auto* skin = new TSkinListView(form.List);
+    skin->InitScrollbar(form.List, data.get(), nullptr, nullptr);
+    HWND list = form.List->Handle();
+    EXPECT_EQ(skin->Header, reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)));
+    EXPECT_NE(skin->Header, nullptr);
+    EXPECT_FALSE(skin->VBar->BarVisible); // no items, no bar
+
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 100;
+    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    for (int i = 0; i < 40; ++i) {
+        wchar_t text[] = L"item";
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = text;
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    UpdateWindow(list);
+    Pump();
+    ASSERT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL);
+    ASSERT_TRUE(skin->VBar->BarVisible);
+    ExpectSameRect(WindowRect(skin->VBar->Handle()), BarInfo(list, OBJID_VSCROLL).rcScrollBar);
+
+    form.List->Hide();
+    EXPECT_FALSE(skin->VBar->BarVisible);
+    EXPECT_FALSE(skin->HBar->BarVisible);
+    EXPECT_FALSE(IsWindowVisible(skin->VBar->Handle()));
+    form.List->Show();
+    EXPECT_TRUE(IsWindowVisible(skin->VBar->Handle()));
+    ExpectSameRect(WindowRect(skin->VBar->Handle()), BarInfo(list, OBJID_VSCROLL).rcScrollBar);
+    cl::Free(skin);
 }
