@@ -1,5 +1,4 @@
-// Scroll-bar skins: overlays over the platform's bars, their owners, and the drop-down
-// list's bar.
+// Scroll-bar skins: overlays over the platform's bars and their owners.
 #include "skin/controls/ScrollBars.h"
 
 #include "skin/SkinDraw.h"
@@ -41,25 +40,24 @@ void DrawUntiledFrame(HDC dc, const RECT& rect, int frame, const TDataSkinObject
     else BitBlt(dc, rect.left, rect.top, RectWidth(rect), RectHeight(rect), built->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
-// The skin's bar thickness: the strip's height, unless that is far from the arrow size.
-int BarThickness(const TSkinData& data, int arrow)
-{
-    const int h = data.ScrollbarArrows->Bitmap->Height();
-    return std::abs(h - arrow) > 2 ? arrow : h;
-}
-
 void FrameWith(HDC dc, const RECT& r, TColor colour)
 {
     cl::BrushHandle brush(CreateSolidBrush(static_cast<COLORREF>(colour)));
     FrameRect(dc, &r, brush.get());
 }
 
-bool HasArrows(const TSkinData* data)
+} // namespace
+
+int ScrollBarThickness(TSkinData& data, int arrow)
+{
+    const int h = data.ScrollbarArrows->Bitmap->Height();
+    return std::abs(h - arrow) > 2 ? arrow : h;
+}
+
+bool HasScrollBarStrip(const TSkinData* data)
 {
     return data && data->ScrollbarArrows && data->ScrollbarArrows->HasImage();
 }
-
-} // namespace
 
 void DrawScrollBar(HDC dc, TSkinData& data, RECT r, bool vertical, bool enabled, int arrow, int thickness,
                    const TThumbSpan& thumb, int hotPart, bool pressed, int overlayLength)
@@ -254,7 +252,7 @@ void TWScrollbar::Paint()
 void TWScrollbar::PaintTo(HDC dc)
 {
     TSkinData* data = OwnerSkin ? OwnerSkin->SkinData : nullptr;
-    if (!HasArrows(data) || !HandleAllocated()) return;
+    if (!HasScrollBarStrip(data) || !HandleAllocated()) return;
     SCROLLBARINFO info;
     if (!GetBarInfo(info) || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE)) return;
     const bool enabled = !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
@@ -264,7 +262,7 @@ void TWScrollbar::PaintTo(HDC dc)
     GetClientRect(Handle(), &client);
     if (r.right < 0 || r.bottom < 0 || r.bottom > client.bottom || r.right > client.right) return;
     TrackLength = Vertical() ? r.bottom : r.right;
-    const int thickness = BarThickness(*data, ArrowSize);
+    const int thickness = ScrollBarThickness(*data, ArrowSize);
     auto setCross = [&] {
         if (Vertical()) r.right = thickness;
         else r.bottom = thickness;
@@ -717,141 +715,6 @@ void TSkinScrollbarH::Unsubclass()
         cl::Free(h);
         cl::Free(v);
     }
-}
-
-// ---------------------------------------------------------------------------------------
-// A drop-down list's bar
-
-const cl::TClass& TComboxScrollBar::StaticClass()
-{
-    return cl::DefineClass<TComboxScrollBar, TSkinControl>("TComboxScrollBar");
-}
-
-TComboxScrollBar::TComboxScrollBar(cl::TComponent* owner) : TSkinControl(owner), ArrowSize(GetSystemMetrics(SM_CXHSCROLL))
-{
-}
-
-bool TComboxScrollBar::BeforeProc(cl::TMessage& m)
-{
-    switch (m.Msg) {
-    case WM_NCPAINT: return true;
-    case WM_NCMOUSEMOVE: return m.WParam != HTHSCROLL && m.WParam != HTVSCROLL;
-    case WM_NCLBUTTONDOWN:
-        if (m.WParam == HTVSCROLL &&
-            TrackThumb(POINT{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))}))
-            return false;
-        return true;
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-        tracking_ = false; // ends a drag under way
-        return true;
-    default: return TSkinControl::BeforeProc(m);
-    }
-}
-
-void TComboxScrollBar::AfterProc(cl::TMessage& m)
-{
-    switch (m.Msg) {
-    case WM_NCPAINT:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case 0x1AE: // a repaint trigger of the list
-        PaintControl(nullptr);
-        break;
-    default: TSkinControl::AfterProc(m); break;
-    }
-}
-
-void TComboxScrollBar::Paint(HDC dc, const RECT&)
-{
-    if (!HasArrows(SkinData)) return;
-    SCROLLBARINFO info = EmptyBarInfo();
-    if (!SkinGetScrollBarInfo(Handle, OBJID_VSCROLL, info) || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE)) return;
-    RECT window{};
-    GetWindowRect(Handle, &window);
-    RECT r = info.rcScrollBar;
-    const POINT at{r.left - window.left, r.top - window.top};
-    OffsetRect(&r, -r.left, -r.top);
-    if (r.right <= 0 || r.bottom <= 0 || r.right > RectWidth(window) || r.bottom > RectHeight(window)) return;
-    const int w = r.right, h = r.bottom;
-    cl::TBitmap buffer;
-    buffer.SetPixelFormat(cl::pf24bit);
-    buffer.SetSize(w, h);
-    const HDC b = buffer.Canvas()->Handle();
-    if (!b) return;
-    SetStretchBltMode(b, COLORONCOLOR);
-    FillColorRect(b, RECT{0, 0, w, h}, SkinColor(scButtonFace));
-    const int thickness = BarThickness(*SkinData, ArrowSize);
-    r.right = thickness;
-    const bool enabled = !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
-    DrawScrollBar(b, *SkinData, r, true, enabled, ArrowSize, thickness, TThumbSpan{info.xyThumbTop, info.xyThumbBottom},
-                  spNone, false, h);
-    BitBlt(dc, at.x, at.y, w, h, b, 0, 0, SRCCOPY);
-}
-
-bool TComboxScrollBar::TrackThumb(POINT screen)
-{
-    SCROLLBARINFO info = EmptyBarInfo();
-    if (!SkinGetScrollBarInfo(Handle, OBJID_VSCROLL, info)) return false;
-    const int a = screen.y - info.rcScrollBar.top;
-    if (a < info.xyThumbTop || a > info.xyThumbBottom) return false;
-    const HWND list = Handle;
-    SetCapture(list);
-    SCROLLINFO si{};
-    si.cbSize = sizeof(SCROLLINFO);
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
-    GetScrollInfo(list, SB_VERT, &si);
-    const int offset0 = info.xyThumbTop - ArrowSize;
-    const int track = RectHeight(info.rcScrollBar) - 2 * ArrowSize;
-    const int thumb = info.xyThumbBottom - info.xyThumbTop;
-    int last = si.nPos;
-    tracking_ = true;
-    // Moves are measured from the press itself, in the messages' own coordinates.
-    auto moved = [&](int y) {
-        const int pos = DraggedThumbPosition(offset0 + y - screen.y, track, thumb, si.nMin, si.nMax, si.nPage);
-        if (pos != last) {
-            SendMessageW(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
-            last = pos;
-        }
-    };
-    bool done = false;
-    while (!done) {
-        // Blocks until a message is waiting; a drag idle for the whole wait ends.
-        const DWORD woke = MsgWaitForMultipleObjectsEx(0, nullptr, kTrackIdleMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_TIMEOUT || woke == WAIT_FAILED) break;
-        MSG msg;
-        while (!done && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            switch (msg.message) {
-            case WM_QUIT:
-                PostQuitMessage(static_cast<int>(msg.wParam)); // the loop that owns it sees it again
-                done = true;
-                break;
-            case WM_MOUSEMOVE:
-            case WM_NCMOUSEMOVE: {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-                POINT p{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
-                if (msg.message == WM_MOUSEMOVE && msg.hwnd) ::ClientToScreen(msg.hwnd, &p);
-                if (IsWindow(list)) moved(p.y);
-                break;
-            }
-            case WM_LBUTTONUP:
-            case WM_NCLBUTTONUP:
-                SendMessageW(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, last), 0);
-                PostMessageW(list, WM_VSCROLL, SB_ENDSCROLL, 0);
-                done = true;
-                break;
-            default:
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-                break;
-            }
-            if (!done && (!IsWindow(list) || !tracking_ || GetCapture() != list)) done = true;
-        }
-    }
-    tracking_ = false;
-    if (IsWindow(list) && GetCapture() == list) ReleaseCapture();
-    return true;
 }
 
 } // namespace skin

@@ -2,8 +2,7 @@
 // window (TWScrollbar) lies exactly over each bar, paints the skin's images and forwards
 // clicks to the bar below. TSkinScrollbar owns the two overlays of a scrolling control
 // (TSkinListView also of a list view), TSkinScControl the one of a scroll-bar control,
-// TSkinScrollbarH the two of a raw window. TComboxScrollBar paints a drop-down list's bar
-// into the list's frame and drags its thumb itself.
+// TSkinScrollbarH the two of a raw window.
 #pragma once
 
 #include "skin/controls/ScrollGeometry.h"
@@ -142,25 +141,11 @@ protected:
     void Notification(cl::TComponent& component, cl::TOperation operation) override;
 };
 
-class TComboxScrollBar : public TSkinControl {
-    CL_CLASS(TComboxScrollBar)
-public:
-    explicit TComboxScrollBar(cl::TComponent* owner);
-    bool BeforeProc(cl::TMessage& m) override;
-    void AfterProc(cl::TMessage& m) override;
-    void Paint(HDC dc, const RECT& rect) override;
-
-    // Drags the thumb under a press at the screen point; false when the press is not on
-    // the thumb (the platform handles arrows and paging).
-    bool TrackThumb(POINT screen);
-
-    int ArrowSize = 0;
-    // A tracking loop ends when the idle wait passes this without any message.
-    static constexpr DWORD kTrackIdleMs = 30000;
-
-private:
-    bool tracking_ = false;
-};
+// The skin's bar thickness: the "Scrollbar" strip's height, unless that is more than 2
+// pixels from the arrow size.
+int ScrollBarThickness(TSkinData& data, int arrow);
+// The skin has the "Scrollbar" strip every bar is drawn from.
+bool HasScrollBarStrip(const TSkinData* data);
 
 // Draws a window's bar (kind 0 or 1) or a control's bar from the skin into dc: the track,
 // both arrows and, when enabled, the thumb at `thumb` with its grip. r is the bar at

@@ -1,7 +1,7 @@
 // Scroll-bar skins on real windows: overlays placed where the platform reports each bar,
 // the skin's frames painted for each state, clicks and drags forwarded to the bar
-// underneath (which sees each press once), a scroll-bar control's overlay, a drop-down
-// list's own thumb drag, and discovery and re-creation on a form.
+// underneath (which sees each press once), a scroll-bar control's overlay, and discovery
+// and re-creation on a form.
 #include "skin/controls/ScrollBars.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinMessages.h"
@@ -380,105 +380,6 @@ TEST_F(RawBars, FreeingTheSkinRemovesItsOverlays)
     skin->Unsubclass();
     EXPECT_EQ(skin->VBar, nullptr);
     EXPECT_FALSE(IsWindow(overlay));
-}
-
-// ---------------------------------------------------------------------------------------
-// A drop-down list's thumb, dragged by the skin itself.
-
-namespace {
-
-struct ListThumb : RawBars {
-    HWND list = nullptr;
-    TComboxScrollBar* skin = nullptr;
-    POINT thumb{};
-    void SetUp() override
-    {
-        RawBars::SetUp();
-        list = Child(L"LISTBOX", WS_VSCROLL | WS_BORDER, 10, 10, 150, 120);
-        for (int i = 0; i < 50; ++i) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"item"));
-        SendMessageW(list, LB_SETTOPINDEX, 5, 0);
-        skin = Skin<TComboxScrollBar>(list);
-        const SCROLLBARINFO info = BarInfo(list, OBJID_VSCROLL);
-        thumb = POINT{(info.rcScrollBar.left + info.rcScrollBar.right) / 2,
-                      info.rcScrollBar.top + (info.xyThumbTop + info.xyThumbBottom) / 2};
-    }
-    LRESULT Press(POINT at) { return SendMessageW(list, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(at.x, at.y)); }
-};
-
-} // namespace
-
-TEST_F(ListThumb, ReleaseWithoutMovingSendsThePositionTheListHad)
-{
-    PostMessageW(list, WM_LBUTTONUP, 0, 0);
-    Press(thumb);
-    Pump();
-    const std::vector<WPARAM> codes = ScrollCodes();
-    ASSERT_EQ(codes.size(), 2u);
-    EXPECT_EQ(LOWORD(codes[0]), SB_THUMBPOSITION);
-    EXPECT_EQ(HIWORD(codes[0]), 5);
-    EXPECT_EQ(codes[1], static_cast<WPARAM>(SB_ENDSCROLL));
-    // The skin tracked the press: the list's own handling never saw it.
-    EXPECT_EQ(Count(WM_NCLBUTTONDOWN), 0);
-    EXPECT_EQ(GetCapture(), nullptr);
-}
-
-TEST_F(ListThumb, DragPastTheEndTracksToTheLastPage)
-{
-    const SCROLLINFO si = ScrollState(list, SB_VERT);
-    PostMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 2000));
-    PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(5, 2000));
-    Press(thumb);
-    const int last = si.nMax - static_cast<int>(si.nPage) + 1;
-    const std::vector<WPARAM> codes = ScrollCodes();
-    ASSERT_GE(codes.size(), 2u);
-    EXPECT_EQ(LOWORD(codes[0]), SB_THUMBTRACK);
-    EXPECT_EQ(HIWORD(codes[0]), last);
-    EXPECT_EQ(LOWORD(codes[1]), SB_THUMBPOSITION);
-    EXPECT_EQ(HIWORD(codes[1]), last);
-    EXPECT_EQ(SendMessageW(list, LB_GETTOPINDEX, 0, 0), last);
-}
-
-TEST_F(ListThumb, PressOffTheThumbIsLeftToTheList)
-{
-    const SCROLLBARINFO info = BarInfo(list, OBJID_VSCROLL);
-    PostMessageW(list, WM_LBUTTONUP, 0, 0);
-    Press(POINT{thumb.x, info.rcScrollBar.bottom - 2}); // the down arrow
-    EXPECT_EQ(Count(WM_NCLBUTTONDOWN), 1);
-    const std::vector<WPARAM> codes = ScrollCodes();
-    ASSERT_FALSE(codes.empty());
-    EXPECT_EQ(LOWORD(codes.front()), SB_LINEDOWN);
-}
-
-TEST_F(ListThumb, CancelModeEndsTheDragWithoutAPosition)
-{
-    PostMessageW(list, WM_CANCELMODE, 0, 0);
-    Press(thumb);
-    for (WPARAM code : ScrollCodes()) EXPECT_NE(LOWORD(code), SB_THUMBPOSITION);
-    EXPECT_EQ(GetCapture(), nullptr);
-}
-
-TEST_F(ListThumb, QuitDuringTheDragEndsItAndStaysQueued)
-{
-    PostQuitMessage(7);
-    Press(thumb);
-    MSG msg{};
-    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 7u);
-    for (WPARAM code : ScrollCodes()) EXPECT_NE(LOWORD(code), SB_THUMBPOSITION);
-}
-
-TEST_F(ListThumb, PaintsTheBarIntoTheListsFrame)
-{
-    const SCROLLBARINFO info = BarInfo(list, OBJID_VSCROLL);
-    const RECT w = WindowRect(list);
-    const int a = Arrow();
-    cl::TBitmap shot;
-    shot.SetPixelFormat(cl::pf24bit);
-    shot.SetSize(w.right - w.left, w.bottom - w.top);
-    skin->PaintControl(shot.Canvas()->Handle());
-    const int x = info.rcScrollBar.left - w.left + a / 2, y = info.rcScrollBar.top - w.top;
-    EXPECT_EQ(shot.Canvas()->Pixel(x, y + a / 2), StripC(9));
-    EXPECT_EQ(shot.Canvas()->Pixel(x, y + info.xyThumbTop + 1), ThumbC(1));
 }
 
 // ---------------------------------------------------------------------------------------
