@@ -11,6 +11,7 @@
 #include "skin/controls/Tabs.h"
 #include "skin/controls/TrackBar.h"
 #include "skin/controls/Ranges.h"
+#include "skin/controls/ScrollBars.h"
 #include "skin/controls/PropAccess.h"
 #include "skin/engine/SkinMessages.h"
 
@@ -27,6 +28,18 @@ template <class T> T* Attach(cl::TWinControl& control, TSkinnedForm& form, TSkin
 {
     auto* skin = new T(&control);
     skin->InitControl(&form, &data, colour, nullptr);
+    return skin;
+}
+
+bool HasScrollStyle(cl::TWinControl& control)
+{
+    return (GetWindowLongA(control.Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;
+}
+
+TSkinScrollbar* AttachScrollbar(cl::TWinControl& control, TSkinnedForm& form, TSkinData& data)
+{
+    auto* skin = new TSkinScrollbar(&control);
+    skin->InitScrollbar(&control, &data, &form, nullptr);
     return skin;
 }
 } // namespace
@@ -81,6 +94,7 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         return;
     }
     if (!control.Parent()) return;
+    if (dynamic_cast<TWScrollbar*>(&control)) return; // a scroll-bar skin's own overlay
     if (control.Perform(WM_SKIN_QUERY) == 1) return;
     for (TSkinControl* c : controlSkins_)
         if (c->Owner() == &control) return;
@@ -124,10 +138,15 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         if (data.Has(xcStatusBar)) Attach<TSkinStatusBar>(control, *this, data, false);
     } else if (dynamic_cast<cl::TProgressBar*>(&control)) {
         if (data.Has(xcProgress)) Attach<TSkinProgress>(control, *this, data, false);
+    } else if ((upper == "TRICHEDIT" || upper == "TWWDBRICHEDIT" || upper == "TDXDBMEMO") && data.Has(xcScrollbar)) {
+        AttachScrollbar(control, *this, data);
     } else if (dynamic_cast<cl::TCustomPanel*>(&control)) {
         if (!data.Has(xcPanel)) return;
         SkinChildControls(control);
         Attach<TSkinBox>(control, *this, data, true);
+    } else if ((upper == "TDXTREELIST" || upper == "TDXDBTREELIST" || upper == "TDXDBGRID" || HasScrollStyle(control)) &&
+               data.Has(xcScrollbar)) {
+        AttachScrollbar(control, *this, data);
     } else if (dynamic_cast<cl::TButton*>(&control)) {
         if (data.Has(xcButton)) Attach<TSkinButton>(control, *this, data, false);
     } else if (dynamic_cast<cl::TCustomEdit*>(&control)) {
@@ -187,6 +206,16 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
         if (data.Has(xcButton)) Attach<TSkinMP>(control, *this, data, false);
     } else if (*kind == "tab") {
         if (data.Has(xcTab) && data.Tabs) Attach<TSkinTab>(control, *this, data, false);
+    } else if (*kind == "scrollbar") {
+        if (data.Has(xcScrollbar)) {
+            AttachScrollbar(control, *this, data);
+            SkinChildControls(control);
+        }
+    } else if (*kind == "embedscrollbar") {
+        if (data.Has(xcScrollbar))
+            for (int i = 0; i < control.ControlCount(); ++i)
+                if (auto* child = dynamic_cast<cl::TWinControl*>(control.Controls(i)))
+                    if (HasScrollStyle(*child)) AttachScrollbar(*child, *this, data);
     } else if (*kind == "container") {
         SkinChildControls(control);
     }

@@ -3,6 +3,7 @@
 
 #include "skin/SkinDraw.h"
 #include "skin/SkinRules.h"
+#include "skin/controls/ScrollBars.h"
 #include "skin/engine/SkinControl.h"
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinMessages.h"
@@ -299,7 +300,20 @@ void TSkinnedForm::SkinWndProc(cl::TMessage& m)
         return;
     case WM_SKIN_INIT: OnSkinInit(); return;
     case WM_SKIN_RESKIN_SCROLLBARS:
-        // Scroll-bar companions are not built yet, so no entry can match.
+        // A scrolling control made a new window: its scroll-bar skin starts again on it.
+        for (size_t i = controlSkins_.size(); i-- > 0;) {
+            TSkinControl* old = controlSkins_[i];
+            if (old->Window() != reinterpret_cast<HWND>(m.WParam)) continue;
+            cl::TWinControl* control = old->Control;
+            const bool listView = dynamic_cast<TSkinListView*>(old) != nullptr;
+            controlSkins_.erase(controlSkins_.begin() + static_cast<std::ptrdiff_t>(i));
+            cl::Free(old);
+            if (control && control->HandleAllocated()) {
+                TSkinScrollbar* skin = listView ? new TSkinListView(control) : new TSkinScrollbar(control);
+                skin->InitScrollbar(control, SkinData, this, nullptr);
+            }
+            break;
+        }
         return;
     case WM_SKIN_QUERY:
         m.Result = 1;
