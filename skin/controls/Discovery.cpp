@@ -5,8 +5,11 @@
 #include "skin/controls/Bars.h"
 #include "skin/controls/Buttons.h"
 #include "skin/controls/CheckRadio.h"
+#include "skin/controls/ComboBoxes.h"
+#include "skin/controls/DateTime.h"
 #include "skin/controls/Edits.h"
 #include "skin/controls/Ranges.h"
+#include "skin/controls/Sheets.h"
 #include "skin/controls/PropAccess.h"
 #include "skin/engine/SkinMessages.h"
 
@@ -82,6 +85,30 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
 
     if (SkinThirdParty(upper, control)) return;
 
+    if (upper == "TRZDBCHECKBOX" || upper == "TRZCHECKBOX" || upper == "TRZRADIOBUTTON" || upper == "TRZDBRADIOBUTTON" ||
+        upper == "TCXDBCHECKBOX" || upper == "TCXCHECKBOX") {
+        const bool radio = upper.find("RADIO") != cl::AnsiString::npos;
+        if (!data.Has(radio ? xcRadioButton : xcCheckBox)) return;
+        auto* skin = new TSkinObjImage(&control);
+        skin->GlyphKind = radio ? 2 : upper.rfind("TCX", 0) == 0 ? 3 : 1;
+        skin->InitControl(this, &data, true, nullptr);
+        return;
+    }
+    if (upper == "TTNTCOMBOBOX") {
+        if (data.Has(xcCombo)) Attach<TSkinComBox>(control, *this, data, false);
+        return;
+    }
+    if (upper == "TDCEDIT" || upper == "TDCDBEDIT") {
+        const std::int64_t buttons = GetPropInt(&control, "NumButtons");
+        if (buttons == 1 && data.Has(xcCombo)) {
+            Attach<TSkinComBox>(control, *this, data, false);
+        } else if (buttons == 0 && data.Has(xcEdit)) {
+            auto* skin = new TSkinEdit(&control);
+            skin->InitHwnd(control.Handle(), &data, this, nullptr);
+        }
+        return;
+    }
+
     if (dynamic_cast<cl::TCustomGroupBox*>(&control)) {
         if (!data.Has(xcPanel)) return;
         SkinChildControls(control);
@@ -132,6 +159,20 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
         // Only an edit with a border: its window is larger than its client area.
         if (data.Has(xcEdit) && (w.right - w.left != c.right || w.bottom - w.top != c.bottom))
             Attach<TSkinEdit>(control, *this, data, false);
+    } else if (*kind == "combobox" || *kind == "comboboxex") {
+        if (data.Has(xcCombo)) {
+            auto* skin = new TSkinComBox(&control);
+            skin->Extended = *kind == "comboboxex";
+            skin->InitControl(this, &data, false, nullptr);
+        }
+    } else if (*kind == "datetimepicker") {
+        if (data.Has(xcCombo)) Attach<TSkinDateTime>(control, *this, data, false);
+    } else if (*kind == "advpagecontrol") {
+        if (data.Has(xcTab)) {
+            auto* skin = new TSkinAdvPage(&control);
+            skin->PageKind = 4;
+            skin->InitControl(this, &data, true, nullptr);
+        }
     } else if (*kind == "container") {
         SkinChildControls(control);
     }
@@ -148,6 +189,13 @@ void TSkinnedForm::AttachChildSkin(HWND window, TChildSkin kind)
     case TChildSkin::RadioButton: skin = new TSkinRadioButton(this); break;
     case TChildSkin::Progress: skin = new TSkinProgress(this); break;
     case TChildSkin::Edit: skin = new TSkinEdit(this); break;
+    case TChildSkin::ComboBox: skin = new TSkinComBox(this); break;
+    case TChildSkin::InnerComboBox:
+        window = GetTopWindow(window);
+        if (window) skin = new TSkinComBox(this);
+        break;
+    case TChildSkin::Sizer: skin = new TSkinSizer(this); break;
+    case TChildSkin::BoxH: skin = new TSkinBoxH(this); break;
     default: break; // the skins of the other child windows are not built yet
     }
     if (skin) skin->InitHwnd(window, SkinData, this, nullptr);
