@@ -333,8 +333,10 @@ std::unique_ptr<cl::TBitmap> CreateDisabledGlyph(cl::TBitmap& source)
         BitBlt(maskDc.get(), 0, 0, w, h, s, 0, 0, SRCCOPY);
         SetBkColor(s, oldBk);
 
-        const COLORREF oldText = SetTextColor(r, RGB(0, 0, 0));
-        const COLORREF oldBack = SetBkColor(r, RGB(255, 255, 255));
+        // The raster operation paints the brush where its source is white: the mask's black
+        // (the glyph) is mapped to white on the way in.
+        const COLORREF oldText = SetTextColor(r, RGB(255, 255, 255));
+        const COLORREF oldBack = SetBkColor(r, RGB(0, 0, 0));
         constexpr DWORD BrushWhereBlack = 0xE20746;
         for (const auto& [colour, offset] : {std::pair{cl::clBtnHighlight, 1}, std::pair{cl::clBtnShadow, 0}}) {
             cl::BrushHandle brush(CreateSolidBrush(static_cast<COLORREF>(cl::ColorToRGB(colour))));
