@@ -414,21 +414,6 @@ TEST_F(ListBar, PaintsArrowsTrackThumbAndGripIntoTheListsFrame)
     EXPECT_EQ(shot.At(5, 5), Untouched); // the list's items are its own
 }
 
-TEST_F(ListBar, DisabledBarHasADisabledTrackAndNoThumb)
-{
-    EnableWindow(list, FALSE);
-    EnableScrollBar(list, SB_VERT, ESB_DISABLE_BOTH);
-    SCROLLBARINFO now{};
-    now.cbSize = sizeof now;
-    ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &now));
-    ASSERT_TRUE(now.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) << std::hex << now.rgstate[0];
-    RECT own{};
-    GetWindowRect(list, &own);
-    const int x = info.rcScrollBar.left - own.left + 2, top = info.rcScrollBar.top - own.top;
-    Shot shot(*bar, list);
-    EXPECT_EQ(shot.At(x, top + (info.xyThumbTop + info.xyThumbBottom) / 2), TrackC(3));
-}
-
 TEST_F(ListBar, DraggingTheThumbReportsTrackPositionsThenTheEnd)
 {
     PostMove(20);
@@ -899,4 +884,19 @@ TEST(DisabledGlyph, EmbossesTheGlyphsDarkPixels)
     EXPECT_EQ(out->Canvas()->Pixel(3, 3), sys(COLOR_BTNSHADOW));
     EXPECT_EQ(out->Canvas()->Pixel(4, 4), sys(COLOR_BTNHIGHLIGHT));
     EXPECT_EQ(out->Canvas()->Pixel(4, 2), sys(COLOR_BTNFACE));
+}
+
+TEST_F(Stand, TabSheetErasesWithTheFormBrushAndPaintsTheFace)
+{
+    auto* sheet = Make<TTestAdvPage>(80, 60);
+    auto* skin = new TSkinTabSheet(sheet);
+    skin->InitControl(nullptr, data.get(), false, nullptr);
+    ASSERT_EQ(skin->Variant, 0);
+    cl::TBitmap back;
+    back.SetPixelFormat(cl::pf24bit);
+    back.SetSize(80, 60);
+    EXPECT_EQ(sheet->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(back.Canvas()->Handle())), 1);
+    EXPECT_EQ(back.Canvas()->Pixel(79, 59), Face);
+    Shot shot(*skin, sheet->Handle());
+    EXPECT_EQ(shot.At(40, 30), Face);
 }
