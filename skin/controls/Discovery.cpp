@@ -98,17 +98,6 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         if (data.Has(xcCombo)) Attach<TSkinComBox>(control, *this, data, false);
         return;
     }
-    if (upper == "TDCEDIT" || upper == "TDCDBEDIT") {
-        const std::int64_t buttons = GetPropInt(&control, "NumButtons");
-        if (buttons == 1 && data.Has(xcCombo)) {
-            Attach<TSkinComBox>(control, *this, data, false);
-        } else if (buttons == 0 && data.Has(xcEdit)) {
-            auto* skin = new TSkinEdit(&control);
-            skin->InitHwnd(control.Handle(), &data, this, nullptr);
-        }
-        return;
-    }
-
     if (dynamic_cast<cl::TCustomGroupBox*>(&control)) {
         if (!data.Has(xcPanel)) return;
         SkinChildControls(control);
@@ -125,6 +114,14 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         if (data.Has(xcButton)) Attach<TSkinButton>(control, *this, data, false);
     } else if (dynamic_cast<cl::TCustomEdit*>(&control)) {
         if (data.Has(xcEdit)) Attach<TSkinEdit>(control, *this, data, false);
+    } else if (upper == "TDCEDIT" || upper == "TDCDBEDIT") {
+        const std::int64_t buttons = GetPropInt(&control, "NumButtons");
+        if (buttons == 1 && data.Has(xcCombo)) {
+            Attach<TSkinComBox>(control, *this, data, false);
+        } else if (buttons == 0 && data.Has(xcEdit)) {
+            auto* skin = new TSkinEdit(&control);
+            skin->InitHwnd(control.Handle(), &data, this, nullptr);
+        }
     }
     // Other classes get no skin; the skins of the remaining families are not built yet.
 }

@@ -900,3 +900,44 @@ TEST_F(Stand, TabSheetErasesWithTheFormBrushAndPaintsTheFace)
     Shot shot(*skin, sheet->Handle());
     EXPECT_EQ(shot.At(40, 30), Face);
 }
+
+namespace {
+// An edit with optional buttons, known to discovery by its class name.
+class TTestDCEdit : public cl::TWinControl {
+    CL_CLASS(TTestDCEdit)
+public:
+    using cl::TWinControl::TWinControl;
+    int NumButtons() const { return buttons_; }
+    void SetNumButtons(int n) { buttons_ = n; }
+
+private:
+    int buttons_ = 0;
+};
+} // namespace
+
+const cl::TClass& TTestDCEdit::StaticClass()
+{
+    return cl::DefineClass<TTestDCEdit, cl::TWinControl>("TDCEdit", [](cl::TPublisher<TTestDCEdit>& p) {
+        p.Int("NumButtons", &TTestDCEdit::NumButtons, &TTestDCEdit::SetNumButtons);
+    });
+}
+
+TEST_F(Stand, ClassTableNamesPickGlyphSheetsComboAndEditSkins)
+{
+    auto* glyphs = Make<TTestGlyphBox>(100, 20); // class name "TRzCheckBox"
+    auto* withButton = Make<TTestDCEdit>(100, 20);
+    withButton->SetNumButtons(1);
+    auto* plain = Make<TTestDCEdit>(100, 20);
+    TSkinnedForm skinned(nullptr);
+    skinned.FormControl = &form;
+    skinned.SkinData = data.get();
+    skinned.SkinFormControls();
+    auto* sheet = dynamic_cast<TSkinObjImage*>(skinned.FindControlSkin(glyphs->Handle()));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->GlyphKind, 1);
+    EXPECT_NE(dynamic_cast<TSkinComBox*>(skinned.FindControlSkin(withButton->Handle())), nullptr);
+    TSkinControl* edit = skinned.FindControlSkin(plain->Handle());
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->ClassName(), "TSkinEdit");
+    EXPECT_EQ(edit->Control, nullptr); // attached to the window as a raw one
+}
