@@ -5,6 +5,8 @@
 #include "skin/controls/Bars.h"
 #include "skin/controls/Buttons.h"
 #include "skin/controls/CheckRadio.h"
+#include "skin/controls/ComboBoxes.h"
+#include "skin/controls/DateTime.h"
 #include "skin/controls/Edits.h"
 #include "skin/controls/GlyphButtons.h"
 #include "skin/controls/MediaPlayer.h"
@@ -12,6 +14,7 @@
 #include "skin/controls/TrackBar.h"
 #include "skin/controls/Ranges.h"
 #include "skin/controls/ScrollBars.h"
+#include "skin/controls/Sheets.h"
 #include "skin/controls/PropAccess.h"
 #include "skin/engine/SkinMessages.h"
 
@@ -128,6 +131,17 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
     }
     if (upper == "TMEDIAPLAYER" && data.Has(xcButton)) {
         Attach<TSkinMP>(control, *this, data, false);
+    if (upper == "TRZDBCHECKBOX" || upper == "TRZCHECKBOX" || upper == "TRZRADIOBUTTON" || upper == "TRZDBRADIOBUTTON" ||
+        upper == "TCXDBCHECKBOX" || upper == "TCXCHECKBOX") {
+        const bool radio = upper.find("RADIO") != cl::AnsiString::npos;
+        if (!data.Has(radio ? xcRadioButton : xcCheckBox)) return;
+        auto* skin = new TSkinObjImage(&control);
+        skin->GlyphKind = radio ? 2 : upper.rfind("TCX", 0) == 0 ? 3 : 1;
+        skin->InitControl(this, &data, true, nullptr);
+        return;
+    }
+    if (upper == "TTNTCOMBOBOX") {
+        if (data.Has(xcCombo)) Attach<TSkinComBox>(control, *this, data, false);
         return;
     }
     if (dynamic_cast<cl::TCustomGroupBox*>(&control)) {
@@ -151,6 +165,14 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         if (data.Has(xcButton)) Attach<TSkinButton>(control, *this, data, false);
     } else if (dynamic_cast<cl::TCustomEdit*>(&control)) {
         if (data.Has(xcEdit)) Attach<TSkinEdit>(control, *this, data, false);
+    } else if (upper == "TDCEDIT" || upper == "TDCDBEDIT") {
+        const std::int64_t buttons = GetPropInt(&control, "NumButtons");
+        if (buttons == 1 && data.Has(xcCombo)) {
+            Attach<TSkinComBox>(control, *this, data, false);
+        } else if (buttons == 0 && data.Has(xcEdit)) {
+            auto* skin = new TSkinEdit(&control);
+            skin->InitHwnd(control.Handle(), &data, this, nullptr);
+        }
     }
     // Other classes get no skin; the skins of the remaining families are not built yet.
 }
@@ -216,6 +238,20 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
             for (int i = 0; i < control.ControlCount(); ++i)
                 if (auto* child = dynamic_cast<cl::TWinControl*>(control.Controls(i)))
                     if (HasScrollStyle(*child)) AttachScrollbar(*child, *this, data);
+    } else if (*kind == "combobox" || *kind == "comboboxex") {
+        if (data.Has(xcCombo)) {
+            auto* skin = new TSkinComBox(&control);
+            skin->Extended = *kind == "comboboxex";
+            skin->InitControl(this, &data, false, nullptr);
+        }
+    } else if (*kind == "datetimepicker") {
+        if (data.Has(xcCombo)) Attach<TSkinDateTime>(control, *this, data, false);
+    } else if (*kind == "advpagecontrol") {
+        if (data.Has(xcTab)) {
+            auto* skin = new TSkinAdvPage(&control);
+            skin->PageKind = 4;
+            skin->InitControl(this, &data, true, nullptr);
+        }
     } else if (*kind == "container") {
         SkinChildControls(control);
     }
@@ -233,6 +269,13 @@ void TSkinnedForm::AttachChildSkin(HWND window, TChildSkin kind)
     case TChildSkin::Progress: skin = new TSkinProgress(this); break;
     case TChildSkin::Edit: skin = new TSkinEdit(this); break;
     case TChildSkin::Tab: skin = new TSkinTab(this); break;
+    case TChildSkin::ComboBox: skin = new TSkinComBox(this); break;
+    case TChildSkin::InnerComboBox:
+        window = GetTopWindow(window);
+        if (window) skin = new TSkinComBox(this);
+        break;
+    case TChildSkin::Sizer: skin = new TSkinSizer(this); break;
+    case TChildSkin::BoxH: skin = new TSkinBoxH(this); break;
     default: break; // the skins of the other child windows are not built yet
     }
     if (skin) skin->InitHwnd(window, SkinData, this, nullptr);
