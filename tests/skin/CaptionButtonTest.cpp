@@ -360,16 +360,33 @@ TEST_F(Caption, HintShowsAfterASecondAndHidesTwoAndAHalfSecondsLater)
     ASSERT_EQ(f->HotObject, f->CaptionObjects[Maximise].get());
     f->HoverTimerControl()->SetEnabled(false); // ticked by hand below
     data->HoverTime = 0;
+    RECT w{};
+    GetWindowRect(f->Window, &w);
+    const RECT& button = f->CaptionObjects[Maximise]->Rect;
     for (int tick = 1; tick <= 14; ++tick) {
         f->HoverTimer(); // 250 ms each
         const bool shown = tick >= 4 && tick < 14;
-        EXPECT_EQ(f->HintText, shown ? std::wstring(L"\u6700\u5927\u5316") : std::wstring()) << "tick " << tick;
+        HWND hint = data->HintWindow.Handle();
+        EXPECT_EQ(hint && IsWindowVisible(hint), shown) << "tick " << tick;
+        if (tick == 4 && hint) {
+            EXPECT_EQ(data->HintWindow.Text(), std::wstring(L"\u6700\u5927\u5316"));
+            // Below the cursor, at the button's left edge.
+            RECT r{};
+            GetWindowRect(hint, &r);
+            EXPECT_EQ(r.left, w.left + button.left);
+            EXPECT_EQ(r.top, static_cast<short>(HIWORD(p)) + 24);
+        }
     }
-    // The cursor leaving the button clears the hot object and the hint.
+    // Shown again on the next hover, then the cursor leaving the button clears the hot
+    // object and hides the hint at once.
+    data->HoverTime = 0;
+    for (int tick = 1; tick <= 4; ++tick) f->HoverTimer();
+    ASSERT_TRUE(IsWindowVisible(data->HintWindow.Handle()));
     SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)) + 100);
     f->HoverTimer();
     EXPECT_EQ(f->HotObject, nullptr);
     EXPECT_EQ(data->HoverTime, 0);
+    EXPECT_FALSE(IsWindowVisible(data->HintWindow.Handle()));
 }
 
 TEST_F(Caption, MaximiseButtonAndCaptionDoubleClickToggleTheWindow)
