@@ -40,13 +40,11 @@ HFONT TCaptionHint::Font()
 RECT TCaptionHint::CalcHintRect(int maxWidth, const std::wstring& text)
 {
     RECT r{0, 0, maxWidth, 0};
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        HGDIOBJ old = SelectObject(screen, Font());
-        DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &r,
+    cl::WindowDc screen(nullptr);
+    if (screen.get()) {
+        cl::SelectGuard font(screen.get(), Font());
+        DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &r,
                   DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(screen, old);
-        ReleaseDC(nullptr, screen);
     }
     // Border and inset on every side.
     r.right += 2 * (Padding + 1) + 2;
@@ -82,9 +80,10 @@ void TCaptionHint::Paint(HDC dc)
     InflateRect(&r, -Padding, -Padding);
     const int mode = SetBkMode(dc, TRANSPARENT);
     const COLORREF colour = SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
-    HGDIOBJ old = SelectObject(dc, Font());
-    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
+    {
+        cl::SelectGuard font(dc, Font());
+        DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    }
     SetTextColor(dc, colour);
     SetBkMode(dc, mode);
 }
@@ -102,10 +101,8 @@ LRESULT CALLBACK TCaptionHint::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_ERASEBKGND: return 1;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(wnd, &ps);
-            if (self && dc) self->Paint(dc);
-            EndPaint(wnd, &ps);
+            cl::PaintDc dc(wnd);
+            if (self && dc.get()) self->Paint(dc.get());
             return 0;
         }
         default: break;

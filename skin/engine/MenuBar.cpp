@@ -39,8 +39,6 @@ struct TMenuTracking {
     TSkinnedForm* form = nullptr; // whose bar item is open
     int openIndex = -1;
     bool firstKey = false;
-    bool switching = false;
-    bool switched = false;
     POINT lastMouse{};
 };
 TMenuTracking tracking;
@@ -81,10 +79,9 @@ TSelection Selected(HMENU drop)
     return found;
 }
 
-// Closes the open drop-down and opens item's instead.
+// Closes the open drop-down; the click posted after it opens item's.
 void SwitchTo(TSkinnedForm& form, TMenuBtn& item)
 {
-    tracking.switching = tracking.switched = true;
     EndMenu();
     form.ClickMenuBarItem(&item);
 }
@@ -102,9 +99,7 @@ void Filter(TSkinnedForm& form, const MSG& msg)
     TMenuBtn* found = nullptr;
     switch (msg.message) {
     case WM_KEYDOWN:
-        if (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) {
-            tracking.switching = false;
-        } else if (msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT) {
+        if (msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT) {
             const TSelection selection = Selected(bar->Items[static_cast<size_t>(tracking.openIndex)]->SubMenu);
             const HMENU drop = bar->Items[static_cast<size_t>(tracking.openIndex)]->SubMenu;
             if (msg.wParam == VK_LEFT && (!selection.menu || selection.menu == drop))
@@ -151,7 +146,6 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam)
 void InstallMenuFilter()
 {
     tracking.firstKey = false;
-    tracking.switching = false;
     GetCursorPos(&tracking.lastMouse);
     if (!tracking.hook) tracking.hook = SetWindowsHookExA(WH_MSGFILTER, &MenuFilterHook, nullptr, GetCurrentThreadId());
 }
@@ -325,10 +319,8 @@ void TSkinnedMenuBar::Layout()
     GetWindowRect(Form.Window, &w);
     const RECT bar{Form.Frame.left, Form.Frame.top, Width(w) - Form.Frame.right, Form.Frame.top + Form.MenuBarHeight};
     if (IsRectEmpty(&bar)) return;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return;
-    PlaceItems(screen, bar);
-    ReleaseDC(nullptr, screen);
+    cl::WindowDc screen(nullptr);
+    if (screen.get()) PlaceItems(screen.get(), bar);
 }
 
 void TSkinnedMenuBar::DrawCaption(HDC dc, const TMenuBtn& item, const RECT& rect) const
@@ -396,7 +388,6 @@ TMenuBtn* TSkinnedMenuBar::ItemAtPoint(POINT point) const
 
 bool TSkinnedForm::OpenMenuBarItem(TMenuBtn* Item)
 {
-    tracking.switched = false;
     if (!Item) return false;
     PostMessageA(Window, WM_COMMAND, Item->Command, 0);
     if (!Item->SubMenu) return false;

@@ -386,25 +386,4 @@ bool TSkinManage::RemovePopupMenu(HWND window)
     return true;
 }
 
-void TSkinManage::SetPopupMenusFromBar()
-{
-    for (TSkinnedPopMenu* menu : popupMenus_) menu->FromMenuBar = true;
-}
-
-void TSkinManage::AssignPopupMenu(HMENU menu)
-{
-    for (size_t i = popupMenus_.size(); i-- > 0;)
-        if (!popupMenus_[i]->Menu) {
-            popupMenus_[i]->Menu = menu;
-            return;
-        }
-}
-
-cl::TBitmap* TSkinManage::FindPopupBitmap(HMENU menu) const
-{
-    for (TSkinnedPopMenu* popup : popupMenus_)
-        if (popup->Menu == menu) return &popup->BackBuffer();
-    return nullptr;
-}
-
 } // namespace skin

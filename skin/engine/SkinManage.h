@@ -43,11 +43,6 @@ public:
     void SkinPopupMenu(HWND window);
     // Restores and frees that window's popup-menu skin; false when it has none.
     bool RemovePopupMenu(HWND window);
-    void SetPopupMenusFromBar();
-    // The newest popup-menu skin without a menu handle gets menu.
-    void AssignPopupMenu(HMENU menu);
-    // The menu background of the popup-menu window showing menu, or null.
-    cl::TBitmap* FindPopupBitmap(HMENU menu) const;
     const std::vector<TSkinnedPopMenu*>& PopupMenus() const { return popupMenus_; }
 
     // Action 1 skins all, 2 unskins all, 3 refreshes after a skin change.

@@ -25,8 +25,6 @@ public:
     void Restore();
     void CallOldProc(cl::TMessage& m);
     bool Attached() const { return subclass_ && subclass_->Installed(); }
-    // The menu background as last drawn at the window's size.
-    cl::TBitmap& BackBuffer() const { return *backBuffer_; }
 
     HWND Window = nullptr;
     TSkinData* SkinData = nullptr;

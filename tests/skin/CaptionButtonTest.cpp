@@ -438,3 +438,57 @@ TEST_F(Caption, AltSpaceShowsTheSkinnedSystemMenu)
     EXPECT_EQ(menuRect.top, origin.y);
     EXPECT_EQ(seen[WM_SYSCOMMAND], 0); // not the platform's menu
 }
+
+TEST_F(Caption, CaptionObjectsMoveBetweenNormalHotAndPressed)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    TNCObject* home = f->CaptionObjects[Home].get();
+    TNCObject* menu = f->CaptionObjects[Menu].get();
+    TNCObject* off = f->CaptionObjects[Queried].get();
+    off->Enabled = false;
+    enum Op { Enter, Down, EnterDown, Leave };
+    struct Step {
+        TNCObject* object;
+        Op op;
+        TNCObject* hot; // afterwards
+        int homeState, menuState;
+    } const steps[] = {
+        {home, Enter, home, osHot, osNormal},
+        {menu, Enter, menu, osNormal, osHot},         // the previous hot object leaves
+        {home, Down, menu, osPressed, osHot},         // a press leaves the hot object as it is
+        {home, EnterDown, home, osPressed, osNormal}, // hot and pressed at once
+        {home, EnterDown, home, osPressed, osNormal}, // already hot: nothing
+        {off, Enter, nullptr, osNormal, osNormal},    // a disabled object never turns hot
+        {menu, EnterDown, menu, osNormal, osPressed},
+        {menu, Leave, nullptr, osNormal, osNormal},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        const Step& s = steps[i];
+        switch (s.op) {
+        case Enter: s.object->Enter(); break;
+        case Down: s.object->Down(); break;
+        case EnterDown: s.object->EnterDown(); break;
+        case Leave: s.object->Leave(); break;
+        }
+        EXPECT_EQ(f->HotObject, s.hot);
+        EXPECT_EQ(home->State, s.homeState);
+        EXPECT_EQ(menu->State, s.menuState);
+    }
+}
+
+TEST_F(Caption, RebuildingTheCaptionObjectsClearsTheHotObject)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    const LPARAM p = At(*f, Home);
+    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+    SendMessageA(f->Window, WM_NCMOUSEMOVE, HTCAPTION, p);
+    ASSERT_EQ(f->HotObject, f->CaptionObjects[Home].get());
+    // A skin change rebuilds the caption objects; the timer tick after it finds none hot.
+    f->BuildCaptionObjects();
+    EXPECT_EQ(f->HotObject, nullptr);
+    f->HoverTimer();
+    EXPECT_EQ(f->HotObject, nullptr);
+}
