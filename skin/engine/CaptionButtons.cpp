@@ -85,7 +85,7 @@ bool TSkinnedForm::IsButtonVisible(int Index)
     w.contextHelp = (StyleFlags & sfContextHelp) != 0;
     w.border = BorderKind;
     w.dialogAutoWidth = DialogAutoWidth;
-    // No window of this system has a skinned menu bar.
+    // MDI frames are not skinned as such yet: no bar shows a maximised child's buttons.
     w.mdiMaximizedMenuBar = false;
     const HWND window = Window;
     const TButtonShow show = CaptionButtonShow(

@@ -114,6 +114,8 @@ void TSkinnedForm::SetupWindow(TSkinData& data)
             menuBar_->BuildItems();
         }
         BuildCaptionObjects();
+        // Items can be found before the first frame paint (an accelerator, a click message).
+        if (menuBar_) menuBar_->Layout();
     } else {
         SkinState = ssSkinned;
     }
