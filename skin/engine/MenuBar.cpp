@@ -163,6 +163,11 @@ bool MenuBarTracking(const TSkinnedForm* form)
     return tracking.hook && tracking.form && (!form || tracking.form == form);
 }
 
+void ForgetMenuBarTracking(const TSkinnedForm& form)
+{
+    if (tracking.form == &form) tracking.form = nullptr;
+}
+
 // ---------------------------------------------------------------------------------------
 // Items
 

@@ -74,5 +74,7 @@ void InstallMenuFilter();
 void RemoveMenuFilter();
 // True while a drop-down of form's bar (of any bar when form is null) is tracked.
 bool MenuBarTracking(const TSkinnedForm* form = nullptr);
+// The filter leaves form's bar alone from now on (its bar is going).
+void ForgetMenuBarTracking(const TSkinnedForm& form);
 
 } // namespace skin

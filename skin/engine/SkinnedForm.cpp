@@ -37,6 +37,7 @@ TSkinnedForm::TSkinnedForm(cl::TComponent* owner)
 
 TSkinnedForm::~TSkinnedForm()
 {
+    ForgetMenuBarTracking(*this);
     FreeControlSkins();
     if (SkinManager) SkinManager->RemoveForm(*this);
     formHook_.reset();
@@ -683,6 +684,7 @@ void TSkinnedForm::Unhook()
 void TSkinnedForm::FreeMenuBar()
 {
     if (!menuBar_) return;
+    ForgetMenuBarTracking(*this);
     if (HMENU menu = std::exchange(menuBar_->WindowMenu, nullptr)) {
         // A window being destroyed takes no menu back: the menu goes with it.
         if (SkinState == ssUnskinning || !SetMenu(Window, menu)) DestroyMenu(menu);
