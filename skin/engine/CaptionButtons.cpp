@@ -40,29 +40,23 @@ HICON WindowIcon(HWND window)
 // ---------------------------------------------------------------------------------------
 // Caption objects
 
-void TSkinSysButton::Show(int frame)
+void TSkinSysButton::Paint()
 {
-    frame_ = frame;
-    form_.PaintCaptionButton(*this, frame);
+    Form.PaintCaptionButton(*this, State == osPressed ? 2 : State == osHot ? 3 : 1);
 }
 
-void TSkinSysButton::MouseHover()
-{
-    if (frame_ != 3) Show(3);
-}
-
-void TSkinSysButton::Press() { Show(2); }
-void TSkinSysButton::Release() { Show(3); }
-void TSkinSysButton::Leave() { Show(1); }
+void TSkinSysButton::Release() { SetState(osHot); }
 
 void TSkinnedForm::BuildCaptionObjectList()
 {
+    // The hot object may be one of the objects going now.
     HotObject = nullptr;
     CaptionObjects.clear();
     if (!SkinData) return;
     for (const auto& data : SkinData->CaptionButtons) {
         auto object = std::make_unique<TSkinSysButton>(*this, *data);
         object->Visible = true;
+        object->FromSkin = true;
         if (IsSystemMenuAction(data->Action)) {
             // The system-menu button shows the window's icon: without an image of its own
             // it takes the icon bitmap, which also gives it its click area.
@@ -91,7 +85,7 @@ bool TSkinnedForm::IsButtonVisible(int Index)
     w.contextHelp = (StyleFlags & sfContextHelp) != 0;
     w.border = BorderKind;
     w.dialogAutoWidth = DialogAutoWidth;
-    // No window of this system has a skinned menu bar.
+    // MDI frames are not skinned as such yet: no bar shows a maximised child's buttons.
     w.mdiMaximizedMenuBar = false;
     const HWND window = Window;
     const TButtonShow show = CaptionButtonShow(
@@ -209,8 +203,9 @@ bool TSkinnedForm::CanClose() const
 
 void TSkinnedForm::CaptionButtonAction(int X, int Y)
 {
-    if (!HotObject) return;
-    TSkinSysButton& b = *HotObject;
+    auto* hot = dynamic_cast<TSkinSysButton*>(HotObject);
+    if (!hot) return;
+    TSkinSysButton& b = *hot;
     const int action = b.Action();
     switch (CaptionActionKind(action)) {
     case cakClose:
@@ -278,7 +273,9 @@ void TSkinnedForm::RestoreWindow()
 bool TSkinnedForm::OnNcMouse(cl::TMessage& m)
 {
     const POINT p = ScreenToWindow(static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam)));
-    TSkinSysButton* under = ButtonAt(p);
+    TSkinSysButton* button = ButtonAt(p);
+    TMenuBtn* item = button || !menuBar_ ? nullptr : menuBar_->ItemAtPoint(p);
+    TNCObject* under = button ? static_cast<TNCObject*>(button) : item;
     switch (m.Msg) {
     case WM_NCMOUSEMOVE:
         if (!Active) {
@@ -286,27 +283,24 @@ bool TSkinnedForm::OnNcMouse(cl::TMessage& m)
             return true;
         }
         if (under) {
-            if (HotObject && HotObject != under) {
-                HotObject->Leave();
-                HideHint();
-            }
-            HotObject = under;
-            under->MouseHover();
+            under->Enter();
             m.Result = 0;
             return true;
         }
-        if (HotObject) {
-            HotObject->Leave();
-            HotObject = nullptr;
-            HideHint();
-        }
+        if (HotObject) HotObject->Leave();
+        HotObject = nullptr;
         return false;
     case WM_NCLBUTTONDOWN:
         HideHint();
         if (under) {
             if (!Active) SetForegroundWindow(Window);
-            HotObject = under;
-            under->Press();
+            if (HotObject == under) under->Down();
+            else under->EnterDown();
+            if (item) {
+                HotObject = item;
+                // The drop-down is tracked here; the item is normal again once it closes.
+                if (OpenMenuBarItem(item) && HotObject == item) item->Leave();
+            }
             m.Result = 0;
             return true;
         }
@@ -318,8 +312,8 @@ bool TSkinnedForm::OnNcMouse(cl::TMessage& m)
     case WM_NCLBUTTONUP:
         HideHint();
         if (under) {
-            if (under == HotObject) {
-                under->Release();
+            if (button && button == HotObject) {
+                button->Release();
                 CaptionButtonAction(static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam)));
             }
             m.Result = 0;
@@ -329,7 +323,7 @@ bool TSkinnedForm::OnNcMouse(cl::TMessage& m)
     case WM_NCLBUTTONDBLCLK:
         if (under) {
             // A double click on the system-menu button closes through the close query.
-            if (IsSystemMenuAction(under->Action())) {
+            if (button && IsSystemMenuAction(button->Action())) {
                 StopHoverTimer();
                 PostMessageA(Window, WM_SYSCOMMAND, SC_CLOSE, 0);
             }
@@ -378,13 +372,14 @@ void TSkinnedForm::StopHoverTimer()
 
 void TSkinnedForm::HideHint()
 {
-    if (SkinData) SkinData->HoverTime = 0;
-    HintText.clear();
+    if (!SkinData) return;
+    SkinData->HoverTime = 0;
+    SkinData->HideCaptionHint();
 }
 
 void TSkinnedForm::HoverTimer()
 {
-    if (menuTracking || !SkinData) return;
+    if (menuTracking || MenuBarTracking(this) || !SkinData) return;
     if (!HotObject) return;
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -395,20 +390,23 @@ void TSkinnedForm::HoverTimer()
         HideHint();
         return;
     }
+    auto* hot = dynamic_cast<TSkinSysButton*>(HotObject);
+    if (!hot) return;
     SkinData->HoverTime += 250;
     if (!SkinData->Has(xoCaptionButtonHint)) return;
     const int pause = cl::Application ? cl::Application->HintPause : 500;
     const int hide = cl::Application ? cl::Application->HintHidePause : 2500;
     switch (CaptionHintStep(SkinData->HoverTime, pause, hide)) {
     case hsShow: {
-        HintText = ButtonHint(HotObject->Action());
+        const std::wstring text = ButtonHint(hot->Action());
+        if (text.empty()) break;
         RECT w{};
         GetWindowRect(Window, &w);
-        HintPosition = POINT{w.left + HotObject->Rect.left, cursor.y + 24};
-        // The hint is recorded here; its window is not built yet.
+        const int x = w.left + hot->Rect.left, y = cursor.y + 24;
+        SkinData->ShowCaptionHint(RECT{x, y, x, y}, text);
         break;
     }
-    case hsHide: HintText.clear(); break;
+    case hsHide: SkinData->HideCaptionHint(); break;
     case hsNone: break;
     }
 }
@@ -431,7 +429,8 @@ void TSkinnedForm::PopupSystemMenu(POINT Point)
     }
     // The second click of a double click on the system-menu button: close through the
     // close query (SC_CLOSE rather than WM_CLOSE).
-    if (HotObject && IsSystemMenuAction(HotObject->Action())) {
+    auto* hot = dynamic_cast<TSkinSysButton*>(HotObject);
+    if (hot && IsSystemMenuAction(hot->Action())) {
         StopHoverTimer();
         PostMessageA(Window, WM_SYSCOMMAND, SC_CLOSE, 0);
     }

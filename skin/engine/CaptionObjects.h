@@ -1,8 +1,12 @@
-// Caption objects of a skinned window: one per caption button of the skin, with its place,
-// its flags and the frame it shows while the mouse is over it, pressing or gone.
+// Caption objects of a skinned window: everything in its caption area that reacts to the
+// mouse. A caption button of the skin (TSkinSysButton) or an item of the skinned menu bar
+// (TMenuBtn, MenuBar.h) moves between normal, hot and pressed; the window keeps the one
+// hot object.
 #pragma once
 
 #include "skin/SkinObjects.h"
+
+#include "classlib/Classes.h"
 
 #include <windows.h>
 
@@ -10,28 +14,47 @@ namespace skin {
 
 class TSkinnedForm;
 
-class TSkinSysButton {
-public:
-    TSkinSysButton(TSkinnedForm& form, TDataSkinSysButton& data) : Data(&data), form_(form) {}
+enum TNCObjectState { osNormal = 1, osHot = 2, osPressed = 3 };
 
-    // Frame 3 (once), 2, 3 and 1, painted straight onto the window.
-    void MouseHover();
-    void Press();
+class TNCObject : public cl::TObject {
+    CL_CLASS(TNCObject)
+public:
+    explicit TNCObject(TSkinnedForm& form) : Form(form) {}
+
+    // The mouse came over the object: the previous hot object leaves, this one turns hot.
+    virtual void Enter();
+    // A press on the hot object.
+    virtual void Down();
+    // A press on an object that is not hot yet: it turns hot and pressed at once.
+    virtual void EnterDown();
+    // The mouse went away: no hot object; the caption hint goes too.
+    virtual void Leave();
+    virtual void Paint() {}
+
+    TSkinnedForm& Form;
+    RECT Rect{}; // window-relative
+    bool Enabled = true; // reacts to the mouse
+    int State = osNormal;
+    bool FromSkin = false;
+
+protected:
+    void SetState(int state);
+};
+
+class TSkinSysButton : public TNCObject {
+    CL_CLASS(TSkinSysButton)
+public:
+    TSkinSysButton(TSkinnedForm& form, TDataSkinSysButton& data) : TNCObject(form), Data(&data) {}
+
+    // Frame 1 normal, 3 hot, 2 pressed, painted straight onto the window.
+    void Paint() override;
+    // The release of a press: hot again.
     void Release();
-    void Leave();
 
     int Action() const { return Data->Action; }
 
-    RECT Rect{}; // window-relative
     bool Visible = false;
-    bool Enabled = true;
     TDataSkinSysButton* Data;
-
-private:
-    void Show(int frame);
-
-    TSkinnedForm& form_;
-    int frame_ = 1;
 };
 
 } // namespace skin

@@ -349,4 +349,20 @@ void TSkinData::DoSkinChanged()
     if (OnSkinChanged) OnSkinChanged(this);
 }
 
+void TSkinData::ShowCaptionHint(const RECT& Rect, const std::wstring& Text)
+{
+    if (!Has(xoCaptionButtonHint) || HintShown) return;
+    RECT r = HintWindow.CalcHintRect(500, Text);
+    OffsetRect(&r, Rect.left, Rect.top);
+    HintWindow.ActivateHint(r, Text);
+    HintShown = true;
+}
+
+void TSkinData::HideCaptionHint()
+{
+    if (!HintShown) return;
+    HintWindow.Hide();
+    HintShown = false;
+}
+
 } // namespace skin

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "skin/SkinObjects.h"
+#include "skin/engine/CaptionHint.h"
 #include "skin/engine/ControlTables.h"
 
 #include "classlib/Classes.h"
@@ -93,6 +94,12 @@ public:
     bool FramePainting = true;
     // Set and advanced by the caption-button hover code.
     int HoverTime = 0;
+    // The caption buttons' hint: shown at Rect's top-left when xoCaptionButtonHint is set
+    // and no hint shows yet.
+    TCaptionHint HintWindow;
+    bool HintShown = false;
+    void ShowCaptionHint(const RECT& Rect, const std::wstring& Text);
+    void HideCaptionHint();
 
 private:
     cl::TBytes StreamValue() const;

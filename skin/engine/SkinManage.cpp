@@ -3,6 +3,7 @@
 
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
+#include "skin/engine/SkinnedPopMenu.h"
 
 #include "classlib/SysUtils.h"
 
@@ -65,6 +66,8 @@ TSkinManage::~TSkinManage()
     // Unhooked first: no hook call may find the lists half gone.
     hook_.reset();
     UnskinAll();
+    for (TSkinnedPopMenu* menu : popupMenus_) delete menu;
+    for (TSkinnedPopMenu* menu : retiredMenus_) delete menu;
 }
 
 void TSkinManage::InstallHook()
@@ -122,12 +125,15 @@ void TSkinManage::Hooked(int code, WPARAM wParam, LPARAM lParam)
     const auto window = reinterpret_cast<HWND>(wParam);
     switch (code) {
     case HCBT_CREATEWND: {
-        // Size grips and popup-menu windows are skinned by the control and menu skins,
-        // which this engine does not build yet; MDI children are skinned on creation.
+        // Size grips are skinned by the control skins, which this engine does not build
+        // yet; MDI children are skinned on creation.
         const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
-        if (create && create->lpcs && (create->lpcs->dwExStyle & WS_EX_MDICHILD)) SkinWindow(window);
+        if (!create || !create->lpcs) break;
+        if (!(create->lpcs->style & WS_CHILD) && ClassNameOf(window) == "#32768") SkinPopupMenu(window);
+        if (create->lpcs->dwExStyle & WS_EX_MDICHILD) SkinWindow(window);
         break;
     }
+    case HCBT_DESTROYWND: RemovePopupMenu(window); break;
     case HCBT_ACTIVATE:
         if (Mode == 0) Mode = 1;
         SkinWindow(window);
@@ -337,6 +343,47 @@ void TSkinManage::UnskinAll()
         forms_.pop_back();
         cl::Free(form);
     }
+}
+
+void TSkinManage::SkinPopupMenu(HWND window)
+{
+    if (!Active || SendMessageA(window, WM_SKIN_QUERY, 0, 0) == 1) return;
+    for (TSkinnedPopMenu* menu : popupMenus_)
+        if (menu->Window == window) return;
+    TSkinData* data = ChooseSkinData(window);
+    if (!data || data->Empty) return;
+    const bool allowed = MenuKind == 0   ? data->Has(xcPopupMenu)
+                         : MenuKind == 1 ? data->Has(xcMainMenu) || data->Has(xcMenuItem)
+                                         : data->Has(xcSystemMenu);
+    if (!allowed) return;
+    auto* menu = new TSkinnedPopMenu();
+    try {
+        menu->Attach(window, *data, nullptr);
+        popupMenus_.push_back(menu);
+    } catch (...) {
+        delete menu;
+        throw;
+    }
+    menu->FromMenuBar = MenuFromBar;
+}
+
+bool TSkinManage::RemovePopupMenu(HWND window)
+{
+    auto it = std::find_if(popupMenus_.begin(), popupMenus_.end(),
+                           [window](const TSkinnedPopMenu* menu) { return menu->Window == window; });
+    if (it == popupMenus_.end()) return false;
+    TSkinnedPopMenu* menu = *it;
+    popupMenus_.erase(it);
+    menu->Restore();
+    // The window may be destroyed from inside its own procedure, with a message still
+    // running through the object: it is freed at the next removal instead.
+    for (TSkinnedPopMenu* old : retiredMenus_) delete old;
+    retiredMenus_.assign(1, menu);
+    if (popupMenus_.empty()) {
+        MenuFromBar = false;
+        MenuKind = 0;
+    }
+    return true;
 }
 
 } // namespace skin

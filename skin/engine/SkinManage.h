@@ -18,6 +18,7 @@
 namespace skin {
 
 class TSkinnedForm;
+class TSkinnedPopMenu;
 
 class TSkinManage {
 public:
@@ -37,6 +38,12 @@ public:
     TSkinnedForm* FindSkinForm(HWND window) const;
     // Takes the entry out of Forms without freeing it (the TSkinnedForm destructor).
     void RemoveForm(TSkinnedForm& form);
+
+    // Frames a new popup-menu window ("#32768") when the menu's kind and SkinControls allow.
+    void SkinPopupMenu(HWND window);
+    // Restores and frees that window's popup-menu skin; false when it has none.
+    bool RemovePopupMenu(HWND window);
+    const std::vector<TSkinnedPopMenu*>& PopupMenus() const { return popupMenus_; }
 
     // Action 1 skins all, 2 unskins all, 3 refreshes after a skin change.
     void RequestAction(int action, unsigned interval);
@@ -79,6 +86,8 @@ private:
     cl::HookHandle hook_;
     std::unique_ptr<cl::TTimer> timer_;
     std::vector<TSkinnedForm*> forms_; // owned
+    std::vector<TSkinnedPopMenu*> popupMenus_; // owned
+    std::vector<TSkinnedPopMenu*> retiredMenus_; // owned: removed, freed at the next removal
     std::vector<TSkinData*> skinDatas_;
 };
 

@@ -38,6 +38,7 @@ TSkinnedForm::TSkinnedForm(cl::TComponent* owner)
 
 TSkinnedForm::~TSkinnedForm()
 {
+    ForgetMenuBarTracking(*this);
     FreeControlSkins();
     if (SkinManager) SkinManager->RemoveForm(*this);
     formHook_.reset();
@@ -109,8 +110,14 @@ void TSkinnedForm::SetupWindow(TSkinData& data)
     if (WindowKind == wkMDIFrame) SavedMenuUpdate = data.MenuUpdate;
     subclass_ = std::make_unique<cl::TWindowSubclass>(Window, [this](cl::TMessage& m) { SkinWndProc(m); });
     if (FrameSkinning) {
-        // A window menu stays the platform's: the skinned menu bar is not built yet.
+        if (GetMenu(Window) && WindowKind != wkMDIChild) {
+            menuBar_ = std::make_unique<TSkinnedMenuBar>(*this, data);
+            MenuBarHeight = GetSystemMetrics(SM_CYMENU);
+            menuBar_->BuildItems();
+        }
         BuildCaptionObjects();
+        // Items can be found before the first frame paint (an accelerator, a click message).
+        if (menuBar_) menuBar_->Layout();
     } else {
         SkinState = ssSkinned;
     }
@@ -363,10 +370,7 @@ bool TSkinnedForm::SecondStage(cl::TMessage& m)
         return true;
     }
     case WM_SYSCOMMAND: OnSysCommand(m); return true;
-    case WM_SKIN_MENUBAR_CLICK:
-        // No caption object or menu-bar item exists to open yet.
-        m.Result = 0;
-        return true;
+    case WM_SKIN_MENUBAR_CLICK: MenuBarClick(m); return true;
     case cl::CM_MENUCHANGED:
         if (SkinData) SkinData->FramePainting = false;
         CallOldWndProc(m);
@@ -423,6 +427,7 @@ void TSkinnedForm::FormWindowProc(cl::TMessage& m)
         }
         return;
     case WM_SKIN_IS_FORM: m.Result = m.LParam == SKIN_MAGIC ? SKIN_MAGIC : 1; return;
+    case cl::CM_DIALOGCHAR: DialogChar(m); return;
     default: formHook_->CallPrevious(m); return;
     }
 }
@@ -482,13 +487,18 @@ void TSkinnedForm::OnSize(cl::TMessage& m)
 void TSkinnedForm::OnSysCommand(cl::TMessage& m)
 {
     const WPARAM command = m.WParam & 0xFFF0;
-    if (command == SC_KEYMENU) {
+    if (command == SC_KEYMENU && !InMenuLoop) {
         const auto ch = static_cast<char>(m.LParam);
-        // Alt alone opens the skinned menu bar's first menu; with no bar it is swallowed.
-        // Accelerators are the platform's until the menu bar is built.
-        if (ch == 0 && !GetCapture()) {
-            m.Result = 1;
-            return;
+        // Alt alone opens the skinned menu bar's first menu (with no bar it is swallowed);
+        // Alt and a letter the bar item with that accelerator.
+        if (ch != ' ' && ch != '-' && !GetCapture()) {
+            TMenuBtn* item = FindAccelItem(ch);
+            if (ch == 0 && menuBar_ && !menuBar_->Items.empty()) item = menuBar_->Items.front().get();
+            if (ch == 0 || item) {
+                if (item) OpenMenuBarItem(item);
+                m.Result = 1;
+                return;
+            }
         }
         // Alt+Space: the skinned system menu at the client area's top-left corner.
         if (ch == ' ') {
@@ -659,6 +669,7 @@ void TSkinnedForm::Unskin()
     captionMenu_.reset();
     systemPopup_.reset();
     if (SkinState != ssUnskinning && FormControl && savedColor_) FormControl->SetColor(*savedColor_);
+    FreeMenuBar();
     if (SkinState != ssUnskinning && (WindowKind == wkMDIChild || !ChildWindow)) {
         RECT w{};
         GetWindowRect(Window, &w);
@@ -681,6 +692,18 @@ void TSkinnedForm::Unhook()
     }
     RemoveProcedures();
     FreeControlSkins();
+    FreeMenuBar();
+}
+
+void TSkinnedForm::FreeMenuBar()
+{
+    if (!menuBar_) return;
+    ForgetMenuBarTracking(*this);
+    if (HMENU menu = std::exchange(menuBar_->WindowMenu, nullptr)) {
+        // A window being destroyed takes no menu back: the menu goes with it.
+        if (SkinState == ssUnskinning || !SetMenu(Window, menu)) DestroyMenu(menu);
+    }
+    menuBar_.reset();
 }
 
 void TSkinnedForm::UnskinPlain()
@@ -724,9 +747,10 @@ void TSkinnedForm::PaintFrame(HDC dc)
             PaintBorderPart(4, RECT{Frame.left, H - Frame.bottom, W - Frame.right, H}, dc);
         }
         PaintCaption(dc);
-        if (WindowState != wsMinimized && MenuBarHeight > 0 && FormBrush()) {
-            RECT strip{Frame.left, Frame.top, W - Frame.right, Frame.top + MenuBarHeight};
-            FillRect(dc, &strip, FormBrush());
+        if (WindowState != wsMinimized && MenuBarHeight > 0) {
+            const RECT strip{Frame.left, Frame.top, W - Frame.right, Frame.top + MenuBarHeight};
+            if (menuBar_) menuBar_->Paint(dc, strip);
+            else if (FormBrush()) FillRect(dc, &strip, FormBrush());
         }
     } catch (...) {
         // The next WM_NCPAINT tries again.

@@ -8,6 +8,7 @@
 
 #include "skin/engine/CaptionObjects.h"
 #include "skin/engine/FrameLayout.h"
+#include "skin/engine/MenuBar.h"
 #include "skin/engine/SkinData.h"
 
 #include "classlib/Controls.h"
@@ -117,12 +118,22 @@ public:
     // The caption objects again, one per caption button of the skin.
     void BuildCaptionObjectList();
 
+    // Menu bar.
+    TSkinnedMenuBar* MenuBar() const { return menuBar_.get(); }
+    // Posts the item's command and tracks its drop-down; false when it has none.
+    bool OpenMenuBarItem(TMenuBtn* Item);
+    // Posts a press one pixel inside the item, which opens it.
+    void ClickMenuBarItem(TMenuBtn* Item);
+    void MenuBarClick(cl::TMessage& m);
+    TMenuBtn* FindAccelItem(char Character) const;
+    void DialogChar(cl::TMessage& m);
+    // A screen point relative to the window's top-left corner.
+    POINT ScreenToWindow(int x, int y) const;
+    bool InMenuLoop = false;
+
     std::vector<std::unique_ptr<TSkinSysButton>> CaptionObjects;
-    TSkinSysButton* HotObject = nullptr; // cleared whenever the caption objects are rebuilt
+    TNCObject* HotObject = nullptr; // cleared whenever caption objects or bar items are rebuilt
     int SmallIconSize = 16;
-    // The hint the hover timer shows, empty when hidden.
-    std::wstring HintText;
-    POINT HintPosition{};
     cl::TPopupMenu* CaptionMenu() const { return captionMenu_.get(); }
     cl::TPopupMenu* SystemPopupMenu() const { return systemPopup_.get(); }
     cl::TTimer* HoverTimerControl() const { return hoverTimer_.get(); }
@@ -179,7 +190,6 @@ private:
     void FrameRefresh();
     void RemoveProcedures();
     void UnskinPlain();
-    POINT ScreenToWindow(int x, int y) const;
     bool MaximisedMDIChild() const { return WindowKind == wkMDIChild && WindowState == wsMaximized; }
     HBRUSH FormBrush() const;
     bool OnNcMouse(cl::TMessage& m);
@@ -187,6 +197,8 @@ private:
     void StopHoverTimer();
     void HideHint();
     void MDIChildCommand(WPARAM command);
+    // Gives the window its menu back and frees the bar.
+    void FreeMenuBar();
 
     std::unique_ptr<cl::TWindowSubclass> subclass_;
     std::unique_ptr<cl::TWindowProcHook> formHook_;
@@ -199,6 +211,7 @@ private:
     std::unique_ptr<cl::TBitmap> iconBitmap_;
     std::unique_ptr<cl::TPopupMenu> captionMenu_, systemPopup_;
     std::unique_ptr<cl::TTimer> hoverTimer_;
+    std::unique_ptr<TSkinnedMenuBar> menuBar_;
     DWORD lastSystemMenuTick_ = 0;
     DWORD doubleClickTime_ = 500;
 };

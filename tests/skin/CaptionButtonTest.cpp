@@ -360,16 +360,42 @@ TEST_F(Caption, HintShowsAfterASecondAndHidesTwoAndAHalfSecondsLater)
     ASSERT_EQ(f->HotObject, f->CaptionObjects[Maximise].get());
     f->HoverTimerControl()->SetEnabled(false); // ticked by hand below
     data->HoverTime = 0;
+    RECT w{};
+    GetWindowRect(f->Window, &w);
+    const RECT& button = f->CaptionObjects[Maximise]->Rect;
     for (int tick = 1; tick <= 14; ++tick) {
+        // The cursor stays on the button; mapping the hint window may let the platform
+        // report another pointer position once.
+        SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
         f->HoverTimer(); // 250 ms each
         const bool shown = tick >= 4 && tick < 14;
-        EXPECT_EQ(f->HintText, shown ? std::wstring(L"\u6700\u5927\u5316") : std::wstring()) << "tick " << tick;
+        HWND hint = data->HintWindow.Handle();
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        EXPECT_EQ(hint && IsWindowVisible(hint), shown)
+            << "tick " << tick << ", cursor " << cursor.x << "," << cursor.y;
+        if (tick == 4 && hint) {
+            EXPECT_EQ(data->HintWindow.Text(), std::wstring(L"\u6700\u5927\u5316"));
+            // Below the cursor, at the button's left edge.
+            RECT r{};
+            GetWindowRect(hint, &r);
+            EXPECT_EQ(r.left, w.left + button.left);
+            EXPECT_EQ(r.top, static_cast<short>(HIWORD(p)) + 24);
+        }
     }
-    // The cursor leaving the button clears the hot object and the hint.
+    // Shown again on the next hover, then the cursor leaving the button clears the hot
+    // object and hides the hint at once.
+    data->HoverTime = 0;
+    for (int tick = 1; tick <= 4; ++tick) {
+        SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+        f->HoverTimer();
+    }
+    ASSERT_TRUE(IsWindowVisible(data->HintWindow.Handle()));
     SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)) + 100);
     f->HoverTimer();
     EXPECT_EQ(f->HotObject, nullptr);
     EXPECT_EQ(data->HoverTime, 0);
+    EXPECT_FALSE(IsWindowVisible(data->HintWindow.Handle()));
 }
 
 TEST_F(Caption, MaximiseButtonAndCaptionDoubleClickToggleTheWindow)
@@ -420,4 +446,58 @@ TEST_F(Caption, AltSpaceShowsTheSkinnedSystemMenu)
     EXPECT_EQ(menuRect.left, origin.x);
     EXPECT_EQ(menuRect.top, origin.y);
     EXPECT_EQ(seen[WM_SYSCOMMAND], 0); // not the platform's menu
+}
+
+TEST_F(Caption, CaptionObjectsMoveBetweenNormalHotAndPressed)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    TNCObject* home = f->CaptionObjects[Home].get();
+    TNCObject* menu = f->CaptionObjects[Menu].get();
+    TNCObject* off = f->CaptionObjects[Queried].get();
+    off->Enabled = false;
+    enum Op { Enter, Down, EnterDown, Leave };
+    struct Step {
+        TNCObject* object;
+        Op op;
+        TNCObject* hot; // afterwards
+        int homeState, menuState;
+    } const steps[] = {
+        {home, Enter, home, osHot, osNormal},
+        {menu, Enter, menu, osNormal, osHot},         // the previous hot object leaves
+        {home, Down, menu, osPressed, osHot},         // a press leaves the hot object as it is
+        {home, EnterDown, home, osPressed, osNormal}, // hot and pressed at once
+        {home, EnterDown, home, osPressed, osNormal}, // already hot: nothing
+        {off, Enter, nullptr, osNormal, osNormal},    // a disabled object never turns hot
+        {menu, EnterDown, menu, osNormal, osPressed},
+        {menu, Leave, nullptr, osNormal, osNormal},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        const Step& s = steps[i];
+        switch (s.op) {
+        case Enter: s.object->Enter(); break;
+        case Down: s.object->Down(); break;
+        case EnterDown: s.object->EnterDown(); break;
+        case Leave: s.object->Leave(); break;
+        }
+        EXPECT_EQ(f->HotObject, s.hot);
+        EXPECT_EQ(home->State, s.homeState);
+        EXPECT_EQ(menu->State, s.menuState);
+    }
+}
+
+TEST_F(Caption, RebuildingTheCaptionObjectsClearsTheHotObject)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    const LPARAM p = At(*f, Home);
+    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+    SendMessageA(f->Window, WM_NCMOUSEMOVE, HTCAPTION, p);
+    ASSERT_EQ(f->HotObject, f->CaptionObjects[Home].get());
+    // A skin change rebuilds the caption objects; the timer tick after it finds none hot.
+    f->BuildCaptionObjects();
+    EXPECT_EQ(f->HotObject, nullptr);
+    f->HoverTimer();
+    EXPECT_EQ(f->HotObject, nullptr);
 }
