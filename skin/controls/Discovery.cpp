@@ -131,6 +131,8 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
     }
     if (upper == "TMEDIAPLAYER" && data.Has(xcButton)) {
         Attach<TSkinMP>(control, *this, data, false);
+        return;
+    }
     if (upper == "TRZDBCHECKBOX" || upper == "TRZCHECKBOX" || upper == "TRZRADIOBUTTON" || upper == "TRZDBRADIOBUTTON" ||
         upper == "TCXDBCHECKBOX" || upper == "TCXCHECKBOX") {
         const bool radio = upper.find("RADIO") != cl::AnsiString::npos;

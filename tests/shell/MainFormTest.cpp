@@ -303,7 +303,7 @@ TEST_F(MainWindow, StatusBarDrawsItsTwoPanelsFromTheRightEdge)
     const int w = bar->ClientWidth(), h = bar->ClientHeight();
     // Read the bar back into a DIB and look for the dark text colour.
     BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HDC screen = GetDC(bar->Handle());
     HDC mem = CreateCompatibleDC(screen);
