@@ -606,21 +606,25 @@ RECT TWinControl::ClientRect() const
     return r;
 }
 
-void TWinControl::SetClientSize(int width, int height)
+SIZE TWinControl::NonClientSize() const
 {
-    RECT frame{0, 0, 0, 0};
     if (handle_) {
         RECT w, c;
         GetWindowRect(handle_, &w);
         GetClientRect(handle_, &c);
-        frame = RECT{0, 0, (w.right - w.left) - c.right, (w.bottom - w.top) - c.bottom};
-    } else {
-        TCreateParams params;
-        CreateParams(params);
-        AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
-        frame = RECT{0, 0, frame.right - frame.left, frame.bottom - frame.top};
+        return SIZE{(w.right - w.left) - c.right, (w.bottom - w.top) - c.bottom};
     }
-    SetBounds(Left(), Top(), width + frame.right, height + frame.bottom);
+    TCreateParams params;
+    const_cast<TWinControl*>(this)->CreateParams(params); // fills params only
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void TWinControl::SetClientSize(int width, int height)
+{
+    const SIZE frame = NonClientSize();
+    SetBounds(Left(), Top(), width + frame.cx, height + frame.cy);
 }
 
 void TWinControl::Invalidate()

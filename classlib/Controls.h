@@ -297,6 +297,9 @@ public:
 
 protected:
     virtual void CreateParams(TCreateParams& params);
+    // Window size less client size: measured on the window, or from the creation
+    // parameters while there is none.
+    SIZE NonClientSize() const;
     // Takes the window class of a system control ("BUTTON", "EDIT"...) as the base of this
     // control's own class: its procedure becomes the default handling.
     static void CreateSubClass(TCreateParams& params, const char* controlClassName);

@@ -191,6 +191,13 @@ void TCustomForm::SetClientSize(int width, int height)
     TWinControl::SetClientSize(width, height);
 }
 
+RECT TCustomForm::ClientRect() const
+{
+    if (HandleAllocated()) return TWinControl::ClientRect();
+    const SIZE frame = NonClientSize();
+    return RECT{0, 0, std::max(0, Width() - static_cast<int>(frame.cx)), std::max(0, Height() - static_cast<int>(frame.cy))};
+}
+
 void TCustomForm::SetFormClientWidth(int width)
 {
     if (HasState(csLoading)) pendingClientWidth_ = width;

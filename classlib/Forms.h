@@ -68,6 +68,8 @@ public:
 
     void SetBounds(int left, int top, int width, int height) override;
     void SetClientSize(int width, int height) override;
+    // Before the window exists: the size less the frame it will get.
+    RECT ClientRect() const override;
     int FormClientWidth() const { return pendingClientWidth_ >= 0 ? pendingClientWidth_ : ClientWidth(); }
     int FormClientHeight() const { return pendingClientHeight_ >= 0 ? pendingClientHeight_ : ClientHeight(); }
     void SetFormClientWidth(int width);

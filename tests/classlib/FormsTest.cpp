@@ -58,6 +58,11 @@ TEST(FormResource, ShowsWithItsControlsAligned)
     EXPECT_EQ(form->Mark->Parent(), form->Client);
     // Aligned at the end of loading already, before any window exists.
     EXPECT_FALSE(form->HandleAllocated());
+    EXPECT_EQ(form->ClientWidth(), 300);
+    EXPECT_EQ(form->ClientHeight(), 200);
+    EXPECT_EQ(form->Client->Width(), 300 - 40 - 50);
+    EXPECT_EQ(form->Client->Height(), 200 - 20 - 30);
+    EXPECT_FALSE(form->HandleAllocated());
     EXPECT_EQ(form->Inner->Width(), form->Client->Width());
     EXPECT_EQ(form->Inner->Top(), form->Client->Height() - 10);
     form->Show();

@@ -107,6 +107,8 @@ TEST_F(PlayWindow, ComesFromItsFormResource)
     form = cl::CreateForm<TPlayForm>(nullptr);
     form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
     EXPECT_EQ(form->Caption(), "游戏任我玩");
+    EXPECT_EQ(form->FormClientWidth(), 721);
+    EXPECT_EQ(form->FormClientHeight(), 526);
     ASSERT_NE(form->webTop, nullptr);
     ASSERT_NE(form->webPlay, nullptr);
     EXPECT_EQ(form->webTop->Height(), 35);
