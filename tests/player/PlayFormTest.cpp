@@ -7,6 +7,7 @@
 #include "classlib/Seams.h"
 #include "shell/UnConst.h"
 
+#include "../support/IconColour.h"
 #include "../support/ScriptHost.h"
 #include "FakeDispatch.h"
 #include "Files.h"
@@ -103,6 +104,8 @@ TEST_F(PlayWindow, ComesFromItsFormResource)
     form = cl::CreateForm<TPlayForm>(nullptr);
     form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
     EXPECT_EQ(form->Caption(), "游戏任我玩");
+    // The client size is the window's: until it exists the form reports its outer size.
+    ASSERT_NE(form->Handle(), nullptr);
     EXPECT_EQ(form->FormClientWidth(), 721);
     EXPECT_EQ(form->FormClientHeight(), 526);
     ASSERT_NE(form->webTop, nullptr);
@@ -122,6 +125,20 @@ TEST_F(PlayWindow, ComesFromItsFormResource)
     EXPECT_TRUE(form->webPlay->OnDocumentComplete);
     EXPECT_TRUE(form->webPlay->OnTitleChange);
     EXPECT_TRUE(form->webTop->OnGetExternal);
+}
+
+// The window carries the library's own icon, a game pad on an orange tile: the middle of
+// its 32 x 32 image is the pad's body.
+TEST_F(PlayWindow, CarriesItsOwnIcon)
+{
+    EXPECT_EQ(form->Icon()->Width(), 32);
+    EXPECT_EQ(form->Icon()->Height(), 32);
+    for (WPARAM kind : {ICON_BIG, ICON_SMALL}) {
+        SCOPED_TRACE(kind);
+        const HICON icon = reinterpret_cast<HICON>(SendMessageA(form->Handle(), WM_GETICON, kind, 0));
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(IconMiddleColour(icon), RGB(48, 64, 96));
+    }
 }
 
 TEST_F(PlayWindow, ACompletedGamePageRewritesItsRecordAndIsAddedOnce)
