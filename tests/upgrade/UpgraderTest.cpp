@@ -699,7 +699,7 @@ TEST(UpgraderPictures, TheDialogsShowTheirPictures)
     EXPECT_EQ(form->Image1->Picture()->Height(), 218);
     EXPECT_EQ(ShownAt(form->Image1, wizard), Expected(wizard));
     CloseUpgraderWizard(&upgrader);
-    PumpUntil([] { return false; }, 50); // lets the released wizard go
+    ASSERT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000)); // released
 
     // A picture of the upgrader's own takes the resource's place, stretched to the frame.
     cl::TBitmap green;
@@ -712,5 +712,5 @@ TEST(UpgraderPictures, TheDialogsShowTheirPictures)
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(ShownAt(form->Image1, wizard), (std::vector<COLORREF>{RGB(0, 160, 0), RGB(0, 160, 0)}));
     CloseUpgraderWizard(&upgrader);
-    PumpUntil([] { return false; }, 50);
+    EXPECT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000));
 }
