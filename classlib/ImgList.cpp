@@ -3,6 +3,7 @@
 
 #include "classlib/Forms.h"
 
+#include <algorithm>
 #include <string>
 
 namespace cl {
@@ -21,7 +22,30 @@ const TClass& TImageList::StaticClass() { return DefineClass<TImageList, TCustom
 
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 
-TCustomImageList::~TCustomImageList() = default;
+TCustomImageList::~TCustomImageList()
+{
+    for (TChangeLink* link : links_) link->sender_ = nullptr;
+}
+
+TChangeLink::~TChangeLink()
+{
+    if (sender_) sender_->UnRegisterChanges(this);
+}
+
+void TCustomImageList::RegisterChanges(TChangeLink* link)
+{
+    if (!link || link->sender_ == this) return;
+    if (link->sender_) link->sender_->UnRegisterChanges(link);
+    link->sender_ = this;
+    links_.push_back(link);
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* link)
+{
+    if (!link || link->sender_ != this) return;
+    link->sender_ = nullptr;
+    links_.erase(std::find(links_.begin(), links_.end(), link));
+}
 
 HIMAGELIST TCustomImageList::Handle() const
 {
@@ -80,6 +104,11 @@ void TCustomImageList::SetMasked(bool masked)
 void TCustomImageList::Change()
 {
     if (OnChange) OnChange(this);
+    // A listener may unregister (or free) itself or another one while it is told: each
+    // link is looked up again before it is called.
+    const std::vector<TChangeLink*> links = links_;
+    for (TChangeLink* link : links)
+        if (std::find(links_.begin(), links_.end(), link) != links_.end() && link->OnChange) link->OnChange(this);
 }
 
 void TCustomImageList::AssignTo(TPersistent& dest) const

@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 namespace cl {
 
 namespace traits {
@@ -21,6 +23,25 @@ using ImageListHandle = UniqueHandle<traits::ImageList>;
 
 enum TDrawingStyle { dsFocus, dsSelected, dsNormal, dsTransparent };
 
+class TCustomImageList;
+
+// A listener of one image list's changes, registered with RegisterChanges. Either side
+// may go first: the link unregisters itself, and a list that goes clears its links' Sender.
+class TChangeLink {
+public:
+    TChangeLink() = default;
+    ~TChangeLink();
+    TChangeLink(const TChangeLink&) = delete;
+    TChangeLink& operator=(const TChangeLink&) = delete;
+
+    TCustomImageList* Sender() const { return sender_; }
+    TNotifyEvent OnChange;
+
+private:
+    friend class TCustomImageList;
+    TCustomImageList* sender_ = nullptr;
+};
+
 class TCustomImageList : public TComponent {
     CL_CLASS(TCustomImageList)
 public:
@@ -28,6 +49,9 @@ public:
     ~TCustomImageList() override;
 
     TNotifyEvent OnChange;
+    // Links hear every change after OnChange; a link belongs to one list at a time.
+    void RegisterChanges(TChangeLink* link);
+    void UnRegisterChanges(TChangeLink* link);
 
     // The native list, made (empty) at the list's size when first needed.
     HIMAGELIST Handle() const;
@@ -81,6 +105,7 @@ private:
     void MoveLastTo(int index);
 
     mutable ImageListHandle handle_;
+    std::vector<TChangeLink*> links_;
     int width_ = 16, height_ = 16, allocBy_ = 4;
     bool masked_ = true;
 };

@@ -28,6 +28,7 @@ const cl::TClass& TWyrTrayIcon::StaticClass()
         p.Bool("HideOnStartup", &TWyrTrayIcon::HideOnStartup, &TWyrTrayIcon::HideOnStartup);
         p.String("Hint", &TWyrTrayIcon::Hint, &TWyrTrayIcon::SetHint);
         p.Ref("PopupMenu", &TWyrTrayIcon::PopupMenu, &TWyrTrayIcon::SetPopupMenu);
+        p.Ref("Icons", &TWyrTrayIcon::Icons, &TWyrTrayIcon::SetIcons);
         p.Int("IconIndex", &TWyrTrayIcon::IconIndex, &TWyrTrayIcon::SetIconIndex);
         p.Int("Interval", &TWyrTrayIcon::Interval, &TWyrTrayIcon::SetInterval);
         p.Enum("RestoreOn", WyrTrayIconClicksType, &TWyrTrayIcon::RestoreOn, &TWyrTrayIcon::RestoreOn);
@@ -56,6 +57,7 @@ TWyrTrayIcon::TWyrTrayIcon(cl::TComponent* owner) : TComponent(owner)
     timer_->SetEnabled(false);
     timer_->SetInterval(1000);
     timer_->OnTimer = [this](cl::TObject*) { NextAnimationFrame(); };
+    iconsLink_.OnChange = [this](cl::TObject*) { SetIconIndex(iconIndex_); };
     window_ = cl::AllocateHWnd([this](cl::TMessage& m) { WndProc(m); });
     const TTrayRecordLayout layout = TrayRecordLayout(GetShellMajorVersion());
     data_.cbSize = layout.size;
@@ -164,23 +166,47 @@ void TWyrTrayIcon::SetIconIndex(int value)
     RefreshTrayIcon();
 }
 
+void TWyrTrayIcon::SetIcons(cl::TCustomImageList* list)
+{
+    if (icons_) {
+        icons_->UnRegisterChanges(&iconsLink_);
+        icons_->RemoveFreeNotification(*this);
+    }
+    icons_ = list;
+    if (icons_) {
+        icons_->RegisterChanges(&iconsLink_);
+        icons_->FreeNotification(*this);
+    }
+    if (!HasState(cl::csLoading)) SetIconIndex(iconIndex_);
+}
+
 void TWyrTrayIcon::ApplyIcon()
 {
-    // Frames would come from an image list; without one the application's icon shows
-    // whatever the index.
+    if (icons_ && iconIndex_ >= 0 && iconIndex_ < icons_->Count()) {
+        if (HICON frame = icons_->GetIcon(iconIndex_)) {
+            icon_.SetHandle(frame);
+            return;
+        }
+    }
     icon_.Assign(*cl::Application->Icon());
 }
 
 void TWyrTrayIcon::Notification(cl::TComponent& component, cl::TOperation operation)
 {
     TComponent::Notification(component, operation);
-    if (operation == cl::TOperation::opRemove && &component == popupMenu_) popupMenu_ = nullptr;
+    if (operation != cl::TOperation::opRemove) return;
+    if (&component == popupMenu_) popupMenu_ = nullptr;
+    if (&component == icons_) {
+        // The list is being destroyed and has already dropped its links and notifications.
+        icons_ = nullptr;
+        SetIcons(nullptr);
+    }
 }
 
 void TWyrTrayIcon::NextAnimationFrame()
 {
-    // Frames come from an image list, which this component does not take yet: the
-    // animation shows the one icon.
+    if (!icons_ || HasState(cl::csDesigning)) return;
+    SetIconIndex(iconIndex_ >= icons_->Count() - 1 ? 0 : iconIndex_ + 1);
 }
 
 void TWyrTrayIcon::Loaded()

@@ -6,6 +6,7 @@
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/Graphics.h"
+#include "classlib/ImgList.h"
 #include "classlib/Menus.h"
 
 #include <windows.h>
@@ -49,10 +50,12 @@ public:
     virtual void SetHint(const cl::AnsiString& value);
     cl::TPopupMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(cl::TPopupMenu* menu);
+    cl::TCustomImageList* Icons() const { return icons_; }
     int IconIndex() const { return iconIndex_; }
     virtual void SetIconIndex(int value);
     virtual int Interval() const;
     virtual void SetInterval(int value);
+    virtual void SetIcons(cl::TCustomImageList* list);
     TWyrTrayIconClicks RestoreOn = ticLeftDblClick;
     TWyrTrayIconClicks PopupMenuOn = ticRightClickUp;
 
@@ -75,12 +78,13 @@ public:
     // Restores the application and shows its window; nothing while the menu is up.
     void RestoreApp();
     void ShowAppWindow();
+    // Shows the next frame of Icons, back to the first after the last.
+    void NextAnimationFrame();
     // Pops PopupMenu at the cursor; its picked item runs once the menu has closed.
     void ShowTrayMenu();
     void RefreshTrayIcon();
     void SyncTrayPresence();
     void RemoveTrayIcon();
-    void NextAnimationFrame();
 
     HWND NotifyWindow() const { return window_; }
     // shell32's major version (already loaded, not loaded here), 0 when unknown.
@@ -109,6 +113,7 @@ private:
     void HandleClick(TWyrTrayIconClicks kind, const cl::TNotifyEvent& event);
     void AttachApplication();
     void DetachApplication();
+    // The current icon becomes entry IconIndex of Icons, else the application's icon.
     void ApplyIcon();
     void FillRecord();
     void SetTip();
@@ -117,6 +122,8 @@ private:
     std::size_t tipMax_ = 0;
     cl::TIcon icon_;
     cl::TTimer* timer_ = nullptr; // owned
+    cl::TChangeLink iconsLink_;
+    cl::TCustomImageList* icons_ = nullptr;
     HWND window_ = nullptr;
     bool enabled_ = false;
     cl::AnsiString hint_;

@@ -9,6 +9,7 @@
 #include "skin/engine/SkinnedForm.h"
 #include "shell/UnConst.h"
 
+#include "../support/IconColour.h"
 #include "../support/ScriptHost.h"
 #include "FakeDispatch.h"
 #include "Files.h"
@@ -107,6 +108,8 @@ TEST_F(PlayWindow, ComesFromItsFormResource)
     form = cl::CreateForm<TPlayForm>(nullptr);
     form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
     EXPECT_EQ(form->Caption(), "游戏任我玩");
+    // The client size is the window's: until it exists the form reports its outer size.
+    ASSERT_NE(form->Handle(), nullptr);
     EXPECT_EQ(form->FormClientWidth(), 721);
     EXPECT_EQ(form->FormClientHeight(), 526);
     ASSERT_NE(form->webTop, nullptr);
@@ -146,6 +149,20 @@ TEST_F(PlayWindow, ComesFromItsFormResource)
     GetWindowRect(form->Handle(), &outer);
     EXPECT_EQ(outer.right - outer.left, 729) << "the skin's frame: 4 pixels at each side";
     EXPECT_EQ(outer.bottom - outer.top, 560) << "30 for the caption, 4 at the bottom";
+}
+
+// The window carries the library's own icon, a game pad on an orange tile: the middle of
+// its 32 x 32 image is the pad's body.
+TEST_F(PlayWindow, CarriesItsOwnIcon)
+{
+    EXPECT_EQ(form->Icon()->Width(), 32);
+    EXPECT_EQ(form->Icon()->Height(), 32);
+    for (WPARAM kind : {ICON_BIG, ICON_SMALL}) {
+        SCOPED_TRACE(kind);
+        const HICON icon = reinterpret_cast<HICON>(SendMessageA(form->Handle(), WM_GETICON, kind, 0));
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(IconMiddleColour(icon), RGB(48, 64, 96));
+    }
 }
 
 TEST_F(PlayWindow, ACompletedGamePageRewritesItsRecordAndIsAddedOnce)

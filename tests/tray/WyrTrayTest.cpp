@@ -2,9 +2,12 @@
 // recorded with its record bytes and the platform's answer.
 #include "tray/WyrTray.h"
 
+#include "../support/IconColour.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,7 @@ struct NotifyCall {
     DWORD message;
     std::vector<BYTE> record; // the first cbSize bytes
     BOOL result;
+    COLORREF iconColour; // of the record's icon, read while the call was made
 };
 
 class TRecordingTray : public TWyrTrayIcon {
@@ -25,7 +29,7 @@ protected:
     {
         BOOL result = TWyrTrayIcon::ShellNotifyIcon(message, data);
         const BYTE* bytes = reinterpret_cast<const BYTE*>(&data);
-        calls_.push_back({message, std::vector<BYTE>(bytes, bytes + data.cbSize), result});
+        calls_.push_back({message, std::vector<BYTE>(bytes, bytes + data.cbSize), result, IconMiddleColour(data.hIcon)});
         return result;
     }
 
@@ -404,4 +408,188 @@ TEST_F(Tray, HideOnStartupHidesTheApplicationUntilRestored)
     tray->RestoreApp();
     EXPECT_TRUE(cl::Application->ShowMainForm());
     EXPECT_TRUE(IsWindowVisible(cl::Application->Handle()));
+}
+
+namespace {
+
+// A solid, opaque 16 x 16 icon of one colour.
+void AddFrame(cl::TImageList& list, COLORREF colour)
+{
+    BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP color = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(color, nullptr);
+    const DWORD pixel = 0xFF000000u | (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    for (int i = 0; i < 256; ++i) static_cast<DWORD*>(bits)[i] = pixel;
+    const BYTE maskBits[32] = {}; // all opaque
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, maskBits);
+    ICONINFO info{TRUE, 0, 0, mask, color};
+    cl::TIcon icon;
+    icon.SetHandle(CreateIconIndirect(&info));
+    DeleteObject(color);
+    DeleteObject(mask);
+    ASSERT_FALSE(icon.Empty());
+    ASSERT_GE(list.AddIcon(&icon), 0);
+}
+
+const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255), kYellow = RGB(255, 255, 0);
+
+// Frames red, green and blue in an image list of the test's own.
+struct TrayFrames : Tray {
+    std::unique_ptr<cl::TImageList> list = std::make_unique<cl::TImageList>(nullptr);
+    COLORREF appColour = CLR_INVALID;
+
+    void SetUp() override
+    {
+        Tray::SetUp();
+        for (COLORREF c : {kRed, kGreen, kBlue}) AddFrame(*list, c);
+        ASSERT_EQ(list->Count(), 3);
+        appColour = IconMiddleColour(cl::Application->Icon()->Handle());
+        ASSERT_NE(appColour, CLR_INVALID);
+        ASSERT_TRUE(appColour != kRed && appColour != kGreen && appColour != kBlue && appColour != kYellow);
+    }
+
+    void TearDown() override
+    {
+        Tray::TearDown();
+        tray = nullptr;
+        list.reset();
+    }
+
+    // The icon colour of every call so far, then forgets them.
+    std::vector<COLORREF> Shown()
+    {
+        std::vector<COLORREF> colours;
+        for (const NotifyCall& c : calls) {
+            EXPECT_EQ(c.message, static_cast<DWORD>(NIM_MODIFY));
+            EXPECT_TRUE(c.result);
+            colours.push_back(c.iconColour);
+        }
+        calls.clear();
+        return colours;
+    }
+};
+
+using Colours = std::vector<COLORREF>;
+
+} // namespace
+
+TEST_F(TrayFrames, IconIndexPicksTheFrameOrTheApplicationIcon)
+{
+    Make("Orvane");
+    calls.clear();
+    tray->SetIcons(list.get());
+    EXPECT_EQ(tray->Icons(), list.get());
+    EXPECT_EQ(Shown(), Colours{kRed});
+    struct Case {
+        int index;
+        COLORREF shown; // CLR_NONE: the application's icon
+    } cases[] = {{2, kBlue}, {1, kGreen}, {3, CLR_NONE}, {-1, CLR_NONE}, {0, kRed}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        tray->SetIconIndex(c.index);
+        EXPECT_EQ(tray->IconIndex(), c.index);
+        EXPECT_EQ(Shown(), Colours{c.shown == CLR_NONE ? appColour : c.shown});
+    }
+    tray->SetIcons(nullptr);
+    EXPECT_EQ(Shown(), Colours{appColour});
+}
+
+TEST_F(TrayFrames, LoadingShowsTheFrameFromTheStart)
+{
+    tray = new TRecordingTray(nullptr, calls);
+    tray->BeginLoading();
+    tray->SetIcons(list.get()); // references are set while loading: nothing yet
+    EXPECT_TRUE(calls.empty());
+    tray->SetIconIndex(1);
+    calls.clear();
+    tray->Loaded();
+    ASSERT_GE(calls.size(), 1u);
+    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_TRUE(calls[0].result);
+    EXPECT_EQ(calls[0].iconColour, kGreen);
+}
+
+TEST_F(TrayFrames, AChangedListShowsItsFrameAgain)
+{
+    Make();
+    tray->SetIcons(list.get());
+    tray->SetIconIndex(1);
+    calls.clear();
+    cl::TImageList other(nullptr);
+    AddFrame(other, kYellow);
+    cl::TIcon yellow;
+    yellow.SetHandle(other.GetIcon(0));
+    list->ReplaceIcon(1, &yellow);
+    EXPECT_EQ(Shown(), Colours{kYellow});
+    list->Delete(0); // index 1 is now blue
+    EXPECT_EQ(Shown(), Colours{kBlue});
+    list->Clear();
+    EXPECT_EQ(Shown(), Colours{appColour});
+    EXPECT_EQ(tray->IconIndex(), 1);
+
+    // A list the tray no longer uses is not heard.
+    cl::TImageList second(nullptr);
+    AddFrame(second, kRed);
+    tray->SetIcons(&second);
+    EXPECT_EQ(Shown(), Colours{appColour}); // index 1 of a one-frame list
+    AddFrame(*list, kGreen);
+    EXPECT_TRUE(Shown().empty());
+    AddFrame(second, kGreen);
+    EXPECT_EQ(Shown(), Colours{kGreen});
+    tray->SetIcons(nullptr);
+}
+
+TEST_F(TrayFrames, AFreedListIsForgotten)
+{
+    Make();
+    tray->SetIcons(list.get());
+    tray->SetIconIndex(2);
+    calls.clear();
+    list.reset();
+    EXPECT_EQ(tray->Icons(), nullptr);
+    EXPECT_EQ(Shown(), Colours{appColour});
+    tray->NextAnimationFrame(); // no frames: nothing
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(tray->IconIndex(), 2);
+}
+
+TEST_F(TrayFrames, AnimationStepsThroughTheFramesAndWraps)
+{
+    Make();
+    tray->SetIcons(list.get());
+    struct Case {
+        int from, to;
+        COLORREF shown;
+    } cases[] = {{0, 1, kGreen}, {1, 2, kBlue}, {2, 0, kRed}, {7, 0, kRed}, {-3, -2, CLR_NONE}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        tray->SetIconIndex(c.from);
+        calls.clear();
+        tray->NextAnimationFrame();
+        EXPECT_EQ(tray->IconIndex(), c.to);
+        EXPECT_EQ(Shown(), Colours{c.shown == CLR_NONE ? appColour : c.shown});
+    }
+
+    // The timer runs the same steps.
+    tray->SetIconIndex(0);
+    tray->SetInterval(50);
+    EXPECT_EQ(tray->Interval(), 50);
+    calls.clear();
+    tray->SetAnimate(true);
+    EXPECT_TRUE(tray->Animate());
+    // One message at a time: a frame can take longer than the interval under emulation,
+    // and a due timer is always there to take.
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (calls.size() < 4 && GetTickCount() - start < 10000) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        else MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    tray->SetAnimate(false);
+    EXPECT_FALSE(tray->Animate());
+    Colours shown = Shown();
+    ASSERT_GE(shown.size(), 4u);
+    shown.resize(4);
+    EXPECT_EQ(shown, (Colours{kGreen, kBlue, kRed, kGreen}));
 }

@@ -610,3 +610,107 @@ TEST_F(UpgraderTest, AFileThatCannotBeWrittenEndsTheUpgrade)
     EXPECT_FALSE(Has("connection lost"));
     EXPECT_FALSE(Has("end"));
 }
+
+namespace {
+
+// The colours the windows show at points of an image (in the image's own pixels), after
+// a full repaint.
+struct TPicturePoint {
+    int x, y;
+    COLORREF colour;
+};
+
+std::vector<COLORREF> ShownAt(cl::TImage* image, const std::vector<TPicturePoint>& points)
+{
+    HWND parent = image->Parent()->Handle();
+    RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC dc = GetDC(parent);
+    std::vector<COLORREF> colours;
+    for (const TPicturePoint& p : points) colours.push_back(GetPixel(dc, image->Left() + p.x, image->Top() + p.y) & 0xFFFFFF);
+    ReleaseDC(parent, dc);
+    return colours;
+}
+
+std::vector<COLORREF> Expected(const std::vector<TPicturePoint>& points)
+{
+    std::vector<COLORREF> colours;
+    for (const TPicturePoint& p : points) colours.push_back(p.colour);
+    return colours;
+}
+
+} // namespace
+
+// Each window shows the picture of its form resource: solid points of the drawing, and
+// the window's face where an icon is transparent.
+TEST(UpgraderPictures, TheDialogsShowTheirPictures)
+{
+    SetUpgraderLanguage(wlEnglish);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const std::vector<TPicturePoint> ask = {{8, 16, RGB(38, 110, 200)}, {16, 20, RGB(255, 255, 255)}, {0, 0, face}};
+    const std::vector<TPicturePoint> password = {{10, 24, RGB(224, 168, 32)}, {16, 20, RGB(60, 40, 20)}, {0, 0, face}};
+    const std::vector<TPicturePoint> wizard = {{59, 100, RGB(255, 255, 255)}, {59, 170, RGB(250, 200, 60)}};
+
+    std::vector<COLORREF> shown;
+    int width = 0, height = 0;
+    {
+        TWhenShown answer([&] {
+            auto* form = FindForm<TUpgraderUpgradeMessageForm>("TUpgraderUpgradeMessageForm");
+            if (!form)
+                return false;
+            width = form->IconImage->Picture()->Width();
+            height = form->IconImage->Picture()->Height();
+            shown = ShownAt(form->IconImage, ask);
+            form->LaterBtn->Click();
+            return true;
+        });
+        EXPECT_FALSE(ShowAskDialog(""));
+        EXPECT_TRUE(answer.Done());
+    }
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(height, 32);
+    EXPECT_EQ(shown, Expected(ask));
+
+    TUpgrader upgrader(nullptr);
+    upgrader.URL = "http://127.0.0.1:9/update/locked.dat";
+    shown.clear();
+    width = height = 0;
+    {
+        TWhenShown answer([&] {
+            auto* form = FindForm<TUpgraderPasswordForm>("TUpgraderPasswordForm");
+            if (!form)
+                return false;
+            width = form->Image1->Picture()->Width();
+            height = form->Image1->Picture()->Height();
+            shown = ShownAt(form->Image1, password);
+            form->CancelBtn->Click();
+            return true;
+        });
+        EXPECT_FALSE(ShowPasswordDialog(upgrader));
+        EXPECT_TRUE(answer.Done());
+    }
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(height, 32);
+    EXPECT_EQ(shown, Expected(password));
+
+    ShowUpgraderWizard(upgrader);
+    TUpgraderWizardForm* form = UpgraderWizard();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Image1->Picture()->Width(), 118);
+    EXPECT_EQ(form->Image1->Picture()->Height(), 218);
+    EXPECT_EQ(ShownAt(form->Image1, wizard), Expected(wizard));
+    CloseUpgraderWizard(&upgrader);
+    ASSERT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000)); // released
+
+    // A picture of the upgrader's own takes the resource's place, stretched to the frame.
+    cl::TBitmap green;
+    green.SetSize(2, 2);
+    green.Canvas()->Brush().SetColor(RGB(0, 160, 0));
+    green.Canvas()->FillRect(RECT{0, 0, 2, 2});
+    upgrader.Wizard()->Pic118x218()->SetGraphic(&green);
+    ShowUpgraderWizard(upgrader);
+    form = UpgraderWizard();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(ShownAt(form->Image1, wizard), (std::vector<COLORREF>{RGB(0, 160, 0), RGB(0, 160, 0)}));
+    CloseUpgraderWizard(&upgrader);
+    EXPECT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000));
+}
