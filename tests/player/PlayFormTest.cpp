@@ -108,7 +108,10 @@ TEST_F(PlayWindow, ComesFromItsFormResource)
     form = cl::CreateForm<TPlayForm>(nullptr);
     form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
     EXPECT_EQ(form->Caption(), "游戏任我玩");
-    // The client size is the window's: until it exists the form reports its outer size.
+    // The client size, before the window exists and from the window.
+    EXPECT_FALSE(form->HandleAllocated());
+    EXPECT_EQ(form->FormClientWidth(), 721);
+    EXPECT_EQ(form->FormClientHeight(), 526);
     ASSERT_NE(form->Handle(), nullptr);
     EXPECT_EQ(form->FormClientWidth(), 721);
     EXPECT_EQ(form->FormClientHeight(), 526);
