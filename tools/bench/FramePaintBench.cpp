@@ -7,6 +7,7 @@
 // GDI objects are counted with GetGuiResources; Wine answers 0 there, and then the
 // process's GDI handle table is walked instead (GdiObjects). The process's private bytes are
 // reported too, as a coarse leak signal.
+#include "ProcessUsage.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinnedForm.h"
@@ -15,7 +16,6 @@
 #include "classlib/TypInfo.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -69,12 +69,7 @@ bool CountingWorks()
     return with == before + 1 && GdiObjects() == before;
 }
 
-SIZE_T PrivateBytes()
-{
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    return pmc.PrivateUsage;
-}
+using bench::PrivateBytes;
 
 // Growth of the private bytes since before, in KB.
 long GrowthKB(SIZE_T before)

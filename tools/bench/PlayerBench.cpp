@@ -8,12 +8,12 @@
 //                                  handles and private bytes around N player windows
 //                                  opened and closed (closing hides a player window; it
 //                                  stays until the program ends)
+#include "ProcessUsage.h"
 #include "player/Tessel.h"
 #include "shell/MovieCopy.h"
 #include "shell/UnConst.h"
 
 #include <windows.h>
-#include <psapi.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -51,42 +51,48 @@ void Pump()
     }
 }
 
+bool IsPlayer(HWND w)
+{
+    char name[32] = "";
+    GetClassNameA(w, name, sizeof name);
+    return std::string(name) == "TPlayForm";
+}
+
+struct PlayerCount {
+    bool visibleOnly;
+    int count;
+};
+
+BOOL CALLBACK CountPlayers(HWND w, LPARAM lp)
+{
+    auto* c = reinterpret_cast<PlayerCount*>(lp);
+    if (IsPlayer(w) && (!c->visibleOnly || IsWindowVisible(w))) ++c->count;
+    return TRUE;
+}
+
+int Players(bool visibleOnly)
+{
+    PlayerCount c{visibleOnly, 0};
+    EnumThreadWindows(GetCurrentThreadId(), CountPlayers, reinterpret_cast<LPARAM>(&c));
+    return c.count;
+}
+
+int VisiblePlayers() { return Players(true); }
+
 struct Usage {
     DWORD handles = 0;
     SIZE_T privateBytes = 0;
+    int players = 0;
 };
 
 Usage Measure()
 {
-    Usage u;
-    GetProcessHandleCount(GetCurrentProcess(), &u.handles);
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    u.privateBytes = pmc.PrivateUsage;
-    return u;
-}
-
-BOOL CALLBACK CountVisiblePlayers(HWND w, LPARAM lp)
-{
-    char name[32] = "";
-    GetClassNameA(w, name, sizeof name);
-    if (std::string(name) == "TPlayForm" && IsWindowVisible(w)) ++*reinterpret_cast<int*>(lp);
-    return TRUE;
-}
-
-int VisiblePlayers()
-{
-    int n = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountVisiblePlayers, reinterpret_cast<LPARAM>(&n));
-    return n;
+    return Usage{bench::HandleCount(), bench::PrivateBytes(), Players(false)};
 }
 
 BOOL CALLBACK CloseVisiblePlayer(HWND w, LPARAM)
 {
-    char name[32] = "";
-    GetClassNameA(w, name, sizeof name);
-    if (std::string(name) == "TPlayForm" && IsWindowVisible(w)) SendMessageA(w, WM_CLOSE, 0, 0);
+    if (IsPlayer(w) && IsWindowVisible(w)) SendMessageA(w, WM_CLOSE, 0, 0);
     return TRUE;
 }
 
@@ -187,10 +193,11 @@ int Windows(const char* library, int count)
         Pump();
     }
     const Usage after = Measure();
-    std::printf("%d player windows opened and closed in %.1f s: handles %lu -> %lu, private bytes %lu KB -> %lu KB\n",
+    std::printf("%d player windows opened and closed in %.1f s: handles %lu -> %lu, private bytes %lu KB -> %lu KB, "
+                "player windows in existence %d -> %d\n",
                 count, Now() - t0, before.handles, after.handles,
                 static_cast<unsigned long>(before.privateBytes / 1024),
-                static_cast<unsigned long>(after.privateBytes / 1024));
+                static_cast<unsigned long>(after.privateBytes / 1024), before.players, after.players);
     return 0;
 }
 

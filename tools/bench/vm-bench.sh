@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Windows benchmarks inside the emulated x86 machine of tools/vm/, for hosts that
 # cannot run 32-bit x86 code: vm-bench.sh [startup] [player] [download] [frame] [skin]
-# (default: all, in that order). Everything is built here first; the machine only runs.
+# (default: all, in that order; player-movie, player-play and player-windows run one part
+# of the player benchmark). Everything is built here first; the machine only runs.
 # Its output is printed as it comes. Figures taken this way are many times slower than on
 # x86 hardware: compare the ratios, not the absolute times.
 set -euo pipefail

@@ -25,14 +25,17 @@ echo "ludora-vm: $(nproc) processors, $(free -g | awk '/^Mem:/ {print $2}') GiB;
 rc=0
 for bench in "${args[@]}"; do
   echo "=== $bench"
+  # Through a pipe: on a terminal Wine's console would write cursor controls.
   case $bench in
     startup) bash "$root/tools/bench/startup.sh" 5 20 ;;
-    player) bash "$root/tools/bench/player.sh" ;;
-    download) python3 "$root/tools/bench/download_bench.py" "$build" ;;
+    player) bash "$root/tools/bench/player.sh" 5 ;;
+    player-movie | player-play | player-windows) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
+    download) python3 "$root/tools/bench/download_bench.py" "$build" 3 ;;
     frame) bash "$root/tools/bench/frame.sh" ;;
     skin) bash "$root/tools/bench/skin.sh" ;;
     *) echo "unknown benchmark $bench"; false ;;
-  esac || rc=1
+  esac 2>&1 | cat
+  [ "${PIPESTATUS[0]}" -eq 0 ] || rc=1
 done
 echo "$rc" > "$run/rc"
 WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null
