@@ -4,6 +4,7 @@
 # frame paints and 1,000 skinned forms made and freed (FramePaintBench.cpp says how they
 # are counted).
 set -euo pipefail
+# shellcheck source=tools/bench/lib.sh
 . "$(dirname "$0")/lib.sh"
 bench_build FramePaintBench skin_stream
 bench_display

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the benchmark scripts (sourced): root and build folders, building the programs,
 # a private screen and Wine.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -17,7 +18,8 @@ bench_display() {
   exec 3>&-
   trap 'kill $bench_xvfb 2>/dev/null; WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null || true' EXIT
   for _ in $(seq 100); do [ -s "$build/bench.display" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$build/bench.display")"
+  DISPLAY=":$(cat "$build/bench.display")"
+  export DISPLAY
 }
 
 # A Unix path as Wine's Z: drive path.

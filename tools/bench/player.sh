@@ -8,6 +8,7 @@
 #    (process start to visible window, median of RUNS starts);
 #  - handles and private bytes around 100 player windows opened and closed.
 set -euo pipefail
+# shellcheck source=tools/bench/lib.sh
 . "$(dirname "$0")/lib.sh"
 runs=${1:-5}
 parts=${2:-movie play windows}
@@ -20,7 +21,7 @@ movie() {
   # The movie copy writes beside the program: Data/swf/ of PlayerBench's folder.
   entry=$(wine_run "$bench/PlayerBench.exe" entry | tr -d '\r')
   [[ $entry == [A-Za-z]:* ]] || { echo "no cache entry: $entry"; exit 1; }
-  drive=$(tr 'A-Z' 'a-z' <<<"${entry:0:1}")
+  drive=$(tr '[:upper:]' '[:lower:]' <<<"${entry:0:1}")
   file=$build/win32/wine/prefix/drive_$drive$(tr '\\' / <<<"${entry:2}")
   mkdir -p "$bench/Data/swf"
   cp_times=$(for _ in $(seq "$runs"); do

@@ -2,6 +2,7 @@
 # Skin file benchmark in the build's Wine prefix: LZHUF decoding of 3 MiB of mixed data,
 # unpacking and reading our skin, and its whole load into skin objects.
 set -euo pipefail
+# shellcheck source=tools/bench/lib.sh
 . "$(dirname "$0")/lib.sh"
 bench_build skin_bench
 bench_display

@@ -6,6 +6,7 @@
 # client's process uses while idle with its window shown (read from the kernel's accounting
 # of the Wine process). The client runs as shipped: its panes go to its built-in portal.
 set -euo pipefail
+# shellcheck source=tools/bench/lib.sh
 . "$(dirname "$0")/lib.sh"
 runs=${1:-7}
 idle=${2:-60}
