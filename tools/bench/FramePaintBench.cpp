@@ -4,8 +4,10 @@
 //
 //   FramePaintBench SKINSTREAM   (build/win32/resources/skin/ludora.skinstream)
 //
-// GDI objects are counted with GetGuiResources; Wine answers 0 there, so under Wine the
-// program also reports the process's private bytes as a coarse leak signal.
+// GDI objects are counted with GetGuiResources; Wine answers 0 there, and then the
+// process's GDI handle table is walked instead (GdiObjects). The process's private bytes are
+// reported too, as a coarse leak signal.
+#include "ProcessUsage.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinnedForm.h"
@@ -14,7 +16,6 @@
 #include "classlib/TypInfo.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,14 +43,33 @@ double Median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-DWORD GdiObjects() { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }
+// How the objects are counted, for the report.
+const char* gdiCounting = "GetGuiResources";
 
-SIZE_T PrivateBytes()
+// Live GDI objects of this process: GetGuiResources, or where that answers 0 (Wine) the
+// 16-bit handle indexes that GetObjectType takes for a live object. A handle whose upper
+// word is zero names whatever object holds that index, so one pass finds them all.
+DWORD GdiObjects()
 {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    return pmc.PrivateUsage;
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return n;
+    gdiCounting = "a walk of the GDI handle indexes with GetObjectType";
+    DWORD n = 0;
+    for (UINT_PTR index = 1; index < 0x10000; ++index)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++n;
+    return n;
 }
+
+// The count sees one brush made and freed.
+bool CountingWorks()
+{
+    const DWORD before = GdiObjects();
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    const DWORD with = GdiObjects();
+    DeleteObject(brush);
+    return with == before + 1 && GdiObjects() == before;
+}
+
+using bench::PrivateBytes;
 
 // Growth of the private bytes since before, in KB.
 long GrowthKB(SIZE_T before)
@@ -108,6 +128,9 @@ int main(int argc, char** argv)
         data.Loaded();
         skin::SkinManager->Active = true;
 
+        const bool counting = CountingWorks();
+        std::printf("GDI objects counted by %s; one brush made and freed %s\n", gdiCounting,
+                    counting ? "is seen" : "is NOT seen (the counts below mean nothing)");
         const DWORD gdi0 = GdiObjects();
         const SIZE_T mem0 = PrivateBytes();
         {

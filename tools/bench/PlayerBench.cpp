@@ -1,20 +1,32 @@
-// Player benchmark (not a test): PlayerBench <Tessel.dll>. Times the movie copy of a 64 MB
-// cache entry against a plain file copy of the same file, the time from ShowForm's call to
-// a visible player window, and the handle count and private bytes around 100 player
-// windows opened and closed.
+// Player benchmark (not a test); tools/bench/player.sh runs its modes in this order:
+//   PlayerBench entry              puts a 64 MB movie into the URL cache, prints its file
+//   PlayerBench movie RUNS         times the movie copy of that entry and a plain CopyFileA
+//                                  of the same file, RUNS times each; then drops the entry
+//   PlayerBench play TESSEL.dll    times a first and a second Play (load the library by
+//                                  name, ShowForm) to a visible player window
+//   PlayerBench windows TESSEL.dll N
+//                                  handles and private bytes around N player windows
+//                                  opened and closed (closing hides a player window; it
+//                                  stays until the program ends)
+#include "ProcessUsage.h"
 #include "player/Tessel.h"
 #include "shell/MovieCopy.h"
 #include "shell/UnConst.h"
 
 #include <windows.h>
-#include <psapi.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
+
+const char* const kMovieUrl = "http://127.0.0.1:9/ludora-bench/movie.swf";
+const char* const kMovieSearch = "127.0.0.1:9/ludora-bench/movie.swf";
+constexpr int kMovieMiB = 64;
 
 double Now()
 {
@@ -22,6 +34,12 @@ double Now()
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&c);
     return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 void Pump()
@@ -33,89 +51,171 @@ void Pump()
     }
 }
 
+bool IsPlayer(HWND w)
+{
+    char name[32] = "";
+    GetClassNameA(w, name, sizeof name);
+    return std::string(name) == "TPlayForm";
+}
+
+struct PlayerCount {
+    bool visibleOnly;
+    int count;
+};
+
+BOOL CALLBACK CountPlayers(HWND w, LPARAM lp)
+{
+    auto* c = reinterpret_cast<PlayerCount*>(lp);
+    if (IsPlayer(w) && (!c->visibleOnly || IsWindowVisible(w))) ++c->count;
+    return TRUE;
+}
+
+int Players(bool visibleOnly)
+{
+    PlayerCount c{visibleOnly, 0};
+    EnumThreadWindows(GetCurrentThreadId(), CountPlayers, reinterpret_cast<LPARAM>(&c));
+    return c.count;
+}
+
+int VisiblePlayers() { return Players(true); }
+
 struct Usage {
     DWORD handles = 0;
     SIZE_T privateBytes = 0;
+    int players = 0;
 };
 
 Usage Measure()
 {
-    Usage u;
-    GetProcessHandleCount(GetCurrentProcess(), &u.handles);
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    u.privateBytes = pmc.PrivateUsage;
-    return u;
+    return Usage{bench::HandleCount(), bench::PrivateBytes(), Players(false)};
 }
 
 BOOL CALLBACK CloseVisiblePlayer(HWND w, LPARAM)
 {
-    char name[32] = "";
-    GetClassNameA(w, name, sizeof name);
-    if (std::string(name) == "TPlayForm" && IsWindowVisible(w)) SendMessageA(w, WM_CLOSE, 0, 0);
+    if (IsPlayer(w) && IsWindowVisible(w)) SendMessageA(w, WM_CLOSE, 0, 0);
     return TRUE;
 }
 
-void MovieCopy()
+int MakeEntry()
 {
-    const std::string url = "http://127.0.0.1:9/bench-" + std::to_string(GetCurrentProcessId()) + "/movie.swf";
     char local[MAX_PATH] = "";
-    if (!CreateUrlCacheEntryA(url.c_str(), 0, "swf", local, 0)) return (void)std::printf("no URL cache\n");
-    {
-        std::vector<char> block(1 << 20, 'F');
-        HANDLE f = CreateFileA(local, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD n;
-        for (int i = 0; i < 64; ++i) WriteFile(f, block.data(), static_cast<DWORD>(block.size()), &n, nullptr);
-        CloseHandle(f);
-    }
+    if (!CreateUrlCacheEntryA(kMovieUrl, 0, "swf", local, 0)) return std::printf("no URL cache\n"), 1;
+    std::vector<char> block(1 << 20, 'F');
+    HANDLE f = CreateFileA(local, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::printf("cannot write %s\n", local), 1;
+    DWORD n;
+    for (int i = 0; i < kMovieMiB; ++i) WriteFile(f, block.data(), static_cast<DWORD>(block.size()), &n, nullptr);
+    CloseHandle(f);
     FILETIME none{};
-    CommitUrlCacheEntryA(url.c_str(), local, none, none, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr);
+    if (!CommitUrlCacheEntryA(kMovieUrl, local, none, none, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr))
+        return std::printf("cannot commit the cache entry\n"), 1;
+    std::printf("%s\n", local);
+    return 0;
+}
+
+int MovieCopy(int runs)
+{
+    DWORD size = 0;
+    GetUrlCacheEntryInfoA(kMovieUrl, nullptr, &size);
+    std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+    if (!size || !GetUrlCacheEntryInfoA(kMovieUrl, info, &size)) return std::printf("no cache entry\n"), 1;
+    const std::string local = info->lpszLocalFileName;
     CreateDirectoryA((AppPath + "Data").c_str(), nullptr);
     CreateDirectoryA((AppPath + "Data\\swf").c_str(), nullptr);
     const std::string plain = AppPath + "Data\\swf\\plain-copy.swf";
-    double t0 = Now();
-    CopyFileA(local, plain.c_str(), FALSE);
-    double plainTime = Now() - t0;
-    t0 = Now();
-    GetSwfThread(url.substr(7));
-    double movieTime = Now() - t0;
-    std::printf("movie copy of 64 MB: %.3f s, plain copy %.3f s, speed ratio %.2f\n", movieTime, plainTime,
-                plainTime / movieTime);
+    const std::string movie = AppPath + "Data\\swf\\movie.swf";
+    std::vector<double> plainTimes, movieTimes;
+    for (int i = 0; i < runs; ++i) {
+        double t0 = Now();
+        CopyFileA(local.c_str(), plain.c_str(), FALSE);
+        plainTimes.push_back(Now() - t0);
+        t0 = Now();
+        GetSwfThread(kMovieSearch);
+        movieTimes.push_back(Now() - t0);
+        WIN32_FILE_ATTRIBUTE_DATA a{};
+        if (!GetFileAttributesExA(movie.c_str(), GetFileExInfoStandard, &a) ||
+            a.nFileSizeLow != static_cast<DWORD>(kMovieMiB) << 20)
+            return std::printf("the movie copy did not write %s\n", movie.c_str()), 1;
+    }
+    std::printf("movie copy of %d MB: median %.3f s, CopyFileA of the same file %.3f s (%d runs each)\n", kMovieMiB,
+                Median(movieTimes), Median(plainTimes), runs);
     DeleteFileA(plain.c_str());
-    DeleteFileA((AppPath + "Data\\swf\\movie.swf").c_str());
-    DeleteUrlCacheEntryA(url.c_str());
+    DeleteFileA(movie.c_str());
+    DeleteUrlCacheEntryA(kMovieUrl);
+    return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Play as the program does it, timed until the window is visible.
+double TimedPlay(const char* library)
 {
-    if (argc < 2) return std::printf("usage: PlayerBench <Tessel.dll>\n"), 2;
-    OleInitialize(nullptr);
-    MovieCopy();
-    HMODULE lib = LoadLibraryA(argv[1]);
+    const int before = VisiblePlayers();
+    const double t0 = Now();
+    HMODULE lib = LoadLibraryA(library);
     auto showForm = lib ? reinterpret_cast<TShowFormProc>(reinterpret_cast<void*>(GetProcAddress(lib, "ShowForm")))
                         : nullptr;
-    if (!showForm) return std::printf("no ShowForm in %s\n", argv[1]), 1;
-    double t0 = Now();
-    showForm(nullptr, nullptr); // the first call also starts the library's units
-    std::printf("ShowForm to a visible window: first %.1f ms", (Now() - t0) * 1000);
-    t0 = Now();
+    if (!showForm) return -1;
     showForm(nullptr, nullptr);
-    std::printf(", second %.1f ms\n", (Now() - t0) * 1000);
+    while (VisiblePlayers() == before) {
+        if (Now() - t0 > 60) return -1;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        Pump();
+    }
+    return Now() - t0;
+}
+
+int Play(const char* library)
+{
+    const double first = TimedPlay(library); // the first also starts the library's units
+    const double second = TimedPlay(library);
+    if (first < 0 || second < 0) return std::printf("no player window from %s\n", library), 1;
+    std::printf("play to a visible window: first %.1f ms, second %.1f ms\n", first * 1000, second * 1000);
+    return 0;
+}
+
+int Windows(const char* library, int count)
+{
+    HMODULE lib = LoadLibraryA(library);
+    auto showForm = lib ? reinterpret_cast<TShowFormProc>(reinterpret_cast<void*>(GetProcAddress(lib, "ShowForm")))
+                        : nullptr;
+    if (!showForm) return std::printf("no ShowForm in %s\n", library), 1;
+    // One window first, so that the library's units and caches are started before counting.
+    showForm(nullptr, nullptr);
+    Pump();
     EnumThreadWindows(GetCurrentThreadId(), CloseVisiblePlayer, 0);
     Pump();
     const Usage before = Measure();
-    for (int i = 0; i < 100; ++i) {
+    const double t0 = Now();
+    for (int i = 0; i < count; ++i) {
         showForm(nullptr, nullptr);
         Pump();
         EnumThreadWindows(GetCurrentThreadId(), CloseVisiblePlayer, 0);
         Pump();
     }
     const Usage after = Measure();
-    std::printf("100 player windows opened and closed: handles %lu -> %lu, private bytes %lu KB -> %lu KB\n",
-                before.handles, after.handles, static_cast<unsigned long>(before.privateBytes / 1024),
-                static_cast<unsigned long>(after.privateBytes / 1024));
+    std::printf("%d player windows opened and closed in %.1f s: handles %lu -> %lu, private bytes %lu KB -> %lu KB, "
+                "player windows in existence %d -> %d\n",
+                count, Now() - t0, before.handles, after.handles,
+                static_cast<unsigned long>(before.privateBytes / 1024),
+                static_cast<unsigned long>(after.privateBytes / 1024), before.players, after.players);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "entry") return MakeEntry();
+    if (mode == "movie" && argc > 2) return MovieCopy(std::max(1, std::atoi(argv[2])));
+    if (mode == "play" && argc > 2) {
+        OleInitialize(nullptr);
+        return Play(argv[2]);
+    }
+    if (mode == "windows" && argc > 3) {
+        OleInitialize(nullptr);
+        return Windows(argv[2], std::max(1, std::atoi(argv[3])));
+    }
+    std::printf("usage: PlayerBench entry | movie RUNS | play TESSEL.dll | windows TESSEL.dll N\n");
+    return 2;
 }

@@ -1,9 +1,9 @@
-// Start-up benchmark of the client, run under Wine in the build's prefix:
-//   StartupBench.exe CLIENT.exe BARE.exe BROWSER.exe [runs]
-// Measures, in turn, the time from process start to the first visible top-level window of
-// the client, of a bare program that only shows a window, and of a program that shows a
-// window hosting one web-browser control; prints the medians and the client's ratio to
-// each baseline.
+// Start-up benchmark, run under Wine in the build's prefix:
+//   StartupBench RUNS PROGRAM.exe [BASELINE.exe...]
+// Measures, in turn and RUNS times, the time from process start to the first visible
+// top-level window of each program; prints each median and the first program's ratio to
+// each baseline. tools/bench/startup.sh compares the client with a bare program that only
+// shows a window and with a program that shows a window hosting one web-browser control.
 #include <windows.h>
 
 #include <algorithm>
@@ -43,7 +43,8 @@ double StartUntilVisible(const std::string& exe, PROCESS_INFORMATION& pi)
     LARGE_INTEGER freq, t0, t1;
     QueryPerformanceFrequency(&freq);
     std::string cmd = "\"" + exe + "\"";
-    STARTUPINFOA si{sizeof si};
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
     QueryPerformanceCounter(&t0);
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     for (;;) {
@@ -75,30 +76,31 @@ double Median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: StartupBench CLIENT.exe BARE.exe BROWSER.exe [runs]\n");
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 0;
+    if (argc < 3 || runs < 1) {
+        std::fprintf(stderr, "usage: StartupBench RUNS PROGRAM.exe [BASELINE.exe...]\n");
         return 2;
     }
-    const int runs = argc > 4 ? std::atoi(argv[4]) : 7;
-    const int programs = 3;
-    std::vector<double> times[programs];
+    const int programs = argc - 2;
+    std::vector<std::vector<double>> times(programs);
     for (int i = 0; i < runs; ++i) {
         for (int which = 0; which < programs; ++which) {
             PROCESS_INFORMATION pi{};
-            double t = StartUntilVisible(argv[1 + which], pi);
+            double t = StartUntilVisible(argv[2 + which], pi);
             if (t < 0) {
-                std::fprintf(stderr, "%s: no visible window\n", argv[1 + which]);
+                std::fprintf(stderr, "%s: no visible window\n", argv[2 + which]);
                 return 1;
             }
             times[which].push_back(t);
             End(pi);
         }
     }
-    double client = Median(times[0]), bare = Median(times[1]), browser = Median(times[2]);
-    std::printf("start to visible window, median of %d: client %.1f ms, bare window %.1f ms, "
-                "window with a browser control %.1f ms\n",
-                runs, client * 1000, bare * 1000, browser * 1000);
-    std::printf("ratio to the bare window %.2f, ratio to the window with a browser control %.2f\n", client / bare,
-                client / browser);
+    const double first = Median(times[0]);
+    for (int which = 0; which < programs; ++which) {
+        const double m = Median(times[which]);
+        std::printf("start to visible window, median of %d: %.1f ms %s", runs, m * 1000, argv[2 + which]);
+        if (which > 0) std::printf(" (ratio of the first to it %.2f)", first / m);
+        std::printf("\n");
+    }
     return 0;
 }

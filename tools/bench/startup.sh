@@ -6,28 +6,21 @@
 # client's process uses while idle with its window shown (read from the kernel's accounting
 # of the Wine process). The client runs as shipped: its panes go to its built-in portal.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${LUDORA_BUILD:-$root/build}
+# shellcheck source=tools/bench/lib.sh
+. "$(dirname "$0")/lib.sh"
 runs=${1:-7}
 idle=${2:-60}
-cmake --build "$build/win32" --target Ludora BareWindow BrowserWindow StartupBench >/dev/null
-exec 3>"$build/bench.display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-exec 3>&-
-trap 'kill $xvfb 2>/dev/null; WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null || true' EXIT
-for _ in $(seq 50); do [ -s "$build/bench.display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$build/bench.display")"
-win() { echo "Z:${1//\//\\}"; }
-run=("$root/tools/wine-run.sh" "$build/win32/wine")
+bench_build Ludora BareWindow BrowserWindow StartupBench
+bench_display
 
-"${run[@]}" "$build/win32/tools/bench/StartupBench.exe" \
+wine_run "$build/win32/tools/bench/StartupBench.exe" "$runs" \
   "$(win "$build/win32/bin/Ludora.exe")" "$(win "$build/win32/tools/bench/BareWindow.exe")" \
-  "$(win "$build/win32/tools/bench/BrowserWindow.exe")" "$runs"
+  "$(win "$build/win32/tools/bench/BrowserWindow.exe")"
 
-"${run[@]}" "$build/win32/bin/Ludora.exe" >/dev/null 2>&1 &
-sleep 5 # start-up done, window shown
-pid=$(pgrep -n -f 'Ludora.exe')
+wine_run "$build/win32/bin/Ludora.exe" >/dev/null 2>&1 &
+# The window is shown within seconds (StartupBench above); wait for the process and a bit more.
+for _ in $(seq 100); do pid=$(pgrep -n -f 'bin.Ludora.exe' || true); [ -n "$pid" ] && break; sleep 0.2; done
+sleep 10
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 before=$(ticks)
 sleep "$idle"

@@ -5,7 +5,8 @@
 # ROOT and BUILD shared writable at the same paths, runs tools/vm/guest-run.sh and powers
 # off. CTest's output is printed as it comes; the exit code is CTest's. The console log is
 # BUILD/vm/serial.log. LUDORA_JOBS (CTest's jobs), LUDORA_VM_CPUS, LUDORA_VM_MEMORY and
-# LUDORA_VM_TIMEOUT (seconds) tune it.
+# LUDORA_VM_TIMEOUT (seconds) tune it; LUDORA_VM_SCRIPT names another guest script to run in
+# place of guest-run.sh (tools/bench/vm-guest.sh runs the benchmarks).
 set -euo pipefail
 root=$1 build=$2
 shift 2
@@ -51,7 +52,7 @@ list=$(IFS=,; echo "${shares[*]}")
 qemu=(qemu-system-x86_64 -nodefaults -no-user-config -display none -no-reboot
   -machine q35 -accel tcg,thread=multi -cpu max,-smap -smp "$cpus" -m "$memory"
   -kernel "$vm/vmlinuz" -initrd "$vm/initrd"
-  -append "console=ttyS0 panic=-1 loglevel=6 clocksource=tsc tsc=reliable ludora.shares=$list ludora.build=$build ludora.script=$here/guest-run.sh"
+  -append "console=ttyS0 panic=-1 loglevel=6 clocksource=tsc tsc=reliable ludora.shares=$list ludora.build=$build ludora.script=${LUDORA_VM_SCRIPT:-$here/guest-run.sh}"
   -serial "file:$vm/serial.log" -serial "file:$run/ctest.out"
   -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap"
   "${virtfs[@]}")

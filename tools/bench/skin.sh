@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Skin file benchmark in the build's Wine prefix: LZHUF decoding of 3 MiB of mixed data,
+# unpacking and reading our skin, and its whole load into skin objects.
+set -euo pipefail
+# shellcheck source=tools/bench/lib.sh
+. "$(dirname "$0")/lib.sh"
+bench_build skin_bench
+bench_display
+wine_run "$build/win32/skin/skin_bench.exe" "$(win "$build/win32/skin/bench-mixed.lzh")" \
+  "$(win "$build/win32/skin/bench-mixed.raw")" "$(win "$build/win32/resources/skin/ludora.skin")"
