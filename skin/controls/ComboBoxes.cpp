@@ -3,6 +3,7 @@
 
 #include "skin/SkinDraw.h"
 #include "skin/controls/ControlDraw.h"
+#include "skin/controls/ScrollBars.h"
 #include "skin/controls/ScrollGeometry.h"
 #include "skin/engine/SkinData.h"
 
@@ -74,6 +75,7 @@ TSkinComBox::~TSkinComBox()
     edit_.reset(); // back to the edit's own procedure only while ours is current
     // A list bar still there belongs to our owner, which frees it.
     if (listBar_) listBar_->RemoveFreeNotification(*this);
+    cl::Free(listBars_);
 }
 
 void TSkinComBox::Notification(cl::TComponent& component, cl::TOperation operation)
@@ -104,9 +106,13 @@ void TSkinComBox::InitControl(TSkinnedForm* form, TSkinData* data, bool colourCo
         if (!UnicodeWindow) SubclassEdit();
         return;
     }
-    // The scroll bars of a simple combo's list (an overlay pair on the list window) are
-    // not built yet: that list keeps the platform's bars.
-    if (SkinGetComboBoxInfo(Handle, Info)) ListWindow = Info.hwndList;
+    // A simple combo's list is a child window with the platform's bars: an overlay pair.
+    if (!SkinGetComboBoxInfo(Handle, Info)) return;
+    ListWindow = Info.hwndList;
+    if (ListWindow && !IsDropDownWindow(ListWindow) && (GetWindowLongX(ListWindow, GWL_STYLE) & WS_CHILD)) {
+        listBars_ = new TSkinScrollbarH(Owner());
+        listBars_->InitHwnd(ListWindow, SkinData, Form, Canvas);
+    }
 }
 
 void TSkinComBox::InitHwnd(HWND window, TSkinData* data, TSkinnedForm* form, cl::TCanvas* canvas)
@@ -151,6 +157,11 @@ void TSkinComBox::Unsubclass()
         bar->RemoveFreeNotification(*this);
         bar->Unsubclass();
         cl::Free(bar);
+    }
+    if (TSkinScrollbarH* bars = listBars_) {
+        listBars_ = nullptr;
+        bars->Unsubclass();
+        cl::Free(bars);
     }
 }
 

@@ -10,6 +10,7 @@
 namespace skin {
 
 class TComboxScrollBar;
+class TSkinScrollbarH;
 
 // GetComboBoxInfo of user32 when present (size field set here), else false.
 bool SkinGetComboBoxInfo(HWND combo, COMBOBOXINFO& info);
@@ -37,6 +38,7 @@ public:
     HWND ListWindow = nullptr, EditWindow = nullptr;
     COMBOBOXINFO Info{};
     TComboxScrollBar* ListBar() const { return listBar_; }
+    TSkinScrollbarH* ListBars() const { return listBars_; }
 
 private:
     void SubclassEdit();
@@ -46,6 +48,7 @@ private:
 
     std::unique_ptr<cl::TWindowSubclass> edit_;
     TComboxScrollBar* listBar_ = nullptr; // owned by this skin's owner
+    TSkinScrollbarH* listBars_ = nullptr; // a simple combo's list; freed here
 };
 
 // The vertical bar of a combo box's drop-down list: painted straight into the list's

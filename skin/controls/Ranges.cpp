@@ -38,7 +38,6 @@ void TSkinProgress::Paint(HDC dc, const RECT& rect)
 {
     const TDataSkinBorder* progress = SkinData ? SkinData->Progress.get() : nullptr;
     if (!progress || !progress->HasImage()) return;
-    // Drawing of the chunk style (Style 1) is not built yet: such skins get the two-frame bar.
     const bool vertical = (GetWindowLongX(Handle, GWL_STYLE) & PBS_VERTICAL) != 0;
     int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (w <= 0 || h <= 0) return;
@@ -49,19 +48,55 @@ void TSkinProgress::Paint(HDC dc, const RECT& rect)
     const HDC b = bar.Canvas()->Handle();
     const RECT R{0, 0, w, h};
     FillFace(b, R);
-    auto frame = [&](const RECT& r, int k) {
-        if (r.right <= r.left) return;
-        auto built = MakeNinePartBitmap(r, *progress->Bitmap, progress->Margins(), false, progress->Tile == 1, 2, k);
-        if (built) DrawTransparent(b, r, *built, Magenta);
-    };
-    frame(R, 1);
     const int pos = static_cast<int>(SendMessageW(Handle, PBM_GETPOS, 0, 0));
     const int high = static_cast<int>(SendMessageW(Handle, PBM_GETRANGE, FALSE, 0));
     const int low = static_cast<int>(SendMessageW(Handle, PBM_GETRANGE, TRUE, 0));
-    const int filled = ProgressFilledRight(R.left, w, pos, low, high);
-    if (filled > R.left) frame(RECT{R.left, R.top, filled, R.bottom}, 2);
+    if (progress->Style == 1) {
+        PaintChunks(b, R, pos, high);
+    } else {
+        auto frame = [&](const RECT& r, int k) {
+            if (r.right <= r.left) return;
+            auto built = MakeNinePartBitmap(r, *progress->Bitmap, progress->Margins(), false, progress->Tile == 1, 2, k);
+            if (built) DrawTransparent(b, r, *built, Magenta);
+        };
+        frame(R, 1);
+        const int filled = ProgressFilledRight(R.left, w, pos, low, high);
+        if (filled > R.left) frame(RECT{R.left, R.top, filled, R.bottom}, 2);
+    }
     if (vertical) RotateLeft(bar);
     BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, b, 0, 0, SRCCOPY);
+}
+
+void TSkinProgress::PaintChunks(HDC bar, const RECT& R, int pos, int high)
+{
+    const TDataSkinBorder& progress = *SkinData->Progress;
+    // The whole image is one frame here, margins kept, stretched.
+    if (auto back = MakeNinePartBitmap(R, *progress.Bitmap, progress.Margins(), false, false, 1, 1))
+        DrawTransparent(bar, R, *back, Magenta);
+    const TDataSkinObject* chunk = SkinData->ProgressChunk.get();
+    if (!chunk || !chunk->HasImage() || high <= 0 || pos <= 0) return;
+    // The low end of the range does not count here.
+    const int filled = MulDiv(R.right - R.left, pos, high);
+    cl::TBitmap& image = *chunk->Bitmap;
+    const int cw = image.Width(), ch = image.Height();
+    if (filled <= 0 || cw <= 0 || ch <= 0) return;
+    cl::TBitmap strip;
+    strip.SetPixelFormat(cl::pf24bit);
+    if (chunk->Tile == 1) {
+        strip.SetSize(filled, ch);
+        for (int x = 0; x <= filled; x += cw)
+            BitBlt(strip.Canvas()->Handle(), x, 0, cw, ch, image.Canvas()->Handle(), 0, 0, SRCCOPY);
+        BitBlt(bar, chunk->LeftWidth + 2, R.top + (R.bottom - ch) / 2, filled, ch, strip.Canvas()->Handle(), 0, 0,
+               SRCCOPY);
+        return;
+    }
+    const int height = R.bottom - 4;
+    if (height <= 0) return;
+    strip.SetSize(filled, height);
+    const RECT target{R.left, R.top, R.left + filled, R.bottom};
+    if (auto built = MakeNinePartBitmap(target, image, chunk->Margins(), false, false, 1, 1))
+        BitBlt(strip.Canvas()->Handle(), 0, 0, filled, height, built->Canvas()->Handle(), 0, 0, SRCCOPY);
+    BitBlt(bar, 2, 2, filled, height, strip.Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -12,6 +12,10 @@ public:
     using TSkinControl::TSkinControl;
     bool BeforeProc(cl::TMessage& m) override;
     void Paint(HDC dc, const RECT& rect) override;
+
+private:
+    // Style 1 skins: the chunk image repeated over the filled part of bar's bitmap.
+    void PaintChunks(HDC bar, const RECT& R, int pos, int high);
 };
 
 class TSkinUpDown : public TSkinControl {

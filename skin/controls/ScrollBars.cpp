@@ -1,8 +1,11 @@
 // Scroll-bar skins: overlays over the platform's bars and their owners.
 #include "skin/controls/ScrollBars.h"
 
+#include "skin/controls/Headers.h"
+
 #include "skin/SkinDraw.h"
 #include "skin/controls/ControlDraw.h"
+#include "skin/controls/Headers.h"
 #include "skin/controls/PropAccess.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinMessages.h"
@@ -544,12 +547,31 @@ const cl::TClass& TSkinListView::StaticClass()
     return cl::DefineClass<TSkinListView, TSkinScrollbar>("TSkinListView");
 }
 
+TSkinListView::~TSkinListView()
+{
+    TSkinHeader* header = HeaderSkin;
+    HeaderSkin = nullptr;
+    if (header) {
+        header->RemoveFreeNotification(*this);
+        cl::Free(header);
+    }
+}
+
+void TSkinListView::Notification(cl::TComponent& component, cl::TOperation operation)
+{
+    TSkinScrollbar::Notification(component, operation);
+    if (operation == cl::TOperation::opRemove && &component == HeaderSkin) HeaderSkin = nullptr;
+}
+
 void TSkinListView::InitScrollbar(cl::TWinControl* control, TSkinData* data, TSkinnedForm* form, cl::TCanvas* canvas)
 {
     TSkinScrollbar::InitScrollbar(control, data, form, canvas);
     if (!Handle) return;
     Header = reinterpret_cast<HWND>(SendMessageW(Handle, LVM_GETHEADER, 0, 0));
-    // The header's own skin is not built yet: the header stays as the platform draws it.
+    if (!Header || HeaderSkin) return;
+    HeaderSkin = new TSkinHeader(Owner());
+    HeaderSkin->FreeNotification(*this);
+    HeaderSkin->InitHwnd(Header, data, form, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------

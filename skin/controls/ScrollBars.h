@@ -15,6 +15,8 @@
 
 namespace skin {
 
+class TSkinHeader;
+
 class TWScrollbar : public cl::TCustomPanel {
     CL_CLASS(TWScrollbar)
 public:
@@ -104,8 +106,13 @@ class TSkinListView : public TSkinScrollbar {
     CL_CLASS(TSkinListView)
 public:
     using TSkinScrollbar::TSkinScrollbar;
+    ~TSkinListView() override;
     void InitScrollbar(cl::TWinControl* control, TSkinData* data, TSkinnedForm* form, cl::TCanvas* canvas) override;
     HWND Header = nullptr;
+    TSkinHeader* HeaderSkin = nullptr; // same owner; goes with this skin
+
+protected:
+    void Notification(cl::TComponent& component, cl::TOperation operation) override;
 };
 
 class TSkinScControl : public TSkinControl {

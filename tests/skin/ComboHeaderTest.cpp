@@ -524,6 +524,20 @@ protected:
     }
 };
 
+class TTestSimpleCombo : public cl::TWinControl {
+    CL_CLASS(TTestSimpleCombo)
+public:
+    using cl::TWinControl::TWinControl;
+
+protected:
+    void CreateParams(cl::TCreateParams& params) override
+    {
+        cl::TWinControl::CreateParams(params);
+        CreateSubClass(params, "COMBOBOX");
+        params.Style |= CBS_SIMPLE | WS_VSCROLL;
+    }
+};
+
 class TTestPicker : public cl::TWinControl {
     CL_CLASS(TTestPicker)
 public:
@@ -597,6 +611,10 @@ struct Stand : ::testing::Test {
 } // namespace
 
 const cl::TClass& TTestCombo::StaticClass() { return cl::DefineClass<TTestCombo, cl::TWinControl>("TTestCombo"); }
+const cl::TClass& TTestSimpleCombo::StaticClass()
+{
+    return cl::DefineClass<TTestSimpleCombo, cl::TWinControl>("TTestSimpleCombo");
+}
 const cl::TClass& TTestPicker::StaticClass() { return cl::DefineClass<TTestPicker, cl::TWinControl>("TTestPicker"); }
 const cl::TClass& TTestGlyphBox::StaticClass()
 {
@@ -646,6 +664,22 @@ TEST_F(Stand, Skin3rdKindsGiveComboDateTimeAndPageSkins)
     // Unskinning the combo gives the list back.
     comboSkin->Unsubclass();
     EXPECT_EQ(comboSkin->ListBar(), nullptr);
+    EXPECT_EQ(SendMessageW(ci.hwndList, WM_SKIN_QUERY, 0, 0), 0);
+}
+
+TEST_F(Stand, ASimpleCombosListGetsItsOwnBarsUntilUnskinned)
+{
+    auto* combo = Make<TTestSimpleCombo>(120, 200);
+    auto* skin = new TSkinComBox(combo);
+    skin->InitControl(nullptr, data.get(), false, nullptr);
+    COMBOBOXINFO ci{};
+    ci.cbSize = sizeof ci;
+    ASSERT_TRUE(GetComboBoxInfo(combo->Handle(), &ci));
+    ASSERT_NE(skin->ListBars(), nullptr);
+    EXPECT_EQ(skin->ListBar(), nullptr) << "no drop-down list";
+    EXPECT_EQ(SendMessageW(ci.hwndList, WM_SKIN_QUERY, 0, 0), 1);
+    skin->Unsubclass();
+    EXPECT_EQ(skin->ListBars(), nullptr);
     EXPECT_EQ(SendMessageW(ci.hwndList, WM_SKIN_QUERY, 0, 0), 0);
 }
 

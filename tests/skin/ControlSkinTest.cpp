@@ -563,6 +563,39 @@ TEST_F(RawChild, ProgressFillsItsShareOfTheRange)
     EXPECT_EQ(ProgressFilledRight(0, 100, 5, 0, 0), 0);
 }
 
+TEST_F(RawChild, ChunkStyleRepeatsTheChunkOverTheFilledPartIgnoringTheLowEnd)
+{
+    const TColor ChunkC = MakeRGB(7, 200, 7);
+    struct Case {
+        int tile;
+        int top, bottom; // rows the chunks cover at x = 10
+    } cases[] = {
+        {1, 7, 12},  // 6 high, centred in 20: at 7
+        {0, 2, 17},  // stretched over a strip 16 high, at (2, 2)
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tile);
+        data->Progress->Style = 1;
+        data->ProgressChunk = std::make_unique<TDataSkinObject>("Progress.Chunk");
+        Strip(*data->ProgressChunk->Bitmap, {ChunkC}, 4, 6);
+        data->ProgressChunk->Tile = c.tile;
+        HWND bar = Child(PROGRESS_CLASSW, 0, 100, 20);
+        SendMessageW(bar, PBM_SETRANGE32, 10, 110);
+        SendMessageW(bar, PBM_SETPOS, 60, 0);
+        auto* skin = Skin<TSkinProgress>(bar);
+        Shot shot(*skin, 100, 20);
+        // 60 of 110 (the low end ignored): 55 pixels of chunks from x = 2.
+        EXPECT_EQ(shot.At(1, 10), EmptyBar) << "the whole image stretched behind";
+        EXPECT_EQ(shot.At(2, 10), ChunkC);
+        EXPECT_EQ(shot.At(56, 10), ChunkC);
+        EXPECT_EQ(shot.At(57, 10), FullBar);
+        EXPECT_EQ(shot.At(10, c.top), ChunkC);
+        EXPECT_EQ(shot.At(10, c.bottom), ChunkC);
+        EXPECT_EQ(shot.At(10, c.top - 1), EmptyBar);
+        EXPECT_EQ(shot.At(10, c.bottom + 1), EmptyBar);
+    }
+}
+
 TEST_F(RawChild, BorderedEditGetsAShadowAndTwoWhiteFrames)
 {
     // A plain WS_BORDER is drawn by the edit itself inside its client area; the sunken edge

@@ -2,6 +2,7 @@
 // the skin's frames painted for each state, clicks and drags forwarded to the bar
 // underneath (which sees each press once), a scroll-bar control's overlay, and discovery
 // and re-creation on a form.
+#include "skin/controls/Headers.h"
 #include "skin/controls/ScrollBars.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinMessages.h"
@@ -626,6 +627,9 @@ TEST_F(FormBars, ListViewBarsFollowItsItemsAndVisibility)
     HWND list = form.List->Handle();
     EXPECT_EQ(skin->Header, reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)));
     EXPECT_NE(skin->Header, nullptr);
+    ASSERT_NE(skin->HeaderSkin, nullptr);
+    EXPECT_EQ(skin->HeaderSkin->Window(), skin->Header);
+    EXPECT_EQ(SendMessageW(skin->Header, WM_SKIN_QUERY, 0, 0), 1);
     EXPECT_FALSE(skin->VBar->BarVisible); // no items, no bar
 
     LVCOLUMNW column{};
