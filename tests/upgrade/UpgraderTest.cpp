@@ -7,9 +7,12 @@
 
 #include "WinTestUtil.h"
 #include "classlib/Seams.h"
+#include "classlib/TypInfo.h"
 #include "upgrade/PathText.h"
 #include "upgrade/UpgradeDialogs.h"
 #include "upgrade/UpgraderText.h"
+#include "skin/engine/SkinData.h"
+#include "skin/engine/SkinMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +22,7 @@
 
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -711,6 +715,50 @@ TEST(UpgraderPictures, TheDialogsShowTheirPictures)
     form = UpgraderWizard();
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(ShownAt(form->Image1, wizard), (std::vector<COLORREF>{RGB(0, 160, 0), RGB(0, 160, 0)}));
+    CloseUpgraderWizard(&upgrader);
+    EXPECT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000));
+}
+
+TEST(UpgraderSkin, ThePasswordEditAndTheProgressBarsWearTheSkin)
+{
+    // Our skin, active for every window of the thread, as in the program.
+    std::ifstream in(LUDORA_SKIN_STREAM, std::ios::binary);
+    const cl::TBytes stream((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(stream.size(), 4u);
+    skin::TSkinData data(nullptr);
+    cl::SetPropValue(data, "SkinStream", cl::TValue(stream));
+    ASSERT_FALSE(data.Empty);
+    data.SetActive(true);
+    data.Loaded();
+    auto skinned = [](cl::TWinControl* c) { return c && c->Perform(skin::WM_SKIN_QUERY) == 1; };
+
+    TUpgrader upgrader(nullptr);
+    upgrader.URL = "http://127.0.0.1:9/update/locked.dat";
+    bool edit = false, formSkinned = false;
+    {
+        const DWORD start = GetTickCount();
+        TWhenShown answer([&] {
+            auto* form = FindForm<TUpgraderPasswordForm>("TUpgraderPasswordForm");
+            if (!form)
+                return false;
+            // The skin comes after the window's first activation; bounded.
+            edit = skinned(form->PasswordEdit);
+            formSkinned = SendMessageA(form->Handle(), skin::WM_SKIN_QUERY, 0, 0) == 1;
+            if (!edit && GetTickCount() - start < 20000)
+                return false;
+            form->CancelBtn->Click();
+            return true;
+        });
+        EXPECT_FALSE(ShowPasswordDialog(upgrader));
+        EXPECT_TRUE(answer.Done());
+    }
+    EXPECT_TRUE(formSkinned);
+    EXPECT_TRUE(edit);
+
+    ShowUpgraderWizard(upgrader);
+    TUpgraderWizardForm* form = UpgraderWizard();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return skinned(form->ProgressCurrentFile) && skinned(form->ProgressAllFiles); }, 20000));
     CloseUpgraderWizard(&upgrader);
     EXPECT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000));
 }
