@@ -1,11 +1,12 @@
 // Control discovery on a form: owned controls and popup menus, a form placed inside
 // another, the disable tag on radio and check groups, the group and single-bar Skin3rd
-// kinds, and a class the table names as never skinned.
+// kinds, and the classes the class table names.
 #include "ControlSkinFixture.h"
 
 #include "skin/controls/Bars.h"
 #include "skin/controls/Buttons.h"
 #include "skin/controls/CheckRadio.h"
+#include "skin/controls/Ranges.h"
 #include "skin/controls/ScrollBars.h"
 #include "skin/controls/Sheets.h"
 
@@ -28,6 +29,22 @@ public:
 using TRadioGroupStandIn = TBoxStandIn<0>; // "TTestRadioGroup"
 using TCheckGroupStandIn = TBoxStandIn<1>; // "TRzTestCheckGroup"
 using TPlainBox = TBoxStandIn<2>;          // "TTestBox"
+using TNavigatorStandIn = TBoxStandIn<3>;  // "TDBNavigator"
+
+class TUpDownStandIn : public cl::TWinControl {
+    CL_CLASS(TUpDownStandIn)
+public:
+    using cl::TWinControl::TWinControl;
+
+protected:
+    void CreateParams(cl::TCreateParams& params) override
+    {
+        cl::TWinControl::CreateParams(params);
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_UPDOWN_CLASS};
+        InitCommonControlsEx(&icc);
+        CreateSubClass(params, UPDOWN_CLASSA);
+    }
+};
 
 // A platform button of the style set before its window is made.
 class TGroupButton : public cl::TWinControl {
@@ -112,6 +129,11 @@ template <> const cl::TClass& TCheckGroupStandIn::StaticClass()
 {
     return cl::DefineClass<TCheckGroupStandIn, cl::TWinControl>("TRzTestCheckGroup");
 }
+template <> const cl::TClass& TNavigatorStandIn::StaticClass()
+{
+    return cl::DefineClass<TNavigatorStandIn, cl::TWinControl>("TDBNavigator");
+}
+const cl::TClass& TUpDownStandIn::StaticClass() { return cl::DefineClass<TUpDownStandIn, cl::TWinControl>("TUpDown"); }
 template <> const cl::TClass& TPlainBox::StaticClass() { return cl::DefineClass<TPlainBox, cl::TWinControl>("TTestBox"); }
 const cl::TClass& TGroupButton::StaticClass() { return cl::DefineClass<TGroupButton, cl::TWinControl>("TGroupButton"); }
 const cl::TClass& TBarMemo::StaticClass() { return cl::DefineClass<TBarMemo, cl::TWinControl>("TBarMemo"); }
@@ -257,14 +279,21 @@ TEST_F(Discovery, SingleScrollBarKindOverlaysOnlyTheVerticalBar)
     EXPECT_EQ(bars->VBar, nullptr);
 }
 
-TEST_F(Discovery, APanelClassNamedAsNeverSkinnedStaysPlain)
+TEST_F(Discovery, ClassesTheTableNamesGetTheirRows)
 {
+    // A panel by class, but named as never skinned.
     auto* named = Make<TFrPBox>(form, form, 10, 10, 100, 60);
     auto* panel = Make<cl::TPanel>(form, form, 120, 10, 100, 60);
+    auto* navigator = Make<TNavigatorStandIn>(form, form, 10, 100, 200, 40);
+    auto* navButton = Make<cl::TButton>(*navigator, *navigator, 2, 2, 40, 30);
+    auto* updown = Make<TUpDownStandIn>(form, form, 250, 100, 20, 40);
     TSkinnedForm skinned(nullptr);
     skinned.FormControl = &form;
     skinned.SkinData = data.get();
     skinned.SkinFormControls();
     EXPECT_EQ(skinned.FindControlSkin(named->Handle()), nullptr);
     EXPECT_NE(dynamic_cast<TSkinBox*>(skinned.FindControlSkin(panel->Handle())), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinBox*>(skinned.FindControlSkin(navigator->Handle())), nullptr);
+    EXPECT_EQ(SkinOf(skinned, *navButton), Expect::Button);
+    EXPECT_NE(dynamic_cast<TSkinUpDown*>(skinned.FindControlSkin(updown->Handle())), nullptr);
 }
