@@ -39,18 +39,26 @@ bool HasScrollStyle(cl::TWinControl& control)
     return (GetWindowLongA(control.Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;
 }
 
-TSkinScrollbar* AttachScrollbar(cl::TWinControl& control, TSkinnedForm& form, TSkinData& data)
+TSkinScrollbar* AttachScrollbar(cl::TWinControl& control, TSkinnedForm& form, TSkinData& data, bool single = false)
 {
     auto* skin = new TSkinScrollbar(&control);
+    skin->SingleBar = single;
     skin->InitScrollbar(&control, &data, &form, nullptr);
     return skin;
 }
 } // namespace
 
+bool TSkinnedForm::HasControlSkin(cl::TWinControl& control) const
+{
+    if (control.Perform(WM_SKIN_QUERY) == 1) return true;
+    return std::any_of(controlSkins_.begin(), controlSkins_.end(), [&](TSkinControl* c) { return c->Owner() == &control; });
+}
+
 void TSkinnedForm::SkinFormControls()
 {
     FreeReleasedControls();
     if (!FormControl || !SkinData) return;
+    SkinOwnedControls(*FormControl);
     std::vector<cl::TWinControl*> list;
     FormControl->GetTabOrderList(list);
     for (cl::TWinControl* control : list) {
@@ -58,7 +66,22 @@ void TSkinnedForm::SkinFormControls()
         if (control->Perform(WM_SKIN_QUERY) == 1) continue;
         SkinControl(*control, FormControl);
     }
-    SkinGraphicControls(*FormControl);
+}
+
+void TSkinnedForm::SkinOwnedControls(cl::TComponent& owner)
+{
+    TSkinData& data = *SkinData;
+    auto* container = dynamic_cast<cl::TWinControl*>(&owner);
+    // By index: a skin's handler may add components while this runs.
+    for (int i = 0; i < owner.ComponentCount(); ++i)
+        if (auto* control = dynamic_cast<cl::TWinControl*>(owner.Components(i))) SkinControl(*control, container);
+    SkinGraphicControls(owner);
+    if (!data.Has(xcPopupMenu)) return;
+    // Not built yet: the skin's own item drawing and measuring for these items; until then
+    // an owner-drawn item of the class library draws its plain look.
+    for (int i = 0; i < owner.ComponentCount(); ++i)
+        if (auto* menu = dynamic_cast<cl::TPopupMenu*>(owner.Components(i)))
+            if (menu->Tag() != data.DisableTag) menu->SetOwnerDraw(true);
 }
 
 void TSkinnedForm::SkinGraphicControls(cl::TComponent& owner)
@@ -98,9 +121,7 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
     }
     if (!control.Parent()) return;
     if (dynamic_cast<TWScrollbar*>(&control)) return; // a scroll-bar skin's own overlay
-    if (control.Perform(WM_SKIN_QUERY) == 1) return;
-    for (TSkinControl* c : controlSkins_)
-        if (c->Owner() == &control) return;
+    if (HasControlSkin(control)) return;
     const cl::AnsiString upper = cl::UpperCase(control.ClassType().Name());
     try {
         control.HandleNeeded();
@@ -124,13 +145,28 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
 
     if (SkinThirdParty(upper, control)) return;
 
+    if (upper == "TDBCOMBOBOXEH" || upper == "TFRDESIGNERPAGE" || upper == "TFRPBOX") return;
     if ((upper == "TTABSET" || upper == "TTABBEDNOTEBOOK") && data.Has(xcTab) && data.Tabs) {
         if (upper == "TTABSET") Attach<TSkinTab31>(control, *this, data, false);
         else Attach<TSkinTab>(control, *this, data, false);
         return;
     }
+    if (upper == "TMVCPANEL") {
+        SkinChildControls(control);
+        return;
+    }
+    if ((upper == "TUPDOWN" || upper == "TSPINBUTTON") && data.Has(xcSpin)) {
+        Attach<TSkinUpDown>(control, *this, data, false);
+        return;
+    }
     if (upper == "TMEDIAPLAYER" && data.Has(xcButton)) {
         Attach<TSkinMP>(control, *this, data, false);
+        return;
+    }
+    if (upper == "TDBNAVIGATOR" && data.Has(xcPanel)) {
+        Attach<TSkinBox>(control, *this, data, true);
+        for (int i = 0; i < control.ControlCount(); ++i)
+            if (auto* child = dynamic_cast<cl::TWinControl*>(control.Controls(i))) SkinControl(*child, nullptr);
         return;
     }
     if (upper == "TRZDBCHECKBOX" || upper == "TRZCHECKBOX" || upper == "TRZRADIOBUTTON" || upper == "TRZDBRADIOBUTTON" ||
@@ -167,6 +203,10 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         if (data.Has(xcButton)) Attach<TSkinButton>(control, *this, data, false);
     } else if (dynamic_cast<cl::TCustomEdit*>(&control)) {
         if (data.Has(xcEdit)) Attach<TSkinEdit>(control, *this, data, false);
+    } else if (auto* inner = dynamic_cast<cl::TCustomForm*>(&control); inner && upper != "TDCEDIT" && upper != "TDCDBEDIT") {
+        // A form placed inside another: its own components are not in the outer form's list.
+        Attach<TSkinBox>(control, *this, data, true);
+        SkinOwnedControls(*inner);
     } else if (upper == "TDCEDIT" || upper == "TDCDBEDIT") {
         const std::int64_t buttons = GetPropInt(&control, "NumButtons");
         if (buttons == 1 && data.Has(xcCombo)) {
@@ -176,7 +216,7 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
             skin->InitHwnd(control.Handle(), &data, this, nullptr);
         }
     }
-    // Other classes get no skin; the skins of the remaining families are not built yet.
+    // Other classes get no skin.
 }
 
 bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinControl& control)
@@ -235,6 +275,14 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
             AttachScrollbar(control, *this, data);
             SkinChildControls(control);
         }
+    } else if (*kind == "singlescrollbar") {
+        if (data.Has(xcScrollbar)) AttachScrollbar(control, *this, data, true);
+    } else if (*kind == "radiogroup" || *kind == "checkgroup") {
+        const bool radio = *kind == "radiogroup";
+        if (data.Has(radio ? xcGroupBox : xcPanel)) {
+            if (data.Has(xcRadioButton)) SkinGroupButtons(control, radio, upperClass.find("TRZ") != cl::AnsiString::npos);
+            if (data.Has(xcGroupBox)) Attach<TSkinGroupBox>(control, *this, data, false);
+        }
     } else if (*kind == "embedscrollbar") {
         if (data.Has(xcScrollbar))
             for (int i = 0; i < control.ControlCount(); ++i)
@@ -257,8 +305,28 @@ bool TSkinnedForm::SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinCont
     } else if (*kind == "container") {
         SkinChildControls(control);
     }
-    // The other kinds name skins not built yet: the control stays unskinned.
+    // "nil", the speed-button kinds (windowless controls, SkinGraphicControls) and unknown
+    // kinds leave the control unskinned.
     return true;
+}
+
+void TSkinnedForm::SkinGroupButtons(cl::TWinControl& group, bool radio, bool glyphs)
+{
+    TSkinData& data = *SkinData;
+    for (int i = 0; i < group.ControlCount(); ++i) {
+        auto* child = dynamic_cast<cl::TWinControl*>(group.Controls(i));
+        if (!child || HasControlSkin(*child)) continue;
+        child->HandleNeeded();
+        if (glyphs) {
+            auto* skin = new TSkinObjImage(child);
+            skin->GlyphKind = radio ? 2 : 1;
+            skin->InitControl(this, &data, true, nullptr);
+        } else if (radio) {
+            Attach<TSkinRadioButton>(*child, *this, data, false);
+        } else {
+            Attach<TSkinCheckBox>(*child, *this, data, false);
+        }
+    }
 }
 
 void TSkinnedForm::AttachChildSkin(HWND window, TChildSkin kind)

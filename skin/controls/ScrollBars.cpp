@@ -414,11 +414,14 @@ void TSkinScrollbar::InitScrollbar(cl::TWinControl* control, TSkinData* data, TS
     Border = cl::LowerCase(GetPropEnum(control, "BorderStyle")) != "bsnone";
     if (control->ClassType().Name() == "TImageScrollBox") Border = false;
     TakeFixedColor();
-    HBar = new TWScrollbar(this);
-    HBar->SetControl(this, control, TWScrollbar::kHorizontal);
+    if (!SingleBar) {
+        HBar = new TWScrollbar(this);
+        HBar->SetControl(this, control, TWScrollbar::kHorizontal);
+    }
     VBar = new TWScrollbar(this);
     VBar->SetControl(this, control, TWScrollbar::kVertical);
     for (TWScrollbar* bar : {HBar, VBar}) {
+        if (!bar) continue;
         bar->SetEnabled(control->Enabled());
         if (!control->Visible()) bar->HideBar();
     }

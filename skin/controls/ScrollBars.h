@@ -90,6 +90,7 @@ public:
     TWScrollbar* HBar = nullptr;
     TWScrollbar* VBar = nullptr;
     bool Border = false; // a two-pixel frame drawn over the control's border
+    bool SingleBar = false; // set before InitScrollbar: only the vertical bar is overlaid
 
 protected:
     void Notification(cl::TComponent& component, cl::TOperation operation) override;

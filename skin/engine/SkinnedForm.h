@@ -80,6 +80,13 @@ public:
     void SkinChildControls(cl::TWinControl& parent);
     void SkinControl(cl::TWinControl& control, cl::TWinControl* container);
     bool SkinThirdParty(const cl::AnsiString& upperClass, cl::TWinControl& control);
+    // Every owned control, with owner as container; then, with xcPopupMenu, the owned
+    // popup menus switch to owner-drawn.
+    void SkinOwnedControls(cl::TComponent& owner);
+    // The buttons of a radio or check group: radio or check skins, or glyph skins.
+    void SkinGroupButtons(cl::TWinControl& group, bool radio, bool glyphs);
+    // The control answers the skin query or already has a companion here.
+    bool HasControlSkin(cl::TWinControl& control) const;
     // Windowless controls among owner's components: speed buttons by the Skin3rd lines.
     void SkinGraphicControls(cl::TComponent& owner);
     void AttachChildSkin(HWND window, TChildSkin kind);
