@@ -178,8 +178,8 @@ void TSkinnedForm::SkinControl(cl::TWinControl& control, cl::TWinControl* contai
         skin->InitControl(this, &data, true, nullptr);
         return;
     }
-    if (upper == "TTNTCOMBOBOX") {
-        if (data.Has(xcCombo)) Attach<TSkinComBox>(control, *this, data, false);
+    if (upper == "TTNTCOMBOBOX" && data.Has(xcCombo)) {
+        Attach<TSkinComBox>(control, *this, data, false);
         return;
     }
     if (dynamic_cast<cl::TCustomGroupBox*>(&control)) {
