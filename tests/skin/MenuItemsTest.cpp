@@ -107,6 +107,18 @@ bool AnyNear(cl::TBitmap& b, const RECT& r, TColor c)
     return false;
 }
 
+void RegisterTestClass()
+{
+    static const ATOM cls = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "SkinMenuItemsTest";
+        return RegisterClassA(&wc);
+    }();
+    (void)cls;
+}
+
 struct MenuItems : ::testing::Test {
     std::unique_ptr<TSkinData> data;
     HWND wnd = nullptr;
@@ -120,14 +132,7 @@ struct MenuItems : ::testing::Test {
         EXPECT_NE(SkinManager, nullptr);
         if (!SkinManager) return nullptr;
         SkinManager->Active = true;
-        static const ATOM cls = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = DefWindowProcA;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "SkinMenuItemsTest";
-            return RegisterClassA(&wc);
-        }();
-        (void)cls;
+        RegisterTestClass();
         menu = CreateMenu();
         file = CreatePopupMenu();
         AppendMenuA(file, MF_STRING, OpenCmd, "&Open");
@@ -252,13 +257,14 @@ TEST_F(MenuItems, SeparatorDrawsTheImageAndAnEtchedLine)
     EXPECT_FALSE(AnyNear(image, RECT{0, 6, 120, 20}, Frame2));
 }
 
-TEST_F(MenuItems, FormsKeepTheirOwnItemDispatch)
+TEST_F(MenuItems, WindowWithoutMenuBarKeepsItsOwnItemHandling)
 {
     // A window without a skinned menu bar leaves item messages to its own procedure.
     data = ItemSkin(true);
     data->Loaded();
     ASSERT_NE(SkinManager, nullptr);
     SkinManager->Active = true;
+    RegisterTestClass();
     wnd = CreateWindowExA(0, "SkinMenuItemsTest", "NoMenu", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200, nullptr, nullptr,
                           GetModuleHandleA(nullptr), nullptr);
     ShowWindow(wnd, SW_SHOWNA);
