@@ -6,6 +6,7 @@
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
+#include "skin/engine/MenuItems.h"
 
 #include "classlib/Encoding.h"
 
@@ -483,6 +484,7 @@ void TSkinnedForm::CreateSystemMenu()
         if (info.fState == MFS_GRAYED) item->SetEnabled(false);
         if (info.fState & MFS_CHECKED) item->SetChecked(true);
         item->OnClick = [this](cl::TObject* sender) { SystemMenuClick(sender); };
+        SkinMenuItemEvents(*item);
         popup->Items()->Add(item);
     }
     systemPopup_ = std::move(popup);
@@ -500,6 +502,7 @@ void TSkinnedForm::CreateFixedSystemMenu()
         item->SetImageIndex(tag);
         item->SetShortCut(shortCut);
         item->OnClick = [this](cl::TObject* sender) { FixedSystemMenuClick(sender); };
+        SkinMenuItemEvents(*item);
         popup->Items()->Add(item);
     };
     add(" Restore ", 0);
@@ -508,6 +511,17 @@ void TSkinnedForm::CreateFixedSystemMenu()
     add("-", 100);
     add(" Close ", 3, cl::scAlt | VK_F4);
     systemPopup_ = std::move(popup);
+}
+
+void TSkinnedForm::SkinMenuItemEvents(cl::TMenuItem& Item)
+{
+    Item.OnDrawItem = [this](cl::TObject* sender, cl::TCanvas& canvas, const RECT& rect, bool selected) {
+        if (auto* item = dynamic_cast<cl::TMenuItem*>(sender)) DrawSkinMenuItem(SkinData, *item, canvas, rect, selected);
+    };
+    Item.OnMeasureItem = [this](cl::TObject* sender, cl::TCanvas& canvas, int& width, int& height) {
+        if (auto* item = dynamic_cast<cl::TMenuItem*>(sender))
+            MeasureSkinMenuItem(SkinData, *item, canvas, width, height);
+    };
 }
 
 void TSkinnedForm::SystemMenuClick(cl::TObject* Sender)

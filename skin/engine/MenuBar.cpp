@@ -1,6 +1,7 @@
 // The skinned menu bar, its items, the message filter of an open drop-down, and the
 // window's side of opening items (clicks, accelerators, CM_DIALOGCHAR).
 #include "skin/engine/MenuBar.h"
+#include "skin/engine/MenuItems.h"
 
 #include "skin/SkinDraw.h"
 #include "skin/SkinRules.h"
@@ -398,8 +399,9 @@ bool TSkinnedForm::OpenMenuBarItem(TMenuBtn* Item)
     if (!Item->SubMenu) return false;
     tracking.openIndex = Item->Index;
     tracking.form = this;
-    // The drop-down's items keep the platform's drawing: the skin's owner-drawn menu items
-    // are not built yet.
+    // Every item of the drop-down, at every depth, is drawn by the skin.
+    if (!(SkinIsNT() && HIBYTE(LOWORD(SkinVersion())) == 0 && LOBYTE(LOWORD(SkinVersion())) == 4))
+        SetMenuOwnerDraw(Item->SubMenu);
     InMenuLoop = true;
     RECT w{};
     GetWindowRect(Window, &w);

@@ -1,5 +1,6 @@
 // One skinned window: set-up, window procedures, frame painting and region.
 #include "skin/engine/SkinnedForm.h"
+#include "skin/engine/MenuItems.h"
 
 #include "skin/SkinDraw.h"
 #include "skin/SkinRules.h"
@@ -404,8 +405,30 @@ void TSkinnedForm::ThirdStage(cl::TMessage& m, bool handled)
         CallOldWndProc(m);
         MakeIconBitmap();
         return;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        if (!OnMenuItemMessage(m)) CallOldWndProc(m);
+        return;
     default: CallOldWndProc(m); return;
     }
+}
+
+// Items of the skinned menu bar's menus on a raw window; a form's items keep the class
+// library's dispatch. Not built yet: the lookup of a form's items by command in its menu.
+bool TSkinnedForm::OnMenuItemMessage(cl::TMessage& m)
+{
+    if (m.WParam != 0 || FormControl || !menuBar_ || !menuBar_->WindowMenu) return false;
+    if (m.Msg == WM_MEASUREITEM) {
+        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
+        if (item.CtlType != ODT_MENU) return false;
+        MeasureMenuHandleItem(SkinData, menuBar_->WindowMenu, item);
+    } else {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+        if (item.CtlType != ODT_MENU) return false;
+        DrawMenuHandleItem(SkinData, item);
+    }
+    m.Result = 1;
+    return true;
 }
 
 void TSkinnedForm::FormWindowProc(cl::TMessage& m)

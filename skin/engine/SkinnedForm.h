@@ -116,6 +116,8 @@ public:
     void CaptionMenuClick(cl::TObject* Sender);
     void CreateSystemMenu();
     void CreateFixedSystemMenu();
+    // The skin's item drawing and measuring as the item's events.
+    void SkinMenuItemEvents(cl::TMenuItem& Item);
     void SystemMenuClick(cl::TObject* Sender);
     void FixedSystemMenuClick(cl::TObject* Sender);
     void ToggleMaximize();
@@ -194,6 +196,8 @@ private:
     void OnNcHitTest(cl::TMessage& m);
     void OnNcPaint(cl::TMessage& m);
     void OnNcActivate(cl::TMessage& m);
+    // WM_MEASUREITEM and WM_DRAWITEM of menu items; false for default handling.
+    bool OnMenuItemMessage(cl::TMessage& m);
     void FrameRefresh();
     void RemoveProcedures();
     void UnskinPlain();

@@ -468,3 +468,30 @@ TEST(PopupAttachRules, ChildMenuWindowsAndInactiveManagersAreLeftAlone)
     DestroyWindow(off);
     DestroyWindow(parent);
 }
+
+TEST_F(MenuBar, DropDownItemsBecomeOwnerDrawnAtEveryDepth)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    HMENU recent = CreatePopupMenu();
+    AppendMenuA(recent, MF_STRING, 150, "One");
+    AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(file, MF_POPUP, reinterpret_cast<UINT_PTR>(recent), "&Recent");
+    auto ownerDrawn = [](HMENU menu, UINT position) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_TYPE;
+        return GetMenuItemInfoA(menu, position, TRUE, &info) && (info.fType & MFT_OWNERDRAW) != 0;
+    };
+    EXPECT_FALSE(ownerDrawn(file, 0));
+    bool shownOwnerDrawn = false;
+    probe = [&] { shownOwnerDrawn = ownerDrawn(file, 0); };
+    WatchMenus();
+    EXPECT_EQ(SendMessageA(f->Window, WM_NCLBUTTONDOWN, HTMENU, At(*f, 0)), 0);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(shownOwnerDrawn);
+    for (UINT i = 0; i < 3; ++i) EXPECT_TRUE(ownerDrawn(file, i)) << i;
+    EXPECT_TRUE(ownerDrawn(recent, 0));
+    // The edit drop-down was not opened and keeps the platform's drawing.
+    EXPECT_FALSE(ownerDrawn(edit, 0));
+}
