@@ -400,8 +400,8 @@ bool TSkinnedForm::OpenMenuBarItem(TMenuBtn* Item)
     tracking.openIndex = Item->Index;
     tracking.form = this;
     // Every item of the drop-down, at every depth, is drawn by the skin.
-    if (!(SkinIsNT() && HIBYTE(LOWORD(SkinVersion())) == 0 && LOBYTE(LOWORD(SkinVersion())) == 4))
-        SetMenuOwnerDraw(Item->SubMenu);
+    if (menuBar_ && !(SkinIsNT() && HIBYTE(LOWORD(SkinVersion())) == 0 && LOBYTE(LOWORD(SkinVersion())) == 4))
+        SetMenuOwnerDraw(Item->SubMenu, menuBar_->OwnerDrawn);
     InMenuLoop = true;
     RECT w{};
     GetWindowRect(Window, &w);

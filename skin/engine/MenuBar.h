@@ -5,6 +5,7 @@
 #pragma once
 
 #include "skin/engine/CaptionObjects.h"
+#include "skin/engine/MenuItems.h"
 #include "skin/engine/SkinData.h"
 
 #include "classlib/Classes.h"
@@ -61,6 +62,7 @@ public:
     std::unique_ptr<cl::TBitmap> Background; // the bar as last painted
     bool Painting = false;
     HMENU WindowMenu = nullptr; // given back to the window when the bar goes
+    TOwnerDrawSwitches OwnerDrawn; // drop-down items this bar made owner-drawn
 
 private:
     int StartOffset(int barWidth) const;

@@ -158,7 +158,7 @@ void DrawItemAt(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect, 
 
 } // namespace
 
-void SetMenuOwnerDraw(HMENU Menu)
+void SetMenuOwnerDraw(HMENU Menu, TOwnerDrawSwitches& Switched)
 {
     const int count = GetMenuItemCount(Menu);
     for (int i = 0; i < count; ++i) {
@@ -166,13 +166,25 @@ void SetMenuOwnerDraw(HMENU Menu)
         info.cbSize = sizeof info;
         info.fMask = MIIM_TYPE | MIIM_SUBMENU;
         if (!GetMenuItemInfoA(Menu, static_cast<UINT>(i), TRUE, &info)) continue;
-        if (info.hSubMenu) SetMenuOwnerDraw(info.hSubMenu);
+        if (info.hSubMenu) SetMenuOwnerDraw(info.hSubMenu, Switched);
         if (info.fType & MFT_OWNERDRAW) continue;
         MENUITEMINFOA type{};
         type.cbSize = sizeof type;
         type.fMask = MIIM_TYPE;
         type.fType = info.fType | MFT_OWNERDRAW;
-        SetMenuItemInfoA(Menu, static_cast<UINT>(i), TRUE, &type);
+        if (SetMenuItemInfoA(Menu, static_cast<UINT>(i), TRUE, &type)) Switched.emplace_back(Menu, i);
+    }
+}
+
+void ClearMenuOwnerDraw(const TOwnerDrawSwitches& Switched)
+{
+    for (const auto& [menu, position] : Switched) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        if (!GetMenuItemInfoA(menu, position, TRUE, &info)) continue;
+        info.fType &= ~static_cast<UINT>(MFT_OWNERDRAW);
+        SetMenuItemInfoA(menu, position, TRUE, &info);
     }
 }
 

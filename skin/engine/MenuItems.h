@@ -11,10 +11,18 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 namespace skin {
 
-// Every item of Menu, and of its submenus at every depth, gets MFT_OWNERDRAW.
-void SetMenuOwnerDraw(HMENU Menu);
+// Items switched to owner-drawn: menu and position.
+using TOwnerDrawSwitches = std::vector<std::pair<HMENU, UINT>>;
+// Every item of Menu, and of its submenus at every depth, gets MFT_OWNERDRAW; the items
+// switched here are added to Switched.
+void SetMenuOwnerDraw(HMENU Menu, TOwnerDrawSwitches& Switched);
+// Gives the switched items their own drawing back.
+void ClearMenuOwnerDraw(const TOwnerDrawSwitches& Switched);
 
 // WM_MEASUREITEM for an item of a platform menu: its text (by command in Menu, up to 80
 // characters) in the menu font; width = text width + 26 (+ the MenuItem left margin);

@@ -723,8 +723,14 @@ void TSkinnedForm::FreeMenuBar()
     if (!menuBar_) return;
     ForgetMenuBarTracking(*this);
     if (HMENU menu = std::exchange(menuBar_->WindowMenu, nullptr)) {
-        // A window being destroyed takes no menu back: the menu goes with it.
-        if (SkinState == ssUnskinning || !SetMenu(Window, menu)) DestroyMenu(menu);
+        // A window being destroyed takes no menu back: the menu goes with it. A menu
+        // given back draws its items as before.
+        if (SkinState == ssUnskinning) {
+            DestroyMenu(menu);
+        } else {
+            ClearMenuOwnerDraw(menuBar_->OwnerDrawn);
+            if (!SetMenu(Window, menu)) DestroyMenu(menu);
+        }
     }
     menuBar_.reset();
 }

@@ -70,7 +70,7 @@ public:
         return static_cast<long>(code);
     }
     // A top-level window of this process with the class name, once it exists.
-    HWND Window(const char* className, DWORD ms = 15000) const
+    HWND Window(const char* className, DWORD ms = 120000) const
     {
         HWND found = nullptr;
         WaitFor([&] {
@@ -105,7 +105,7 @@ TEST(Program, StartsShowsItsMainWindowAndRegistersItsTypeLibrary)
     ASSERT_TRUE(program.Started());
     HWND main = program.Window("TMainForm");
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 60000));
     char title[64] = {};
     GetWindowTextA(main, title, sizeof title);
     EXPECT_STREQ(title, "Orvane游戏盒");
@@ -127,7 +127,7 @@ TEST(Program, StartsAsUsualAfterAnUpgrade)
     ASSERT_TRUE(program.Started());
     HWND main = program.Window("TMainForm");
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 60000));
     EXPECT_EQ(GetFileAttributesA(helper.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(program.Running());
 }
@@ -156,9 +156,10 @@ TEST(Program, ASecondCopyRestoresTheFirstAndEnds)
     ShowWindow(app, SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(app));
 
+    // Bounds for an emulated machine, where a start takes many seconds.
     TProgram second;
-    EXPECT_EQ(second.WaitExit(15000), 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsIconic(app); }, 5000));
+    EXPECT_EQ(second.WaitExit(120000), 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsIconic(app); }, 30000));
     EXPECT_TRUE(first.Running());
 }
 
@@ -166,7 +167,7 @@ TEST(Program, TwoCopiesStartedTogetherLeaveExactlyOne)
 {
     TProgram a, b;
     ASSERT_TRUE(a.Started() && b.Started());
-    ASSERT_TRUE(WaitFor([&] { return !a.Running() || !b.Running(); }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return !a.Running() || !b.Running(); }, 120000));
     Sleep(1000); // the survivor stays
     EXPECT_NE(a.Running(), b.Running());
     const TProgram& ended = a.Running() ? b : a;

@@ -494,4 +494,8 @@ TEST_F(MenuBar, DropDownItemsBecomeOwnerDrawnAtEveryDepth)
     EXPECT_TRUE(ownerDrawn(recent, 0));
     // The edit drop-down was not opened and keeps the platform's drawing.
     EXPECT_FALSE(ownerDrawn(edit, 0));
+    // Given back, the menu draws as before.
+    f->Unskin();
+    for (UINT i = 0; i < 3; ++i) EXPECT_FALSE(ownerDrawn(file, i)) << i;
+    EXPECT_FALSE(ownerDrawn(recent, 0));
 }
