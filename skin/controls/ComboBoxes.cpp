@@ -133,19 +133,17 @@ void TSkinComBox::EditProc(cl::TMessage& m)
 {
     edit_->CallOld(m);
     if (!Active) return;
-    switch (m.Msg) {
-    case WM_PAINT: PaintControl(nullptr); break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        SetPressed(true);
-        PaintControl(nullptr);
-        break;
-    case WM_LBUTTONUP:
-        SetPressed(false);
-        PaintControl(nullptr);
-        break;
-    default: break;
-    }
+    if (m.Msg == WM_PAINT) PaintControl(nullptr);
+    else TrackPress(m.Msg);
+}
+
+bool TSkinComBox::TrackPress(UINT msg)
+{
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) SetPressed(true);
+    else if (msg == WM_LBUTTONUP) SetPressed(false);
+    else return false;
+    PaintControl(nullptr);
+    return true;
 }
 
 void TSkinComBox::Unsubclass()
@@ -188,13 +186,7 @@ void TSkinComBox::AfterProc(cl::TMessage& m)
     case WM_NCPAINT: PaintControl(nullptr); break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        SetPressed(true);
-        PaintControl(nullptr);
-        break;
-    case WM_LBUTTONUP:
-        SetPressed(false);
-        PaintControl(nullptr);
-        break;
+    case WM_LBUTTONUP: TrackPress(m.Msg); break;
     case cl::CM_MOUSELEAVE:
         if (Hot()) {
             SetHot(false);

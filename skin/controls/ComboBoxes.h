@@ -43,6 +43,8 @@ public:
 private:
     void SubclassEdit();
     void EditProc(cl::TMessage& m);
+    // Pressed follows the left button, repainting; false for any other message.
+    bool TrackPress(UINT msg);
     void PaintStyle1(HDC dc, const RECT& r, bool focused, bool enabled);
     void ReadStyles();
 
