@@ -45,7 +45,8 @@ public:
         // No portal: the panes' navigation fails at once.
         SetEnvironmentVariableA("LUDORA_PORTAL", "http://127.0.0.1:9");
         std::string cmd = "\"" + WinPath(LUDORA_EXE) + "\" " + args;
-        STARTUPINFOA si{sizeof si};
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         started_ = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
         process_.reset(pi.hProcess);
