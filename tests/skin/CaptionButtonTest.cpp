@@ -6,6 +6,8 @@
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
 
+#include "MessagePump.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -65,26 +67,7 @@ std::unique_ptr<TSkinData> CaptionSkin()
     return d;
 }
 
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const DWORD end = GetTickCount() + 2000;
-    MSG msg;
-    while (!done()) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return done();
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) break;
-        const DWORD now = GetTickCount();
-        if (now >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-    }
-    return true;
-}
+using skintest::PumpUntil;
 
 // What the windows' own procedure saw: messages by number, and the program's messages
 // with their wParam in order.

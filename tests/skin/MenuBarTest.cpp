@@ -7,6 +7,8 @@
 #include "skin/engine/SkinnedForm.h"
 #include "skin/engine/SkinnedPopMenu.h"
 
+#include "MessagePump.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -45,26 +47,7 @@ std::unique_ptr<TSkinData> BarSkin()
     return d;
 }
 
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const DWORD end = GetTickCount() + 2000;
-    MSG msg;
-    while (!done()) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return done();
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) break;
-        const DWORD now = GetTickCount();
-        if (now >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-    }
-    return true;
-}
+using skintest::PumpUntil;
 
 std::vector<WPARAM> commands; // WM_COMMAND identifiers the window saw
 int marks = 0;

@@ -4,6 +4,8 @@
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinnedForm.h"
 
+#include "MessagePump.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -55,26 +57,7 @@ std::unique_ptr<TSkinData> ItemSkin(bool withImage)
     return d;
 }
 
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const DWORD end = GetTickCount() + 2000;
-    MSG msg;
-    while (!done()) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return done();
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) break;
-        const DWORD now = GetTickCount();
-        if (now >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-    }
-    return true;
-}
+using skintest::PumpUntil;
 
 // The text width of s in the screen's menu font, from the platform.
 int MenuTextWidth(const char* s)

@@ -12,6 +12,8 @@
 #include "classlib/Seams.h"
 #include "classlib/TypInfo.h"
 
+#include "MessagePump.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -71,26 +73,7 @@ std::unique_ptr<TSkinData> SolidSkin(bool shapedTop = false, bool shapedBottom =
 }
 
 // Handles messages until done() holds or two seconds pass; keeps WM_QUIT for the loop outside.
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const DWORD end = GetTickCount() + 2000;
-    MSG msg;
-    while (!done()) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return done();
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) break;
-        const DWORD now = GetTickCount();
-        if (now >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-    }
-    return true;
-}
+using skintest::PumpUntil;
 
 // Messages the windows' own procedure saw, by number.
 std::map<UINT, int> seen;
