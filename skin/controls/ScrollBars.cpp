@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace skin {
 
@@ -383,23 +384,34 @@ const cl::TClass& TSkinScrollbar::StaticClass()
 
 TSkinScrollbar::TSkinScrollbar(cl::TComponent* owner) : TSkinControl(owner) {}
 
+namespace {
+
+// Frees a skin's two overlays, forgetting them first.
+void FreeBarPair(TWScrollbar*& h, TWScrollbar*& v)
+{
+    TWScrollbar* oldH = std::exchange(h, nullptr);
+    TWScrollbar* oldV = std::exchange(v, nullptr);
+    cl::Free(oldH);
+    cl::Free(oldV);
+}
+
+// Forgets whichever of the two overlays is going away.
+void ForgetBar(const cl::TComponent& gone, TWScrollbar*& h, TWScrollbar*& v)
+{
+    if (&gone == h) h = nullptr;
+    if (&gone == v) v = nullptr;
+}
+
+} // namespace
+
 TSkinScrollbar::~TSkinScrollbar() { FreeBars(); }
 
-void TSkinScrollbar::FreeBars()
-{
-    TWScrollbar* h = HBar;
-    TWScrollbar* v = VBar;
-    HBar = VBar = nullptr;
-    cl::Free(h);
-    cl::Free(v);
-}
+void TSkinScrollbar::FreeBars() { FreeBarPair(HBar, VBar); }
 
 void TSkinScrollbar::Notification(cl::TComponent& component, cl::TOperation operation)
 {
     TSkinControl::Notification(component, operation);
-    if (operation != cl::TOperation::opRemove) return;
-    if (&component == HBar) HBar = nullptr;
-    if (&component == VBar) VBar = nullptr;
+    if (operation == cl::TOperation::opRemove) ForgetBar(component, HBar, VBar);
 }
 
 void TSkinScrollbar::InitScrollbar(cl::TWinControl* control, TSkinData* data, TSkinnedForm* form, cl::TCanvas* canvas)
@@ -663,21 +675,12 @@ const cl::TClass& TSkinScrollbarH::StaticClass()
     return cl::DefineClass<TSkinScrollbarH, TSkinControl>("TSkinScrollbarH");
 }
 
-TSkinScrollbarH::~TSkinScrollbarH()
-{
-    TWScrollbar* h = HBar;
-    TWScrollbar* v = VBar;
-    HBar = VBar = nullptr;
-    cl::Free(h);
-    cl::Free(v);
-}
+TSkinScrollbarH::~TSkinScrollbarH() { FreeBarPair(HBar, VBar); }
 
 void TSkinScrollbarH::Notification(cl::TComponent& component, cl::TOperation operation)
 {
     TSkinControl::Notification(component, operation);
-    if (operation != cl::TOperation::opRemove) return;
-    if (&component == HBar) HBar = nullptr;
-    if (&component == VBar) VBar = nullptr;
+    if (operation == cl::TOperation::opRemove) ForgetBar(component, HBar, VBar);
 }
 
 void TSkinScrollbarH::InitHwnd(HWND window, TSkinData* data, TSkinnedForm* form, cl::TCanvas* canvas)
