@@ -4,6 +4,8 @@
 #include "classlib/PictureFormats.h"
 #include "classlib/PngDecode.h"
 
+#include "../support/PngEncode.h"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -186,32 +188,9 @@ TEST(IconDirectory, ReadsEntriesAndPicksTheWantedSizeThenTheMostBits)
     EXPECT_STREQ(ReadIconDirHeader(cursor, count), "no icon directory");
 }
 
-void Append(png_structp png, png_bytep data, png_size_t n)
-{
-    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + n);
-}
-
 Bytes EncodePng(int w, int h, int type, const std::vector<Bytes>& rows, bool interlaced = false)
 {
-    Bytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        ADD_FAILURE() << "fixture encoding failed";
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, Append, nullptr);
-    png_set_IHDR(png, info, w, h, 8, type, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_bytep> pointers;
-    for (const Bytes& r : rows) pointers.push_back(const_cast<png_bytep>(r.data()));
-    png_write_image(png, pointers.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
+    return png_fixture::Encode({w, h, 8, type, rows, {}, {}, false, {}, interlaced});
 }
 
 TEST(PngDecode, RowsInBlueGreenRedAndAlphaApart)

@@ -2,6 +2,8 @@
 // channels, broken files and alpha drawing, with fixtures encoded here by libpng.
 #include "classlib/PngImage.h"
 
+#include "../support/PngEncode.h"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -11,47 +13,8 @@ namespace {
 
 using namespace cl;
 
-struct RawPng {
-    int width, height, depth, type;
-    std::vector<std::vector<std::uint8_t>> rows; // packed as the file stores them
-    std::vector<png_color> palette{};
-    std::vector<png_byte> trans{};
-    bool hasKey = false;
-    png_color_16 key{};
-    bool interlaced = false;
-};
-
-void Append(png_structp png, png_bytep data, png_size_t n)
-{
-    auto* out = static_cast<TBytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + n);
-}
-
-TBytes Encode(RawPng& raw)
-{
-    TBytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        ADD_FAILURE() << "fixture encoding failed";
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, Append, nullptr);
-    png_set_IHDR(png, info, raw.width, raw.height, raw.depth, raw.type,
-                 raw.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!raw.palette.empty()) png_set_PLTE(png, info, raw.palette.data(), static_cast<int>(raw.palette.size()));
-    if (!raw.trans.empty() || raw.hasKey)
-        png_set_tRNS(png, info, raw.trans.empty() ? nullptr : raw.trans.data(), static_cast<int>(raw.trans.size()),
-                     raw.hasKey ? &raw.key : nullptr);
-    std::vector<png_bytep> rows;
-    for (auto& r : raw.rows) rows.push_back(r.data());
-    png_write_info(png, info);
-    png_write_image(png, rows.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
+using png_fixture::Encode;
+using png_fixture::RawPng;
 
 void Load(TGraphic& g, const TBytes& bytes)
 {

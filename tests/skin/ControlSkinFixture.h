@@ -75,7 +75,7 @@ struct RawChild : ::testing::Test {
     std::vector<skin::TSkinControl*> skins;
     void SetUp() override
     {
-        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&icc);
         parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
@@ -86,9 +86,9 @@ struct RawChild : ::testing::Test {
         for (skin::TSkinControl* s : skins) cl::Free(s);
         DestroyWindow(parent);
     }
-    HWND Child(const wchar_t* cls, DWORD style, int w, int h)
+    HWND Child(const wchar_t* cls, DWORD style, int w, int h, DWORD exStyle = 0)
     {
-        return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, 5, 5, w, h, parent, nullptr,
+        return CreateWindowExW(exStyle, cls, L"", WS_CHILD | WS_VISIBLE | style, 5, 5, w, h, parent, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
     }
     template <class T> T* Skin(HWND wnd)

@@ -10,6 +10,8 @@
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
 
+#include "ControlSkinFixture.h"
+
 #include "classlib/ComCtrls.h"
 #include "classlib/ExtCtrlsPanels.h"
 #include "classlib/FormReader.h"
@@ -26,28 +28,25 @@ using namespace skin;
 
 namespace {
 
-// One solid colour per frame of the skin's strips.
-const TColor Face = MakeRGB(240, 240, 240), Shadow = MakeRGB(90, 90, 90);
-const TColor Normal = MakeRGB(10, 20, 30), PressedC = MakeRGB(40, 50, 60), DisabledC = MakeRGB(70, 80, 90),
-             HotC = MakeRGB(100, 110, 120), FocusedC = MakeRGB(130, 140, 150);
-const TColor Untouched = MakeRGB(1, 2, 3);
+using skin_test::DisabledC;
+using skin_test::Face;
+using skin_test::FocusedC;
+using skin_test::HotC;
+using skin_test::Normal;
+using skin_test::PressedC;
+using skin_test::Shadow;
+using skin_test::Shot;
+using skin_test::Strip;
+using skin_test::Untouched;
+
 const TColor EmptyBar = MakeRGB(33, 66, 99), FullBar = MakeRGB(99, 66, 33);
 const TColor Lowered = MakeRGB(200, 0, 0), Raised = MakeRGB(0, 200, 0), NoBevel = MakeRGB(0, 0, 200);
 
-void Strip(cl::TBitmap& b, const std::vector<TColor>& frames, int w, int h)
-{
-    b.SetPixelFormat(cl::pf24bit);
-    b.SetSize(w * static_cast<int>(frames.size()), h);
-    for (size_t i = 0; i < frames.size(); ++i)
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) b.Canvas()->SetPixel(static_cast<int>(i) * w + x, y, frames[i]);
-}
-
+// The shared control skin with status-bar edges, check glyphs, a progress bar and spin
+// buttons added, each frame one colour.
 std::unique_ptr<TSkinData> ControlSkin()
 {
-    auto d = std::make_unique<TSkinData>(nullptr);
-    Strip(*d->Buttons->Bitmap, {Normal, PressedC, DisabledC, HotC, FocusedC}, 8, 8);
-    d->Buttons->Frame = 5;
+    auto d = skin_test::ControlSkin();
     d->StatusBarEdges = std::make_unique<TDataSkinObject>("StatusBarEdges");
     Strip(*d->StatusBarEdges->Bitmap, {Lowered, Raised, NoBevel}, 8, 8);
     d->StatusBarEdges->Frame = 3;
@@ -64,30 +63,8 @@ std::unique_ptr<TSkinData> ControlSkin()
     for (int i = 1; i <= 8; ++i) spins.push_back(MakeRGB(5, 25 * i, 5));
     Strip(*d->UpDownVert->Bitmap, spins, 6, 6);
     d->UpDownVert->Frame = 8;
-    d->Colors[scButtonFace] = Face;
-    d->Colors[scButtonShadow] = Shadow;
-    d->Colors[scButtonText] = MakeRGB(0, 0, 0);
-    d->FormColor = Face;
-    d->Empty = false;
     return d;
 }
-
-// What a companion paints, on a 24-bit bitmap of its window's size.
-struct Shot {
-    cl::TBitmap bitmap;
-    Shot(TSkinControl& skin, int w, int h)
-    {
-        bitmap.SetPixelFormat(cl::pf24bit);
-        bitmap.SetSize(w, h);
-        // A colour no skin here uses, for what the skin leaves alone.
-        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(Untouched));
-        const RECT all{0, 0, w, h};
-        FillRect(bitmap.Canvas()->Handle(), &all, brush);
-        DeleteObject(brush);
-        skin.PaintControl(bitmap.Canvas()->Handle());
-    }
-    TColor At(int x, int y) { return bitmap.Canvas()->Pixel(x, y); }
-};
 
 // ---------------------------------------------------------------------------------------
 // A raw Unicode button with a recording procedure under the skin.
@@ -466,35 +443,9 @@ TEST_F(FormControls, SeeThroughTagGivesTheParentsColourBehindATransparentFrame)
 
 namespace {
 
-struct RawChild : ::testing::Test {
-    std::unique_ptr<TSkinData> data = ControlSkin();
-    HWND parent = nullptr;
-    std::vector<TSkinControl*> skins;
-    void SetUp() override
-    {
-        INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
-        InitCommonControlsEx(&icc);
-        parent = CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(parent, nullptr);
-    }
-    void TearDown() override
-    {
-        for (TSkinControl* s : skins) cl::Free(s);
-        DestroyWindow(parent);
-    }
-    HWND Child(const wchar_t* cls, DWORD style, int w, int h, DWORD exStyle = 0)
-    {
-        return CreateWindowExW(exStyle, cls, L"", WS_CHILD | WS_VISIBLE | style, 5, 5, w, h, parent, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    }
-    template <class T> T* Skin(HWND wnd)
-    {
-        auto* s = new T(nullptr);
-        s->InitHwnd(wnd, data.get(), nullptr, nullptr);
-        skins.push_back(s);
-        return s;
-    }
+// Raw child windows on a pop-up parent, under the fuller skin above.
+struct RawChild : skin_test::RawChild {
+    RawChild() { data = ControlSkin(); }
 };
 
 TColor CheckColour(int frame) { return MakeRGB(20 * frame, 7, 99); }

@@ -4,6 +4,8 @@
 #include "classlib/Graphics.h"
 #include "classlib/PngImage.h"
 
+#include "../support/PngEncode.h"
+
 #include <png.h>
 
 #include <gtest/gtest.h>
@@ -18,50 +20,8 @@ namespace pngtest {
 
 using namespace cl;
 
-// A PNG file as libpng writes it: rows packed as the file stores them.
-struct RawPng {
-    int width, height, depth, type;
-    std::vector<std::vector<std::uint8_t>> rows;
-    std::vector<png_color> palette{};
-    std::vector<png_byte> trans{};
-    bool hasKey = false;
-    int keyRed = 0, keyGreen = 0, keyBlue = 0; // grey pictures: keyRed
-};
-
-inline void AppendPng(png_structp png, png_bytep data, png_size_t n)
-{
-    auto* out = static_cast<TBytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + n);
-}
-
-inline TBytes Encode(RawPng raw)
-{
-    TBytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        ADD_FAILURE() << "fixture encoding failed";
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, AppendPng, nullptr);
-    png_set_IHDR(png, info, raw.width, raw.height, raw.depth, raw.type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (!raw.palette.empty()) png_set_PLTE(png, info, raw.palette.data(), static_cast<int>(raw.palette.size()));
-    png_color_16 key{};
-    key.red = static_cast<png_uint_16>(raw.keyRed), key.green = static_cast<png_uint_16>(raw.keyGreen);
-    key.blue = static_cast<png_uint_16>(raw.keyBlue), key.gray = static_cast<png_uint_16>(raw.keyRed);
-    if (!raw.trans.empty() || raw.hasKey)
-        png_set_tRNS(png, info, raw.trans.empty() ? nullptr : raw.trans.data(), static_cast<int>(raw.trans.size()),
-                     raw.hasKey ? &key : nullptr);
-    std::vector<png_bytep> rows;
-    for (auto& r : raw.rows) rows.push_back(r.data());
-    png_write_info(png, info);
-    png_write_image(png, rows.data());
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
+using png_fixture::Encode;
+using png_fixture::RawPng;
 
 // A bitmap of 24 bits from rows of colours.
 inline std::unique_ptr<TBitmap> Bitmap24(const std::vector<std::vector<TColor>>& rows)

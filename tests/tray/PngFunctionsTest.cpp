@@ -34,7 +34,7 @@ TEST(FadePngAlpha, PicturesWithoutAlphaGainItAndTheirTransparentColourIsClear)
         std::vector<int> alpha;
     } cases[] = {
         // A colour picture gets alpha 255 first, scaled to 128.
-        {"rgb with key", Encode({3, 1, 8, 2, {{1, 2, 3, 4, 5, 6, 1, 2, 3}}, {}, {}, true, 4, 5, 6}),
+        {"rgb with key", Encode({3, 1, 8, 2, {{1, 2, 3, 4, 5, 6, 1, 2, 3}}, {}, {}, true, {0, 4, 5, 6, 4}}),
          {0x030201, 0x060504, 0x030201}, {128, 0, 128}},
         // Grey and palette pictures become colour pictures with alpha equal to the amount.
         {"grey", Encode({2, 1, 8, 0, {{0x40, 0xC0}}}), {0x404040, 0xC0C0C0}, {127, 127}},
