@@ -290,6 +290,23 @@ void TSkinnedMenuBar::BuildItems()
     SetMenu(Form.Window, nullptr);
 }
 
+void TSkinnedMenuBar::SetFormMenu(cl::TMenu* menu)
+{
+    if (Menu) RemoveFreeNotification(*Menu);
+    Menu = menu;
+    if (Menu) FreeNotification(*Menu);
+}
+
+void TSkinnedMenuBar::Notification(cl::TComponent& component, cl::TOperation operation)
+{
+    cl::TComponent::Notification(component, operation);
+    if (operation != cl::TOperation::opRemove || &component != Menu) return;
+    // Its handle and drop-downs are gone too: nothing is given back to the window.
+    Menu = nullptr;
+    WindowMenu = nullptr;
+    ClearItems();
+}
+
 cl::TMenu* FormMainMenu(cl::TCustomForm& Form, HWND window)
 {
     for (int i = 0; i < Form.ComponentCount(); ++i)

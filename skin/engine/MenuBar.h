@@ -65,7 +65,12 @@ public:
     bool Painting = false;
     HMENU WindowMenu = nullptr; // given back to the window when the bar goes
     cl::TMenu* Menu = nullptr;  // a form's main menu whose handle WindowMenu is
+    // The bar shows a form's main menu; a menu freed meanwhile takes its items with it.
+    void SetFormMenu(cl::TMenu* menu);
     TOwnerDrawSwitches OwnerDrawn; // drop-down items this bar made owner-drawn
+
+protected:
+    void Notification(cl::TComponent& component, cl::TOperation operation) override;
 
 private:
     int StartOffset(int barWidth) const;

@@ -114,7 +114,7 @@ void TSkinnedForm::SetupWindow(TSkinData& data)
     if (FrameSkinning) {
         if (GetMenu(Window) && WindowKind != wkMDIChild) {
             menuBar_ = std::make_unique<TSkinnedMenuBar>(*this, data);
-            if (FormControl) menuBar_->Menu = FormMainMenu(*FormControl, Window);
+            if (FormControl) menuBar_->SetFormMenu(FormMainMenu(*FormControl, Window));
             MenuBarHeight = GetSystemMetrics(SM_CYMENU);
             menuBar_->BuildItems();
         }

@@ -315,6 +315,26 @@ TEST_F(FormMenus, MeasureFindsTheFormsItemsByCommand)
     EXPECT_TRUE(open->OnMeasureItem);
 }
 
+TEST_F(FormMenus, AMainMenuFreedWhileSkinnedLeavesTheBarEmpty)
+{
+    TSkinnedForm* f = Skinned(true);
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(f->MenuBar(), nullptr);
+    EXPECT_EQ(f->MenuBar()->Items.size(), 1u);
+    cl::Free(mainMenu);
+    EXPECT_EQ(f->MenuBar()->Menu, nullptr);
+    EXPECT_TRUE(f->MenuBar()->Items.empty());
+    // No menu the skin draws any more: item messages get the window's own handling.
+    MEASUREITEMSTRUCT item{};
+    item.CtlType = ODT_MENU;
+    item.itemID = 5000;
+    item.itemHeight = 15;
+    EXPECT_EQ(SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item)), 0);
+    EXPECT_EQ(item.itemHeight, 15u);
+    f->Unskin();
+    EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+}
+
 TEST_F(FormMenus, ItemBackgroundComesFromThePopupWindowShowingTheMenu)
 {
     ASSERT_NE(Skinned(true), nullptr);
