@@ -76,12 +76,7 @@ void TSkinnedForm::SkinOwnedControls(cl::TComponent& owner)
     for (int i = 0; i < owner.ComponentCount(); ++i)
         if (auto* control = dynamic_cast<cl::TWinControl*>(owner.Components(i))) SkinControl(*control, container);
     SkinGraphicControls(owner);
-    if (!data.Has(xcPopupMenu)) return;
-    // Not built yet: the skin's own item drawing and measuring for these items; until then
-    // an owner-drawn item of the class library draws its plain look.
-    for (int i = 0; i < owner.ComponentCount(); ++i)
-        if (auto* menu = dynamic_cast<cl::TPopupMenu*>(owner.Components(i)))
-            if (menu->Tag() != data.DisableTag) menu->SetOwnerDraw(true);
+    if (data.Has(xcPopupMenu)) SetMenusOwnerDraw(owner, true);
 }
 
 void TSkinnedForm::SkinGraphicControls(cl::TComponent& owner)
@@ -346,7 +341,7 @@ void TSkinnedForm::AttachChildSkin(HWND window, TChildSkin kind)
         break;
     case TChildSkin::Sizer: skin = new TSkinSizer(this); break;
     case TChildSkin::BoxH: skin = new TSkinBoxH(this); break;
-    default: break; // the skins of the other child windows are not built yet
+    default: break; // None: the window gets no skin
     }
     if (skin) skin->InitHwnd(window, SkinData, this, nullptr);
 }

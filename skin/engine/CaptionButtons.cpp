@@ -516,7 +516,8 @@ void TSkinnedForm::CreateFixedSystemMenu()
 void TSkinnedForm::SkinMenuItemEvents(cl::TMenuItem& Item)
 {
     Item.OnDrawItem = [this](cl::TObject* sender, cl::TCanvas& canvas, const RECT& rect, bool selected) {
-        if (auto* item = dynamic_cast<cl::TMenuItem*>(sender)) DrawSkinMenuItem(SkinData, *item, canvas, rect, selected);
+        if (auto* item = dynamic_cast<cl::TMenuItem*>(sender))
+            DrawSkinMenuItem(SkinData, *item, canvas, rect, selected, RightToLeft);
     };
     Item.OnMeasureItem = [this](cl::TObject* sender, cl::TCanvas& canvas, int& width, int& height) {
         if (auto* item = dynamic_cast<cl::TMenuItem*>(sender))

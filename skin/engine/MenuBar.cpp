@@ -258,8 +258,8 @@ void TSkinnedMenuBar::ClearItems()
 void TSkinnedMenuBar::BuildItems()
 {
     if (HMENU menu = GetMenu(Form.Window)) WindowMenu = menu;
-    // The class library's forms carry no menu of their own to take over.
-    if (!WindowMenu || Form.FormControl) return;
+    // A class-library form's window menu is taken over only when it is the form's main menu.
+    if (!WindowMenu || (Form.FormControl && !Menu)) return;
     ClearItems();
     const int count = GetMenuItemCount(WindowMenu);
     if (count <= 0) return;
@@ -278,9 +278,41 @@ void TSkinnedMenuBar::BuildItems()
         item->Enabled = true;
         item->Command = info.wID;
         item->Caption = (info.fType & (MFT_BITMAP | MFT_SEPARATOR)) ? std::wstring() : AnsiToWide(text);
+        // A form's item tells its own caption (an owner-drawn entry has no text), state and
+        // drop-down.
+        if (cl::TMenuItem* own = Menu ? Menu->FindItem(info.wID, cl::fkCommand) : nullptr) {
+            item->Caption = AnsiToWide(own->Caption());
+            item->ItemEnabled = own->Enabled();
+            item->SubMenu = own->Count() > 0 ? own->Handle() : nullptr;
+        }
         Items.push_back(std::move(item));
     }
     SetMenu(Form.Window, nullptr);
+}
+
+void TSkinnedMenuBar::SetFormMenu(cl::TMenu* menu)
+{
+    if (Menu) RemoveFreeNotification(*Menu);
+    Menu = menu;
+    if (Menu) FreeNotification(*Menu);
+}
+
+void TSkinnedMenuBar::Notification(cl::TComponent& component, cl::TOperation operation)
+{
+    cl::TComponent::Notification(component, operation);
+    if (operation != cl::TOperation::opRemove || &component != Menu) return;
+    // Its handle and drop-downs are gone too: nothing is given back to the window.
+    Menu = nullptr;
+    WindowMenu = nullptr;
+    ClearItems();
+}
+
+cl::TMenu* FormMainMenu(cl::TCustomForm& Form, HWND window)
+{
+    for (int i = 0; i < Form.ComponentCount(); ++i)
+        if (auto* menu = dynamic_cast<cl::TMainMenu*>(Form.Components(i)))
+            if (window && menu->WindowHandle() == window) return menu;
+    return nullptr;
 }
 
 int TSkinnedMenuBar::StartOffset(int barWidth) const

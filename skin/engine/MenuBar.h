@@ -9,7 +9,9 @@
 #include "skin/engine/SkinData.h"
 
 #include "classlib/Classes.h"
+#include "classlib/Forms.h"
 #include "classlib/Graphics.h"
+#include "classlib/Menus.h"
 
 #include <windows.h>
 
@@ -62,7 +64,13 @@ public:
     std::unique_ptr<cl::TBitmap> Background; // the bar as last painted
     bool Painting = false;
     HMENU WindowMenu = nullptr; // given back to the window when the bar goes
+    cl::TMenu* Menu = nullptr;  // a form's main menu whose handle WindowMenu is
+    // The bar shows a form's main menu; a menu freed meanwhile takes its items with it.
+    void SetFormMenu(cl::TMenu* menu);
     TOwnerDrawSwitches OwnerDrawn; // drop-down items this bar made owner-drawn
+
+protected:
+    void Notification(cl::TComponent& component, cl::TOperation operation) override;
 
 private:
     int StartOffset(int barWidth) const;
@@ -70,6 +78,9 @@ private:
     void PlaceItems(HDC dc, const RECT& bar);
     void ClearItems();
 };
+
+// The main menu Form owns and shows in window, or null.
+cl::TMenu* FormMainMenu(cl::TCustomForm& Form, HWND window);
 
 // The message filter of an open drop-down of a bar.
 void InstallMenuFilter();

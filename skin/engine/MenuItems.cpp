@@ -1,6 +1,10 @@
 #include "skin/engine/MenuItems.h"
 
 #include "skin/SkinDraw.h"
+#include "skin/engine/SkinManage.h"
+#include "skin/engine/SkinnedForm.h"
+
+#include "classlib/Forms.h"
 
 #include <algorithm>
 
@@ -58,14 +62,21 @@ void DrawCheckMark(HDC dc, const RECT& box, TColor colour)
     DeleteDC(source);
 }
 
-// The glyph, caption and shortcut of an item whose background is drawn (left-to-right).
-void DrawContent(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect, bool selected, HFONT font)
+// The glyph, caption and shortcut of an item whose background is drawn; a right-to-left
+// item mirrored.
+void DrawContent(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect, bool selected, HFONT font,
+                 bool rtl)
 {
     RECT glyph{};
     if (!Item.IsLine()) {
-        glyph.left = rect.left + 1 + LeftMargin(Data);
+        if (rtl) {
+            glyph.right = rect.right - 1 - LeftMargin(Data);
+            glyph.left = glyph.right - GlyphSize;
+        } else {
+            glyph.left = rect.left + 1 + LeftMargin(Data);
+            glyph.right = glyph.left + GlyphSize;
+        }
         glyph.top = rect.top + 1;
-        glyph.right = glyph.left + GlyphSize;
         glyph.bottom = glyph.top + GlyphSize;
     }
     if (Item.Checked() && !Item.IsLine()) {
@@ -73,7 +84,9 @@ void DrawContent(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect,
         OffsetRect(&box, 1, 1);
         DrawCheckMark(dc, box, cl::ColorToRGB(cl::clBtnText));
     }
-    RECT text{glyph.right + 3, rect.top, rect.right - 1, rect.bottom};
+    // A separator has no glyph box: its line runs from the item's edge.
+    RECT text = rtl ? RECT{rect.left + 1, rect.top, (Item.IsLine() ? rect.right : glyph.left) - 3, rect.bottom}
+                    : RECT{glyph.right + 3, rect.top, rect.right - 1, rect.bottom};
     if (Item.IsLine()) {
         RECT line = text;
         line.top += 4;
@@ -90,7 +103,9 @@ void DrawContent(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect,
     std::string caption = Item.Caption();
     if (caption.empty() || caption == "&") caption += ' ';
     RECT measured = text;
-    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured, 0x560);
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured, rtl ? 0x20562 : 0x560);
+    // Right-to-left, the caption ends at the text box's right edge.
+    if (rtl) OffsetRect(&measured, text.right - measured.right, 0);
     OffsetRect(&measured, 0, ((text.bottom - text.top) - (measured.bottom - measured.top)) / 2);
     TColor colour;
     if (!Item.Enabled()) {
@@ -102,20 +117,38 @@ void DrawContent(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect,
     }
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = SetTextColor(dc, static_cast<COLORREF>(colour));
-    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured, 0x60);
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured, rtl ? 0x20062 : 0x60);
     if (Item.ShortCut()) {
         const std::string keys = cl::ShortCutToText(Item.ShortCut());
-        RECT right{measured.right, measured.top, rect.right - 11, measured.bottom};
-        DrawTextA(dc, keys.c_str(), static_cast<int>(keys.size()), &right, DT_RIGHT | DT_SINGLELINE | DT_EXPANDTABS);
+        RECT box = rtl ? RECT{rect.left + 11, measured.top, measured.left, measured.bottom}
+                       : RECT{measured.right, measured.top, rect.right - 11, measured.bottom};
+        DrawTextA(dc, keys.c_str(), static_cast<int>(keys.size()), &box,
+                  (rtl ? DT_LEFT : DT_RIGHT) | DT_SINGLELINE | DT_EXPANDTABS);
     }
     SetTextColor(dc, oldColour);
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
 }
 
+// The background of an item at rect in its popup window: the window's menu background at
+// the item's place (the items start 3 pixels inside the window), the Menu colour elsewhere.
+void DrawBackground(TSkinData* Data, HDC target, const RECT& rect, const cl::TBitmap* background)
+{
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    const RECT local{0, 0, width, height};
+    cl::BrushHandle back(CreateSolidBrush(static_cast<COLORREF>(SkinColour(Data, scMenu, cl::clMenu))));
+    FillRect(target, &local, back.get());
+    if (!background) return;
+    const int x = rect.left + 3, y = rect.top + 3;
+    const int w = std::min(width, background->Width() - x), h = std::min(height, background->Height() - y);
+    if (x < 0 || y < 0 || w <= 0 || h <= 0) return;
+    BitBlt(target, 0, 0, w, h, background->Canvas()->Handle(), x, y, SRCCOPY);
+}
+
 // The item into a scratch bitmap of its size, then onto dc at rect. Handle items draw the
-// MenuItem image under a separator too; the engine's own items put frame 2 over it.
-void DrawItemAt(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect, bool selected, bool handleItem)
+// MenuItem image under a separator too; class-library items put frame 2 over it.
+void DrawItemAt(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect, bool selected, bool handleItem,
+                const cl::TBitmap* background, bool rtl)
 {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return;
@@ -125,21 +158,19 @@ void DrawItemAt(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect, 
     HDC target = scratch.Canvas()->Handle();
     const RECT local{0, 0, width, height};
     TMenuFont font;
-    // Not built yet: the background copied from the skinned popup window's background
-    // bitmap; the Menu colour stands in for it.
     if (HasItemImage(Data)) {
-        cl::BrushHandle back(CreateSolidBrush(static_cast<COLORREF>(SkinColour(Data, scMenu, cl::clMenu))));
-        FillRect(target, &local, back.get());
+        DrawBackground(Data, target, rect, background);
         TDataSkinObject& image = *Data->MenuItem;
-        if (!Item.IsLine() || handleItem)
+        if (!Item.IsLine() || handleItem) {
             DrawSkinPart(target, local, *image.Bitmap, false, image.Tile != 0, image.Trans != 0, MenuItemFrames,
                          selected && !Item.IsLine() ? SelectedFrame : NormalFrame, image.Margins());
-        if (!Item.IsLine() || handleItem) DrawContent(Data, Item, target, local, selected, font.Handle());
+            DrawContent(Data, Item, target, local, selected, font.Handle(), rtl);
+        }
     } else {
         const TColor fill = selected ? SkinColour(Data, scHilight, cl::clHighlight) : SkinColour(Data, scMenu, cl::clMenu);
         cl::BrushHandle back(CreateSolidBrush(static_cast<COLORREF>(fill)));
         FillRect(target, &local, back.get());
-        DrawContent(Data, Item, target, local, selected, font.Handle());
+        DrawContent(Data, Item, target, local, selected, font.Handle(), rtl);
     }
     BitBlt(dc, rect.left, rect.top, width, height, target, 0, 0, SRCCOPY);
     if (HasItemImage(Data) && Item.IsLine() && !handleItem) {
@@ -153,6 +184,44 @@ void DrawItemAt(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect, 
         IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
         DrawHorzStrip(dc, at, *image.Bitmap, false, true, MenuItemFrames, SeparatorFrame, image.Margins());
         RestoreDC(dc, saved);
+    }
+}
+
+// The background of the popup window showing Menu; the manager learns first that an item
+// of Menu is being drawn, which tells it the newest window's menu.
+const cl::TBitmap* PopupBackground(HMENU Menu)
+{
+    if (!SkinManager || !Menu) return nullptr;
+    SkinManager->AssignPopupMenu(Menu);
+    return SkinManager->FindPopupBitmap(Menu);
+}
+
+// The menu an item is an entry of, or none.
+HMENU MenuOf(cl::TMenuItem& Item) { return Item.Parent() ? Item.Parent()->Handle() : nullptr; }
+
+// True while Data is registered with the skin manager: item events made for a form's menus
+// must not reach a skin component that is gone.
+bool Registered(const TSkinData* Data)
+{
+    if (!SkinManager || !Data) return false;
+    const auto& list = SkinManager->SkinDatas();
+    return std::find(list.begin(), list.end(), Data) != list.end();
+}
+
+// Measuring and drawing in the screen's menu font, as the class library's own dispatch.
+void MenuCanvas(cl::TCanvas& canvas, const cl::TMenuItem& Item)
+{
+    if (cl::Screen) canvas.Font().Assign(*cl::Screen->MenuFont());
+    if (Item.Default()) canvas.Font().SetStyle(canvas.Font().Style() | (1u << cl::fsBold));
+}
+
+// Every item below Item at every depth (depth 1: Item's own children).
+template <class F> void ForEachItem(cl::TMenuItem& Item, int depth, F&& f)
+{
+    for (int i = 0; i < Item.Count(); ++i) {
+        cl::TMenuItem& child = *Item.Items(i);
+        f(child, depth);
+        ForEachItem(child, depth + 1, f);
     }
 }
 
@@ -202,9 +271,10 @@ void MeasureMenuHandleItem(TSkinData* Data, HMENU Menu, MEASUREITEMSTRUCT& Item)
     Item.itemWidth = static_cast<UINT>(size.cx + 26 + LeftMargin(Data));
     if (length > 0) Item.itemHeight += 4;
     else Item.itemHeight = 8;
+    if (!SkinIsNT()) Item.itemHeight += 4;
 }
 
-void DrawMenuHandleItem(TSkinData* Data, const DRAWITEMSTRUCT& Item)
+void DrawMenuHandleItem(TSkinData* Data, const DRAWITEMSTRUCT& Item, bool RightToLeft)
 {
     const auto menu = reinterpret_cast<HMENU>(Item.hwndItem);
     char text[81] = {};
@@ -217,7 +287,27 @@ void DrawMenuHandleItem(TSkinData* Data, const DRAWITEMSTRUCT& Item)
     temporary.SetCaption(text[0] ? cl::AnsiString(text) : cl::AnsiString("-"));
     temporary.SetEnabled(!(info.fState & (MFS_GRAYED | MFS_DISABLED)));
     temporary.SetChecked((info.fState & MFS_CHECKED) != 0);
-    DrawItemAt(Data, temporary, Item.hDC, Item.rcItem, (Item.itemState & ODS_SELECTED) != 0, true);
+    DrawItemAt(Data, temporary, Item.hDC, Item.rcItem, (Item.itemState & ODS_SELECTED) != 0, true,
+               PopupBackground(menu), RightToLeft);
+}
+
+void MeasureMenuItem(TSkinData* Data, cl::TMenuItem& Item, MEASUREITEMSTRUCT& Measure)
+{
+    cl::WindowDc screen(nullptr);
+    cl::TCanvas canvas;
+    MenuCanvas(canvas, Item);
+    canvas.SetHandle(screen.get());
+    int width = static_cast<int>(Measure.itemWidth), height = static_cast<int>(Measure.itemHeight);
+    MeasureSkinMenuItem(Data, Item, canvas, width, height);
+    canvas.SetHandle(nullptr);
+    Measure.itemWidth = static_cast<UINT>(std::max(width, 0));
+    Measure.itemHeight = static_cast<UINT>(std::max(height, 0));
+}
+
+void DrawMenuItem(TSkinData* Data, cl::TMenuItem& Item, const DRAWITEMSTRUCT& Draw, bool RightToLeft)
+{
+    DrawItemAt(Data, Item, Draw.hDC, Draw.rcItem, (Draw.itemState & ODS_SELECTED) != 0, false,
+               PopupBackground(reinterpret_cast<HMENU>(Draw.hwndItem)), RightToLeft);
 }
 
 void MeasureSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, int& Width, int& Height)
@@ -227,13 +317,128 @@ void MeasureSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canv
     Item.OnMeasureItem = nullptr;
     Item.MeasureItem(Canvas, Width, Height);
     Item.OnMeasureItem = std::move(event);
-    // The engine's menus carry no image list.
+    // The class library's menus carry no image list.
     Width += LeftMargin(Data) + 35;
 }
 
-void DrawSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, const RECT& Rect, bool Selected)
+void DrawSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, const RECT& Rect, bool Selected,
+                      bool RightToLeft)
 {
-    DrawItemAt(Data, Item, Canvas.Handle(), Rect, Selected, false);
+    DrawItemAt(Data, Item, Canvas.Handle(), Rect, Selected, false, PopupBackground(MenuOf(Item)), RightToLeft);
+}
+
+void SetSkinItemEvents(cl::TMenuItem& Item, TSkinData* Data, bool RightToLeft, bool Measure)
+{
+    Item.OnDrawItem = [Data, RightToLeft](cl::TObject* sender, cl::TCanvas& canvas, const RECT& rect, bool selected) {
+        auto* item = dynamic_cast<cl::TMenuItem*>(sender);
+        if (!item) return;
+        if (Registered(Data)) {
+            DrawSkinMenuItem(Data, *item, canvas, rect, selected, RightToLeft);
+            return;
+        }
+        cl::TMenuDrawItemEvent event = std::move(item->OnDrawItem);
+        item->OnDrawItem = nullptr;
+        item->DrawItem(canvas, rect, selected);
+        item->OnDrawItem = std::move(event);
+    };
+    if (!Measure) return;
+    Item.OnMeasureItem = [Data](cl::TObject* sender, cl::TCanvas& canvas, int& width, int& height) {
+        auto* item = dynamic_cast<cl::TMenuItem*>(sender);
+        if (!item) return;
+        if (Registered(Data)) {
+            MeasureSkinMenuItem(Data, *item, canvas, width, height);
+            return;
+        }
+        cl::TMenuMeasureItemEvent event = std::move(item->OnMeasureItem);
+        item->OnMeasureItem = nullptr;
+        item->MeasureItem(canvas, width, height);
+        item->OnMeasureItem = std::move(event);
+    };
+}
+
+// ---------------------------------------------------------------------------------------
+// The window's side
+
+void TSkinnedForm::SetMenusOwnerDraw(cl::TComponent& Owner, bool On)
+{
+    if (!SkinData || (FormControl && FormControl->ClassType().Name() == "TwwRichEditForm")) return;
+    for (int i = 0; i < Owner.ComponentCount(); ++i) {
+        cl::TComponent* component = Owner.Components(i);
+        if (auto* form = dynamic_cast<cl::TCustomForm*>(component)) {
+            SetMenusOwnerDraw(*form, On);
+            continue;
+        }
+        auto* menu = dynamic_cast<cl::TPopupMenu*>(component);
+        if (!menu || menu->Tag() == SkinData->DisableTag || !SkinData->Has(xcPopupMenu)) continue;
+        menu->SetOwnerDraw(On);
+        ForEachItem(*menu->Items(), 1, [&](cl::TMenuItem& item, int) {
+            if (On) {
+                SetSkinItemEvents(item, SkinData, RightToLeft, !item.OnMeasureItem);
+            } else {
+                item.OnDrawItem = nullptr;
+                item.OnMeasureItem = nullptr;
+            }
+        });
+    }
+}
+
+void TSkinnedForm::SetMainMenusOwnerDraw(cl::TComponent& Owner, bool On)
+{
+    if (!SkinData) return;
+    for (int i = 0; i < Owner.ComponentCount(); ++i) {
+        auto* menu = dynamic_cast<cl::TMainMenu*>(Owner.Components(i));
+        if (!menu) continue;
+        menu->SetOwnerDraw(On);
+        // The top-level items stay with the skinned menu bar.
+        ForEachItem(*menu->Items(), 1, [&](cl::TMenuItem& item, int depth) {
+            if (!On) {
+                item.OnDrawItem = nullptr;
+                item.OnMeasureItem = nullptr;
+            } else if (depth >= 2 && !item.OnDrawItem) {
+                SetSkinItemEvents(item, SkinData, RightToLeft, true);
+            }
+        });
+    }
+}
+
+// Items of the menus the skinned menu bar drops down. A form's own items are found by
+// command in its menu; identifiers of the class library's range that it does not know are
+// left to the window; everything else is an entry of the window's menu handle.
+bool TSkinnedForm::OnMenuItemMessage(cl::TMessage& m)
+{
+    if (m.WParam != 0 || !menuBar_ || !menuBar_->WindowMenu) return false;
+    auto formItem = [this](UINT id) { return menuBar_->Menu ? menuBar_->Menu->FindItem(id, cl::fkCommand) : nullptr; };
+    if (m.Msg == WM_MEASUREITEM) {
+        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
+        if (item.CtlType != ODT_MENU) return false;
+        if (FormControl) {
+            if (cl::TMenuItem* found = formItem(item.itemID)) {
+                MeasureMenuItem(SkinData, *found, item);
+                m.Result = 1;
+                return true;
+            }
+            if (item.itemID >= 1 && item.itemID <= 4095) return false;
+        }
+        MeasureMenuHandleItem(SkinData, menuBar_->WindowMenu, item);
+    } else {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
+        if (item.CtlType != ODT_MENU) return false;
+        const DWORD version = SkinVersion();
+        if (WindowKind == wkMDIFrame && SkinIsNT() && LOBYTE(LOWORD(version)) == 4 && HIBYTE(LOWORD(version)) == 0)
+            return false;
+        if (SkinManager) SkinManager->AssignPopupMenu(reinterpret_cast<HMENU>(item.hwndItem));
+        if (FormControl) {
+            if (cl::TMenuItem* found = formItem(item.itemID)) {
+                DrawMenuItem(SkinData, *found, item, RightToLeft);
+                m.Result = 1;
+                return true;
+            }
+            if (item.itemID >= 1 && item.itemID <= 4095) return false;
+        }
+        DrawMenuHandleItem(SkinData, item, RightToLeft);
+    }
+    m.Result = 1;
+    return true;
 }
 
 } // namespace skin

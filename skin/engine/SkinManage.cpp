@@ -386,4 +386,24 @@ bool TSkinManage::RemovePopupMenu(HWND window)
     return true;
 }
 
+void TSkinManage::AssignPopupMenu(HMENU Menu)
+{
+    if (!Menu) return;
+    for (const TSkinnedPopMenu* menu : popupMenus_)
+        if (menu->Menu == Menu) return;
+    for (auto it = popupMenus_.rbegin(); it != popupMenus_.rend(); ++it)
+        if (!(*it)->Menu) {
+            (*it)->Menu = Menu;
+            return;
+        }
+}
+
+const cl::TBitmap* TSkinManage::FindPopupBitmap(HMENU Menu) const
+{
+    if (!Menu) return nullptr;
+    for (TSkinnedPopMenu* menu : popupMenus_)
+        if (menu->Menu == Menu) return menu->Background();
+    return nullptr;
+}
+
 } // namespace skin

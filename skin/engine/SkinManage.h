@@ -44,6 +44,11 @@ public:
     // Restores and frees that window's popup-menu skin; false when it has none.
     bool RemovePopupMenu(HWND window);
     const std::vector<TSkinnedPopMenu*>& PopupMenus() const { return popupMenus_; }
+    // The newest popup-menu window not yet given a menu now shows Menu; nothing when a
+    // window already shows it (an item of an open menu drawn again).
+    void AssignPopupMenu(HMENU Menu);
+    // The background of the popup-menu window showing Menu, or null.
+    const cl::TBitmap* FindPopupBitmap(HMENU Menu) const;
 
     // Action 1 skins all, 2 unskins all, 3 refreshes after a skin change.
     void RequestAction(int action, unsigned interval);

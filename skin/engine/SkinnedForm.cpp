@@ -59,6 +59,7 @@ void TSkinnedForm::AttachForm(TSkinData& data, cl::TCustomForm& form)
         formHook_ = std::make_unique<cl::TWindowProcHook>(form, [this](cl::TMessage& m) { FormWindowProc(m); });
     savedColor_ = form.Color();
     form.SetColor(data.FormColor);
+    if (data.Has(xcMenuItem)) SetMainMenusOwnerDraw(form, true);
 }
 
 void TSkinnedForm::AttachWindow(TSkinData& data) { SetupWindow(data); }
@@ -113,6 +114,7 @@ void TSkinnedForm::SetupWindow(TSkinData& data)
     if (FrameSkinning) {
         if (GetMenu(Window) && WindowKind != wkMDIChild) {
             menuBar_ = std::make_unique<TSkinnedMenuBar>(*this, data);
+            if (FormControl) menuBar_->SetFormMenu(FormMainMenu(*FormControl, Window));
             MenuBarHeight = GetSystemMetrics(SM_CYMENU);
             menuBar_->BuildItems();
         }
@@ -413,24 +415,6 @@ void TSkinnedForm::ThirdStage(cl::TMessage& m, bool handled)
     }
 }
 
-// Items of the skinned menu bar's menus on a raw window; a form's items keep the class
-// library's dispatch. Not built yet: the lookup of a form's items by command in its menu.
-bool TSkinnedForm::OnMenuItemMessage(cl::TMessage& m)
-{
-    if (m.WParam != 0 || FormControl || !menuBar_ || !menuBar_->WindowMenu) return false;
-    if (m.Msg == WM_MEASUREITEM) {
-        auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
-        if (item.CtlType != ODT_MENU) return false;
-        MeasureMenuHandleItem(SkinData, menuBar_->WindowMenu, item);
-    } else {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
-        if (item.CtlType != ODT_MENU) return false;
-        DrawMenuHandleItem(SkinData, item);
-    }
-    m.Result = 1;
-    return true;
-}
-
 void TSkinnedForm::FormWindowProc(cl::TMessage& m)
 {
     switch (m.Msg) {
@@ -661,6 +645,7 @@ void TSkinnedForm::ApplyColours()
     const std::vector<TSkinControl*> companions = controlSkins_;
     for (TSkinControl* c : companions) c->SkinChange();
     if (FrameSkinning && FormControl) {
+        SetMenusOwnerDraw(*FormControl, true);
         ClientLayout(true);
         FormControl->SetHeight(FormControl->Height() + 1);
         FormControl->SetHeight(FormControl->Height() - 1);
@@ -687,6 +672,7 @@ void TSkinnedForm::Unskin()
     if (!subclass_ || !subclass_->Installed()) return;
     RemoveProcedures();
     FreeControlSkins();
+    PlainMenus();
     StopHoverTimer();
     HotObject = nullptr;
     captionMenu_.reset();
@@ -723,21 +709,30 @@ void TSkinnedForm::FreeMenuBar()
     if (!menuBar_) return;
     ForgetMenuBarTracking(*this);
     if (HMENU menu = std::exchange(menuBar_->WindowMenu, nullptr)) {
-        // A window being destroyed takes no menu back: the menu goes with it. A menu
-        // given back draws its items as before.
+        // A window being destroyed takes no menu back: the menu goes with it, unless it
+        // is a form's main menu, which the class library frees. A menu given back draws
+        // its items as before.
         if (SkinState == ssUnskinning) {
-            DestroyMenu(menu);
+            if (!menuBar_->Menu) DestroyMenu(menu);
         } else {
             ClearMenuOwnerDraw(menuBar_->OwnerDrawn);
-            if (!SetMenu(Window, menu)) DestroyMenu(menu);
+            if (!SetMenu(Window, menu) && !menuBar_->Menu) DestroyMenu(menu);
         }
     }
     menuBar_.reset();
 }
 
+void TSkinnedForm::PlainMenus()
+{
+    if (!FormControl || !SkinData) return;
+    SetMenusOwnerDraw(*FormControl, false);
+    if (SkinData->Has(xcMenuItem)) SetMainMenusOwnerDraw(*FormControl, false);
+}
+
 void TSkinnedForm::UnskinPlain()
 {
     FreeControlSkins();
+    PlainMenus();
     if (SkinState != ssUnskinning && FormControl && savedColor_) FormControl->SetColor(*savedColor_);
     RemoveProcedures();
     if (SkinState != ssUnskinning && FormControl)

@@ -83,6 +83,12 @@ public:
     // Every owned control, with owner as container; then, with xcPopupMenu, the owned
     // popup menus switch to owner-drawn.
     void SkinOwnedControls(cl::TComponent& owner);
+    // The popup menus owned by Owner (and by the forms it owns) drawn by the skin, or given
+    // their own drawing back; with xcPopupMenu, and not for a menu tagged DisableTag.
+    void SetMenusOwnerDraw(cl::TComponent& Owner, bool On);
+    // The main menus owned by Owner: owner-drawn, their items below the top level drawn by
+    // the skin unless they draw themselves; or given their own drawing back.
+    void SetMainMenusOwnerDraw(cl::TComponent& Owner, bool On);
     // The buttons of a radio or check group: radio or check skins, or glyph skins.
     void SkinGroupButtons(cl::TWinControl& group, bool radio, bool glyphs);
     // The control answers the skin query or already has a companion here.
@@ -201,6 +207,8 @@ private:
     void FrameRefresh();
     void RemoveProcedures();
     void UnskinPlain();
+    // The form's menus given their own drawing back.
+    void PlainMenus();
     bool MaximisedMDIChild() const { return WindowKind == wkMDIChild && WindowState == wsMaximized; }
     HBRUSH FormBrush() const;
     bool OnNcMouse(cl::TMessage& m);

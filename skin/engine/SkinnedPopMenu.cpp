@@ -85,6 +85,16 @@ void TSkinnedPopMenu::BuildBackBuffer(int width, int height)
     BitBlt(backBuffer_->Canvas()->Handle(), 0, 0, width, height, image->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
+const cl::TBitmap* TSkinnedPopMenu::Background()
+{
+    RECT w{};
+    if (!Attached() || !CanPaint() || !GetWindowRect(Window, &w)) return nullptr;
+    const int width = w.right - w.left, height = w.bottom - w.top;
+    if (width <= 0 || height <= 0) return nullptr;
+    if (backBuffer_->Width() != width || backBuffer_->Height() != height) BuildBackBuffer(width, height);
+    return backBuffer_.get();
+}
+
 void TSkinnedPopMenu::OnNcPaint(cl::TMessage& m)
 {
     if (!CanPaint() || m.WParam != 1) {

@@ -25,6 +25,9 @@ public:
     void Restore();
     void CallOldProc(cl::TMessage& m);
     bool Attached() const { return subclass_ && subclass_->Installed(); }
+    // The menu background at the window's size (built when the window has not painted it
+    // yet, or has changed size), behind the owner-drawn items; null when the skin has none.
+    const cl::TBitmap* Background();
 
     HWND Window = nullptr;
     TSkinData* SkinData = nullptr;
