@@ -127,6 +127,16 @@ struct CacheEntries : ::testing::Test {
         return url;
     }
     static std::string Copied(const std::string& name) { return ReadBytes(AppPath + "Data\\swf\\" + name); }
+    // The cache's own file of url.
+    static std::string LocalFile(const std::string& url)
+    {
+        DWORD size = 0;
+        GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size);
+        std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+        auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+        if (!size || !GetUrlCacheEntryInfoA(url.c_str(), info, &size)) return {};
+        return info->lpszLocalFileName;
+    }
 
     void SetUp() override
     {
@@ -148,8 +158,8 @@ TEST_F(CacheEntries, TheFirstMatchingEntryIsCopiedUnderItsLastSegment)
     GetSwfThread(token + "/swf/one");
     EXPECT_EQ(Copied("one.swf"), "FWS-one");
     EXPECT_EQ(Copied("two.swf"), "<missing>");
-    // Copied again over the earlier copy.
-    WriteBytes(AppPath + "Data\\swf\\one.swf", "old");
+    // Copied again over a longer earlier copy, which it replaces whole.
+    WriteBytes(AppPath + "Data\\swf\\one.swf", "an earlier, longer copy");
     GetSwfThread(token + "/swf/one.swf");
     EXPECT_EQ(Copied("one.swf"), "FWS-one");
     DeleteFileA((AppPath + "Data\\swf\\one.swf").c_str());
@@ -187,4 +197,54 @@ TEST_F(CacheEntries, StartingACopyReturnsAtOnceAndTheThreadCopies)
         if ((got = Copied("thread.swf")) == "FWS-thread") break;
     EXPECT_EQ(got, "FWS-thread");
     DeleteFileA((AppPath + "Data\\swf\\thread.swf").c_str());
+}
+
+TEST_F(CacheEntries, TheCopyTakesTheCachedFilesTimeAndReadOnlyMark)
+{
+    const std::string url = Add("http://127.0.0.1:9/" + token + "/swf/marked.swf", std::string(3 << 20, 'M') + "end");
+    const std::string local = LocalFile(url);
+    ASSERT_FALSE(local.empty());
+    const std::string target = AppPath + "Data\\swf\\marked.swf";
+    {
+        HANDLE f = CreateFileA(local.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        const FILETIME written{0x4AC40080u, 0x01D5C119u}; // 2 January 2020, 03:04:05 UTC
+        EXPECT_TRUE(SetFileTime(f, nullptr, nullptr, &written));
+        CloseHandle(f);
+    }
+    ASSERT_TRUE(SetFileAttributesA(local.c_str(), FILE_ATTRIBUTE_READONLY));
+    GetSwfThread(token + "/swf/marked.swf");
+    SetFileAttributesA(local.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, (3u << 20) + 3);
+    EXPECT_EQ(data.ftLastWriteTime.dwHighDateTime, 0x01D5C119u);
+    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, 0x4AC40080u);
+    EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_READONLY, 0u);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const std::string copied = Copied("marked.swf");
+    EXPECT_EQ(copied.size(), (3u << 20) + 3);
+    EXPECT_EQ(copied.substr(copied.size() - 4), "Mend") << "the whole file, across the copy's blocks";
+    DeleteFileA(target.c_str());
+}
+
+// A copy that cannot read its source or write its target changes nothing: the earlier
+// copy stays as it was and no partial file takes its place.
+TEST_F(CacheEntries, AFailedCopyLeavesTheEarlierCopyAlone)
+{
+    const std::string url = Add("http://127.0.0.1:9/" + token + "/swf/locked.swf", "FWS-new");
+    const std::string local = LocalFile(url);
+    ASSERT_FALSE(local.empty());
+    const std::string target = AppPath + "Data\\swf\\locked.swf";
+    for (const std::string* locked : {&local, &target}) {
+        SCOPED_TRACE(*locked);
+        WriteBytes(target, "earlier");
+        HANDLE f = CreateFileA(locked->c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        GetSwfThread(token + "/swf/locked.swf");
+        CloseHandle(f);
+        EXPECT_EQ(Copied("locked.swf"), "earlier");
+    }
+    DeleteFileA(target.c_str());
 }

@@ -6,8 +6,8 @@
 //                                  name, ShowForm) to a visible player window
 //   PlayerBench windows TESSEL.dll N
 //                                  handles and private bytes around N player windows
-//                                  opened and closed (closing hides a player window; it
-//                                  stays until the program ends)
+//                                  opened and closed (closing hides a player window and
+//                                  frees it soon after), and the player windows left
 #include "ProcessUsage.h"
 #include "player/Tessel.h"
 #include "shell/MovieCopy.h"
