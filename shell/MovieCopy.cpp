@@ -4,13 +4,10 @@
 #include "shell/GameText.h"
 #include "shell/UnConst.h"
 
-#include "classlib/WinHandle.h"
-
 #include <windows.h>
 #include <wininet.h>
 
 #include <memory>
-#include <new>
 #include <process.h>
 #include <vector>
 
@@ -60,42 +57,6 @@ private:
     std::vector<DWORD> buffer_;
 };
 
-// Copies source over target in large blocks: the platform's own file copy moves small ones,
-// and every call is dear where the program runs emulated. Like that copy, the target takes
-// the source's attributes and last-write time, and an existing target is overwritten. A
-// copy that fails once the target is made removes it, so no partial movie stays behind.
-bool CopyMovieFile(const char* source, const char* target)
-{
-    constexpr DWORD kBlock = 4 << 20;
-    cl::FileHandle in(CreateFileA(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!in || !GetFileInformationByHandle(in.get(), &info)) return false;
-    std::unique_ptr<char[]> block(new (std::nothrow) char[kBlock]);
-    if (!block) return false;
-    bool copied = false;
-    {
-        cl::FileHandle out(
-            CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out) return false;
-        for (;;) {
-            DWORD read = 0, written = 0;
-            if (!ReadFile(in.get(), block.get(), kBlock, &read, nullptr)) break;
-            if (read == 0) {
-                copied = SetFileTime(out.get(), nullptr, nullptr, &info.ftLastWriteTime) != FALSE;
-                break;
-            }
-            if (!WriteFile(out.get(), block.get(), read, &written, nullptr) || written != read) break;
-        }
-    }
-    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                       FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if (copied && (info.dwFileAttributes & kept) != 0)
-        copied = SetFileAttributesA(target, info.dwFileAttributes & kept) != FALSE;
-    if (!copied) DeleteFileA(target);
-    return copied;
-}
-
 unsigned __stdcall CopyThread(void* arg)
 {
     std::unique_ptr<cl::AnsiString> text(static_cast<cl::AnsiString*>(arg));
@@ -120,7 +81,7 @@ void GetSwfThread(const cl::AnsiString& text)
         const cl::AnsiString name = MovieFileName(source);
         if (!name.empty() && entry->lpszLocalFileName) {
             const cl::AnsiString target = AppPath + "Data/swf/" + name;
-            CopyMovieFile(entry->lpszLocalFileName, target.c_str()); // a failure is ignored
+            CopyFileA(entry->lpszLocalFileName, target.c_str(), FALSE); // a failure is ignored
         }
         return; // only the first matching entry counts
     }

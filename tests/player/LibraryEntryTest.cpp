@@ -146,23 +146,28 @@ TEST(Library, ClosedWindowsGoAndTheOthersStay)
     ASSERT_NE(lib, nullptr);
     auto showForm = reinterpret_cast<TShowFormProc>(reinterpret_cast<void*>(GetProcAddress(lib, "ShowForm")));
     ASSERT_NE(showForm, nullptr);
-    auto skinned = [](HWND w) { return PumpUntil([w] { return SendMessageA(w, kSkinQuery, 0, 0) == 1; }); };
-    // The first window also starts the library's units and whatever they keep for the run.
-    showForm(nullptr, "http://127.0.0.1:9/flash/1");
+    // A first window opened and closed starts the library's units and whatever they and
+    // the platform keep for the run.
+    showForm(nullptr, nullptr);
     ASSERT_EQ(PlayerWindows().size(), 1u);
-    const HWND kept = PlayerWindows()[0];
-    ASSERT_TRUE(skinned(kept));
+    SendMessageA(PlayerWindows()[0], WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([] { return PlayerWindows().empty(); }));
     const int before = ThreadWindowCount();
 
+    showForm(nullptr, "http://127.0.0.1:9/flash/1");
     showForm(nullptr, "http://127.0.0.1:9/flash/2");
-    ASSERT_EQ(PlayerWindows().size(), 2u);
-    const HWND closed = PlayerWindows()[0] == kept ? PlayerWindows()[1] : PlayerWindows()[0];
-    ASSERT_TRUE(skinned(closed));
+    const std::vector<HWND> windows = PlayerWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    for (HWND w : windows) ASSERT_TRUE(PumpUntil([w] { return SendMessageA(w, kSkinQuery, 0, 0) == 1; }));
+    const HWND closed = windows[0], kept = windows[1];
     SendMessageA(closed, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindowVisible(closed));
     EXPECT_TRUE(IsWindow(closed)) << "hidden at once";
     ASSERT_TRUE(PumpUntil([closed] { return !IsWindow(closed); }));
-    EXPECT_EQ(ThreadWindowCount(), before);
     EXPECT_TRUE(IsWindowVisible(kept));
     EXPECT_EQ(SendMessageA(kept, kSkinQuery, 0, 0), 1) << "the other window keeps its skin";
+
+    SendMessageA(kept, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([kept] { return !IsWindow(kept); }));
+    EXPECT_EQ(ThreadWindowCount(), before);
 }

@@ -199,36 +199,6 @@ TEST_F(CacheEntries, StartingACopyReturnsAtOnceAndTheThreadCopies)
     DeleteFileA((AppPath + "Data\\swf\\thread.swf").c_str());
 }
 
-TEST_F(CacheEntries, TheCopyTakesTheCachedFilesTimeAndReadOnlyMark)
-{
-    const std::string url = Add("http://127.0.0.1:9/" + token + "/swf/marked.swf", std::string(3 << 20, 'M') + "end");
-    const std::string local = LocalFile(url);
-    ASSERT_FALSE(local.empty());
-    const std::string target = AppPath + "Data\\swf\\marked.swf";
-    {
-        HANDLE f = CreateFileA(local.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(f, INVALID_HANDLE_VALUE);
-        const FILETIME written{0x4AC40080u, 0x01D5C119u}; // 2 January 2020, 03:04:05 UTC
-        EXPECT_TRUE(SetFileTime(f, nullptr, nullptr, &written));
-        CloseHandle(f);
-    }
-    ASSERT_TRUE(SetFileAttributesA(local.c_str(), FILE_ATTRIBUTE_READONLY));
-    GetSwfThread(token + "/swf/marked.swf");
-    SetFileAttributesA(local.c_str(), FILE_ATTRIBUTE_NORMAL);
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ(data.nFileSizeLow, (3u << 20) + 3);
-    EXPECT_EQ(data.ftLastWriteTime.dwHighDateTime, 0x01D5C119u);
-    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, 0x4AC40080u);
-    EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_READONLY, 0u);
-    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    const std::string copied = Copied("marked.swf");
-    EXPECT_EQ(copied.size(), (3u << 20) + 3);
-    EXPECT_EQ(copied.substr(copied.size() - 4), "Mend") << "the whole file, across the copy's blocks";
-    DeleteFileA(target.c_str());
-}
-
 // A copy that cannot read its source or write its target changes nothing: the earlier
 // copy stays as it was and no partial file takes its place.
 TEST_F(CacheEntries, AFailedCopyLeavesTheEarlierCopyAlone)
