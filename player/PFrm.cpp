@@ -8,6 +8,11 @@
 #include "shell/MovieCopy.h"
 #include "shell/Portal.h"
 #include "shell/UnConst.h"
+#include "skin/engine/SkinManage.h"
+#include "skin/engine/SkinnedForm.h"
+#include "skin/engine/SkinnedPopMenu.h"
+
+#include <algorithm>
 
 const cl::TClass& TPlayForm::StaticClass()
 {
@@ -29,8 +34,74 @@ TPlayForm::TPlayForm(cl::TComponent* owner) : TForm(owner)
     SetMessageHandler(WM_SKIN_CAPTION_BUTTON, [this](cl::TMessage& m) { WMSkinCaptionButton(m); });
 }
 
+TPlayForm::~TPlayForm()
+{
+    // The panes go after this class's members: events they raise while going reach no
+    // handler, and the top page's objects left behind answer as if they had no window.
+    for (TWebPane* pane : {webTop, webPlay})
+        if (pane) {
+            pane->OnDocumentComplete = nullptr;
+            pane->OnTitleChange = nullptr;
+            pane->OnGetExternal = nullptr;
+            pane->OnScriptError = nullptr;
+        }
+    for (TPlayExtend* external : externals_) external->PlayForm = nullptr;
+}
+
+TPlayForm::TInUse::TInUse(TPlayForm& form) : form_(form) { ++form_.inUse_; }
+
+TPlayForm::TInUse::~TInUse()
+{
+    if (--form_.inUse_ == 0 && form_.releaseWanted_) form_.PostRelease();
+}
+
+void TPlayForm::PostRelease()
+{
+    if (HandleAllocated()) PostMessageA(Handle(), cl::CM_RELEASE, 0, 0);
+}
+
+bool TPlayForm::SkinWornElsewhere() const
+{
+    const skin::TSkinManage* manager = skin::SkinManager;
+    if (!manager || !SkinDataPlay) return false;
+    const HWND own = HandleAllocated() ? const_cast<TPlayForm*>(this)->Handle() : nullptr;
+    for (const skin::TSkinnedForm* f : manager->Forms())
+        if (f->SkinData == SkinDataPlay && f->Window != own && f->SkinState != skin::ssReleased && IsWindow(f->Window))
+            return true;
+    for (const skin::TSkinnedPopMenu* menu : manager->PopupMenus())
+        if (menu->SkinData == SkinDataPlay && IsWindow(menu->Window)) return true;
+    return false;
+}
+
+void TPlayForm::RetryReleases(const TPlayForm* except)
+{
+    if (!cl::Screen) return;
+    for (int i = 0; i < cl::Screen->FormCount(); ++i) {
+        auto* form = dynamic_cast<TPlayForm*>(cl::Screen->Forms(i));
+        if (form && form != except && form->releaseWanted_ && form->inUse_ == 0) form->PostRelease();
+    }
+}
+
+void TPlayForm::DoRelease()
+{
+    // Windows the library's skin manager met while this window was the newest wear its
+    // skin component; freeing it would strip them, so the window waits for them to go.
+    if (inUse_ > 0 || SkinWornElsewhere()) {
+        releaseWanted_ = true;
+        return;
+    }
+    RetryReleases(this);
+    TForm::DoRelease();
+}
+
+void TPlayForm::ForgetExternal(TPlayExtend& external)
+{
+    externals_.erase(std::remove(externals_.begin(), externals_.end(), &external), externals_.end());
+}
+
 void TPlayForm::FormShow(cl::TObject*)
 {
+    RetryReleases(this);
     Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
     webTop->NavigateUrl(AppPath + "LocalPage\\navigate\\favor.html");
     if (Url.find("flash") == cl::AnsiString::npos) webPlay->OnDocumentComplete = nullptr; // records nothing
@@ -40,13 +111,16 @@ void TPlayForm::FormShow(cl::TObject*)
 void TPlayForm::FormClose(cl::TObject*, cl::TCloseAction& action)
 {
     // The blank page ends the game's sound and movie; the window is hidden whatever the
-    // navigation does.
+    // navigation does, and freed once the messages now queued have run: it is never shown
+    // again, and each closed window kept would hold its browser controls to the end.
+    TInUse inUse(*this);
     action = cl::caHide;
     try {
         webPlay->Stop();
         webPlay->NavigateBlankWait(WaitTimeoutMs);
     } catch (const std::exception&) {
     }
+    Release();
 }
 
 void TPlayForm::webPlayTitleChange(cl::TObject*, const std::wstring& text)
@@ -66,12 +140,14 @@ HRESULT TPlayForm::webTopGetExternal(cl::TComPtr<IDispatch>& dispatch)
 {
     TPlayExtend* ext = PlayExtendFactory().Create();
     ext->PlayForm = this;
+    externals_.push_back(ext);
     dispatch = cl::TComPtr<IDispatch>::Attach(ext);
     return S_OK;
 }
 
 void TPlayForm::webPlayDocumentComplete(cl::TObject*, IDispatch*, const VARIANT& url)
 {
+    TInUse inUse(*this);
     try {
         cl::TOleVariant copy;
         cl::OleCheck(VariantCopy(copy.put(), const_cast<VARIANT*>(&url)));
@@ -86,6 +162,7 @@ void TPlayForm::webPlayDocumentComplete(cl::TObject*, IDispatch*, const VARIANT&
 
 void TPlayForm::RecordGame(const cl::AnsiString& url, IDispatch* playDocument, bool complete, IDispatch* topDocument)
 {
+    TInUse inUse(*this);
     if (url.find("flash") == cl::AnsiString::npos) return;
     cl::TStringList sections;
     Ini->ReadSections(sections);
@@ -113,6 +190,7 @@ void TPlayForm::RecordGame(const cl::AnsiString& url, IDispatch* playDocument, b
 
 void TPlayForm::GameAdd(const cl::AnsiString& kind, const cl::AnsiString& title, const cl::AnsiString& address)
 {
+    TInUse inUse(*this);
     const TCatalogAdd result = CatalogAdd(kind, title, address);
     if (kind != "Fav") return;
     if (result == TCatalogAdd::caExists) cl::Application->MessageBox("你已经收藏过本游戏", "提示", MB_ICONINFORMATION);
@@ -121,6 +199,7 @@ void TPlayForm::GameAdd(const cl::AnsiString& kind, const cl::AnsiString& title,
 
 void TPlayForm::AddFav()
 {
+    TInUse inUse(*this);
     // A pane that never becomes ready adds nothing once the wait gives up.
     if (!browser::WaitForPane(
             *webPlay, [this] { return !webPlay->Busy() && webPlay->ReadyState() == READYSTATE_COMPLETE; },
@@ -131,6 +210,7 @@ void TPlayForm::AddFav()
 
 void TPlayForm::Refresh()
 {
+    TInUse inUse(*this);
     if (webPlay->ReadyState() == READYSTATE_COMPLETE) webPlay->Refresh();
 }
 
@@ -138,5 +218,6 @@ void TPlayForm::GetSwf(std::wstring_view text) { StartMovieCopy(text); }
 
 void TPlayForm::WMSkinCaptionButton(cl::TMessage& message)
 {
+    TInUse inUse(*this);
     if (message.WParam == 14) cl::ShellExecuteOpen(Handle(), "", PortalUrl("/"));
 }

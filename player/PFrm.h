@@ -1,6 +1,7 @@
 // The player library's window: a top pane with the favourite link and the play pane. While
 // a portal game page completes in the play pane, the window records the game, adds it to
-// the local catalogue and copies its movie; it is hidden, never freed, when closed.
+// the local catalogue and copies its movie. Closed, it is hidden at once and freed once
+// nothing still runs in it.
 #pragma once
 
 #include "browser/WebPane.h"
@@ -9,16 +10,20 @@
 #include "skin/engine/SkinData.h"
 
 #include <memory>
+#include <vector>
 
 using browser::TWebPane;
 
 // Posted by the skin engine for a caption button it does not handle; wParam the type.
 constexpr UINT WM_SKIN_CAPTION_BUTTON = 0x3514;
 
+class TPlayExtend;
+
 class TPlayForm : public cl::TForm {
     CL_CLASS(TPlayForm)
 public:
     explicit TPlayForm(cl::TComponent* owner);
+    ~TPlayForm() override;
 
     // Components of the form resource.
     TWebPane* webTop = nullptr;
@@ -53,6 +58,36 @@ public:
     // document (null: the top page is not told). Errors propagate.
     void RecordGame(const cl::AnsiString& url, IDispatch* playDocument, bool complete, IDispatch* topDocument);
 
+    // A scriptable object of the top pane going before this window; the window clears the
+    // reference of those still alive when it goes.
+    void ForgetExternal(TPlayExtend& external);
+
+protected:
+    // Frees the window unless a call that runs the message loop is still in it, or another
+    // window still wears this window's skin; then it tries again once that has ended.
+    void DoRelease() override;
+
 private:
+    // Marks a call that may run the message loop (waits, message boxes, page script):
+    // freeing the window waits until the last one has returned.
+    class TInUse {
+    public:
+        explicit TInUse(TPlayForm& form);
+        ~TInUse();
+        TInUse(const TInUse&) = delete;
+        TInUse& operator=(const TInUse&) = delete;
+
+    private:
+        TPlayForm& form_;
+    };
+
     void WMSkinCaptionButton(cl::TMessage& message);
+    bool SkinWornElsewhere() const;
+    void PostRelease();
+    // Asks again every closed player window whose freeing was put off.
+    static void RetryReleases(const TPlayForm* except);
+
+    int inUse_ = 0;
+    bool releaseWanted_ = false;
+    std::vector<TPlayExtend*> externals_;
 };

@@ -10,6 +10,11 @@ cl::TAutoObjectFactory<TPlayExtend>& PlayExtendFactory()
     return factory;
 }
 
+TPlayExtend::~TPlayExtend()
+{
+    if (PlayForm) PlayForm->ForgetExternal(*this);
+}
+
 HRESULT TPlayExtend::Test()
 {
     return cl::SafeCall(IID_IPlayExtend, [] { cl::Application->MessageBox("Tessel 游戏播放器", "提示"); });

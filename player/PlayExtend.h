@@ -11,8 +11,10 @@ class TPlayForm;
 class TPlayExtend : public cl::TAutoObject<IPlayExtend> {
 public:
     using TAutoObject::TAutoObject;
+    ~TPlayExtend() override;
 
-    // A plain reference to the window it serves; empty, its methods do nothing.
+    // A plain reference to the window it serves; empty, its methods do nothing. The window
+    // that handed the object out empties it when it goes.
     TPlayForm* PlayForm = nullptr;
 
     HRESULT STDMETHODCALLTYPE Test() override;

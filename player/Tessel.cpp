@@ -73,7 +73,7 @@ extern "C" HRESULT __stdcall DllUnregisterServer()
     return cl::SafeCall(IID_NULL, [] { cl::TComServer(cl::ModuleInstance()).UnregisterTypeLibrary(); });
 }
 
-// Player windows and their objects live until the process ends.
+// The first ShowForm pins the library for the rest of the process.
 extern "C" HRESULT __stdcall DllCanUnloadNow() { return S_FALSE; }
 
 // No class of the library is created from outside: the scriptable object's factory has

@@ -235,7 +235,7 @@ void TMainForm::Play(const cl::AnsiString& key)
         if (library) FreeLibrary(library);
         return;
     }
-    // The library stays loaded: its windows live until the program ends.
+    // The library stays loaded: its first ShowForm pins it for the rest of the run.
     showForm(cl::Application->Handle(), url.empty() ? nullptr : url.c_str());
 }
 

@@ -5,6 +5,7 @@
 #include "../support/WinePath.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,41 @@ std::vector<HWND> PlayerWindows()
     EnumThreadWindows(GetCurrentThreadId(), CollectPlayer, reinterpret_cast<LPARAM>(&found));
     return found;
 }
+
+BOOL CALLBACK CountWindow(HWND w, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    EnumChildWindows(w, CountWindow, count);
+    return TRUE;
+}
+
+// Every window of the thread: the top-level ones and all their descendants.
+int ThreadWindowCount()
+{
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+void Pump()
+{
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// Handles messages until done() holds or 20 s have passed.
+bool PumpUntil(const std::function<bool()>& done)
+{
+    for (const DWORD start = GetTickCount(); !done(); Pump()) {
+        if (GetTickCount() - start > 20000) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    return true;
+}
+
+constexpr UINT kSkinQuery = 0x3523;
 
 } // namespace
 
@@ -98,4 +134,40 @@ TEST(Library, ServerEntriesRegisterTheTypeLibraryOnly)
     typeLib = nullptr;
     EXPECT_NE(LoadRegTypeLib(libid, 1, 0, 0, &typeLib), S_OK);
     if (typeLib) typeLib->Release();
+}
+
+// A closed player window is hidden at once and freed soon after, with every window it
+// made; the windows still open keep working, skin included.
+TEST(Library, ClosedWindowsGoAndTheOthersStay)
+{
+    OleInitialize(nullptr);
+    std::string path = WinPath(TESSEL_DLL);
+    HMODULE lib = LoadLibraryA(path.c_str());
+    ASSERT_NE(lib, nullptr);
+    auto showForm = reinterpret_cast<TShowFormProc>(reinterpret_cast<void*>(GetProcAddress(lib, "ShowForm")));
+    ASSERT_NE(showForm, nullptr);
+    // A first window opened and closed starts the library's units and whatever they and
+    // the platform keep for the run.
+    showForm(nullptr, nullptr);
+    ASSERT_EQ(PlayerWindows().size(), 1u);
+    SendMessageA(PlayerWindows()[0], WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([] { return PlayerWindows().empty(); }));
+    const int before = ThreadWindowCount();
+
+    showForm(nullptr, "http://127.0.0.1:9/flash/1");
+    showForm(nullptr, "http://127.0.0.1:9/flash/2");
+    const std::vector<HWND> windows = PlayerWindows();
+    ASSERT_EQ(windows.size(), 2u);
+    for (HWND w : windows) ASSERT_TRUE(PumpUntil([w] { return SendMessageA(w, kSkinQuery, 0, 0) == 1; }));
+    const HWND closed = windows[0], kept = windows[1];
+    SendMessageA(closed, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(closed));
+    EXPECT_TRUE(IsWindow(closed)) << "hidden at once";
+    ASSERT_TRUE(PumpUntil([closed] { return !IsWindow(closed); }));
+    EXPECT_TRUE(IsWindowVisible(kept));
+    EXPECT_EQ(SendMessageA(kept, kSkinQuery, 0, 0), 1) << "the other window keeps its skin";
+
+    SendMessageA(kept, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([kept] { return !IsWindow(kept); }));
+    EXPECT_EQ(ThreadWindowCount(), before);
 }

@@ -69,6 +69,26 @@ struct TopPage {
     }
 };
 
+void Pump()
+{
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Handles messages until every message posted before the call has been handled.
+void PumpPosted()
+{
+    const UINT marker = WM_APP + 0x1D;
+    PostThreadMessageA(GetCurrentThreadId(), marker, 0, 0);
+    for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) {
+        if (!msg.hwnd && msg.message == marker) return;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 struct PlayWindow : ::testing::Test {
     TPlayForm* form = nullptr;
     std::vector<std::string> boxes;
@@ -89,6 +109,20 @@ struct PlayWindow : ::testing::Test {
         form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
         form->WaitTimeoutMs = 200;
         form->SetCaption("小游戏");
+    }
+
+    // Handles messages until the form has freed itself (at most 20 s); it is then forgotten.
+    bool AwaitFree()
+    {
+        bool freed = false;
+        form->OnDestroy = [&freed](cl::TObject*) { freed = true; };
+        for (const DWORD start = GetTickCount(); !freed && GetTickCount() - start < 20000;) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+            Pump();
+        }
+        if (freed) form = nullptr;
+        else form->OnDestroy = nullptr;
+        return freed;
     }
 
     void TearDown() override
@@ -270,14 +304,90 @@ TEST_F(PlayWindow, ShowingOpensTheRecordsAndLeavesOfflinePagesUnrecorded)
     EXPECT_FALSE(form->webPlay->OnDocumentComplete);
 }
 
-TEST_F(PlayWindow, ClosingHidesTheWindowEvenWhenThePaneNeverLoads)
+TEST_F(PlayWindow, ClosingHidesTheWindowAtOnceAndFreesItAfterwards)
 {
     form->Url = kGame;
     form->Show();
     EXPECT_TRUE(form->webPlay->OnDocumentComplete);
+    // The top page's object, held past the close as a page may hold it.
+    cl::TComPtr<IDispatch> ext;
+    ASSERT_EQ(form->webTopGetExternal(ext), S_OK);
+    const HWND window = form->Handle();
     form->Close(); // under Wine the blank page never completes: the wait gives up
-    EXPECT_FALSE(IsWindowVisible(form->Handle()));
-    EXPECT_TRUE(IsWindow(form->Handle())) << "hidden, not destroyed";
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(IsWindow(window)) << "hidden at once, freed later";
+    ASSERT_TRUE(AwaitFree());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(static_cast<TPlayExtend*>(ext.get())->PlayForm, nullptr);
+    TScriptHost script;
+    script.AddObject(L"external", ext.get());
+    for (const wchar_t* call : {L"external.AddFav()", L"external.Refresh()", L"external.GetSwf('x')"})
+        EXPECT_EQ(script.Run(call).hr, S_OK) << testing::PrintToString(std::wstring(call));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(Entries(kFavourites).empty());
+}
+
+// A close that arrives while the top page's call waits in the message loop hides the
+// window; the window goes only once the call has returned.
+TEST_F(PlayWindow, AWindowClosedDuringAWaitingCallOutlivesTheCall)
+{
+    form->Url = kGame;
+    form->Show();
+    cl::TComPtr<IDispatch> ext;
+    ASSERT_EQ(form->webTopGetExternal(ext), S_OK);
+    const HWND window = form->Handle();
+    TScriptHost script;
+    script.AddObject(L"external", ext.get());
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(script.Run(L"external.AddFav()").hr, S_OK); // the close runs inside its wait
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(IsWindow(window)) << "not freed under the call";
+    ASSERT_TRUE(AwaitFree());
+    EXPECT_FALSE(IsWindow(window));
+}
+
+// A window of the thread that took this window's skin while it was the newest keeps it:
+// the closed window stays until that window has gone and another player window shows.
+TEST_F(PlayWindow, AClosedWindowWaitsForTheWindowsWearingItsSkin)
+{
+    form->Show();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "LudoraTestRawWindow";
+    RegisterClassA(&wc);
+    HWND raw = CreateWindowA("LudoraTestRawWindow", "raw", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(raw, nullptr);
+    SetActiveWindow(raw);
+    PumpPosted();
+    ASSERT_NE(skin::SkinManager, nullptr);
+    const skin::TSkinnedForm* worn = skin::SkinManager->FindSkinForm(raw);
+    ASSERT_NE(worn, nullptr);
+    ASSERT_EQ(worn->SkinData, form->SkinDataPlay);
+
+    bool freed = false;
+    form->OnDestroy = [&freed](cl::TObject*) { freed = true; };
+    const HWND window = form->Handle();
+    form->Close();
+    PumpPosted();
+    EXPECT_FALSE(freed);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(skin::SkinManager->FindSkinForm(raw), worn) << "the other window keeps its skin";
+
+    DestroyWindow(raw);
+    TPlayForm* next = cl::CreateForm<TPlayForm>(nullptr);
+    next->Show();
+    PumpPosted();
+    EXPECT_TRUE(freed);
+    EXPECT_FALSE(IsWindow(window));
+    if (!freed) {
+        form->OnDestroy = nullptr;
+        cl::Free(next);
+    } else {
+        form = next;
+    }
+    UnregisterClassA("LudoraTestRawWindow", wc.hInstance);
 }
 
 TEST_F(PlayWindow, OnlyTheHomeCaptionButtonDoesSomething)

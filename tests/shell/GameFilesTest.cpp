@@ -127,6 +127,16 @@ struct CacheEntries : ::testing::Test {
         return url;
     }
     static std::string Copied(const std::string& name) { return ReadBytes(AppPath + "Data\\swf\\" + name); }
+    // The cache's own file of url.
+    static std::string LocalFile(const std::string& url)
+    {
+        DWORD size = 0;
+        GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size);
+        std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+        auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+        if (!size || !GetUrlCacheEntryInfoA(url.c_str(), info, &size)) return {};
+        return info->lpszLocalFileName;
+    }
 
     void SetUp() override
     {
@@ -148,8 +158,8 @@ TEST_F(CacheEntries, TheFirstMatchingEntryIsCopiedUnderItsLastSegment)
     GetSwfThread(token + "/swf/one");
     EXPECT_EQ(Copied("one.swf"), "FWS-one");
     EXPECT_EQ(Copied("two.swf"), "<missing>");
-    // Copied again over the earlier copy.
-    WriteBytes(AppPath + "Data\\swf\\one.swf", "old");
+    // Copied again over a longer earlier copy, which it replaces whole.
+    WriteBytes(AppPath + "Data\\swf\\one.swf", "an earlier, longer copy");
     GetSwfThread(token + "/swf/one.swf");
     EXPECT_EQ(Copied("one.swf"), "FWS-one");
     DeleteFileA((AppPath + "Data\\swf\\one.swf").c_str());
@@ -187,4 +197,24 @@ TEST_F(CacheEntries, StartingACopyReturnsAtOnceAndTheThreadCopies)
         if ((got = Copied("thread.swf")) == "FWS-thread") break;
     EXPECT_EQ(got, "FWS-thread");
     DeleteFileA((AppPath + "Data\\swf\\thread.swf").c_str());
+}
+
+// A copy that cannot read its source or write its target changes nothing: the earlier
+// copy stays as it was and no partial file takes its place.
+TEST_F(CacheEntries, AFailedCopyLeavesTheEarlierCopyAlone)
+{
+    const std::string url = Add("http://127.0.0.1:9/" + token + "/swf/locked.swf", "FWS-new");
+    const std::string local = LocalFile(url);
+    ASSERT_FALSE(local.empty());
+    const std::string target = AppPath + "Data\\swf\\locked.swf";
+    for (const std::string* locked : {&local, &target}) {
+        SCOPED_TRACE(*locked);
+        WriteBytes(target, "earlier");
+        HANDLE f = CreateFileA(locked->c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        GetSwfThread(token + "/swf/locked.swf");
+        CloseHandle(f);
+        EXPECT_EQ(Copied("locked.swf"), "earlier");
+    }
+    DeleteFileA(target.c_str());
 }
