@@ -87,7 +87,7 @@ std::size_t TLZH::ReadBytes(std::uint8_t* buffer, std::size_t count)
 
 std::size_t TLZH::WriteBytes(const std::uint8_t* buffer, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i) output_->push_back(buffer[i]);
+    output_->insert(output_->end(), buffer, buffer + count);
     return count;
 }
 
@@ -221,11 +221,22 @@ int TLZH::DecodePosition()
     return upper | (i & 0x3F);
 }
 
+// Every byte goes into the ring, which also buffers the output: it is handed on in runs,
+// at the latest when the ring is about to overwrite the oldest byte not handed on yet.
 void TLZH::Put(std::uint8_t byte)
 {
-    WriteBytes(&byte, 1);
     ring_[r_] = byte;
     r_ = (r_ + 1) & (Window - 1);
+    if (++unwritten_ == Window) Flush();
+}
+
+void TLZH::Flush()
+{
+    int from = (r_ - unwritten_) & (Window - 1);
+    int first = std::min(unwritten_, Window - from);
+    WriteBytes(ring_ + from, static_cast<std::size_t>(first));
+    WriteBytes(ring_, static_cast<std::size_t>(unwritten_ - first));
+    unwritten_ = 0;
 }
 
 void TLZH::Decode(std::int32_t OutputSize)
@@ -240,18 +251,25 @@ void TLZH::Decode(std::int32_t OutputSize)
     std::memset(ring_, RingFill, StartPosition);
     std::memset(ring_ + StartPosition, 0, Window - StartPosition);
     r_ = StartPosition;
-    for (std::int32_t count = 0; count < OutputSize;) {
-        int c = DecodeChar();
-        if (c < 256) {
-            Put(static_cast<std::uint8_t>(c));
-            ++count;
-        } else {
-            int src = (r_ - DecodePosition() - 1) & (Window - 1);
-            int length = c - 255 + Threshold;
-            for (int k = 0; k < length; ++k) Put(ring_[(src + k) & (Window - 1)]);
-            count += length;
+    unwritten_ = 0;
+    try {
+        for (std::int32_t count = 0; count < OutputSize;) {
+            int c = DecodeChar();
+            if (c < 256) {
+                Put(static_cast<std::uint8_t>(c));
+                ++count;
+            } else {
+                int src = (r_ - DecodePosition() - 1) & (Window - 1);
+                int length = c - 255 + Threshold;
+                for (int k = 0; k < length; ++k) Put(ring_[(src + k) & (Window - 1)]);
+                count += length;
+            }
         }
+    } catch (...) {
+        Flush(); // a damaged stream keeps what it produced
+        throw;
     }
+    Flush();
 }
 
 } // namespace skin

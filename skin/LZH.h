@@ -55,6 +55,7 @@ private:
     int DecodeChar();
     int DecodePosition();
     void Put(std::uint8_t byte);
+    void Flush();
     int LastBelow(int from, unsigned k) const;
 
     const std::uint8_t* input_ = nullptr;
@@ -65,6 +66,7 @@ private:
     std::uint16_t bitBuf_ = 0;
     std::uint8_t bitCount_ = 0;
     int r_ = 0;
+    int unwritten_ = 0; // bytes before r_ in the ring not yet handed to WriteBytes
     // Set up afresh by every Decode. Members rather than a block allocated per decode:
     // the object is made for one unpacking anyway, and the tables need no zero fill.
     std::uint16_t freq_[TreeNodes + 1];
