@@ -157,11 +157,17 @@ void TLZH::RebuildTree()
 
 // The last index l >= from with freq_[l] < k, given freq_[from] < k. The frequencies are
 // nondecreasing over the whole tree (the start, every update's swap and the rebuild's
-// sorted insertion keep them so), and the sentinel after the root is above any count, so
-// the answer lies before it. Long runs of equal counts (all leaves at 1 while a stream
-// starts) are crossed by doubling steps, then the last step is halved down.
-int TLZH::LastBelow(int from, unsigned k) const
+// sorted insertion keep them so) except at the node just incremented, before from; the
+// sentinel after the root is above any count, so the answer lies before it.
+// A swap leaves k at the answer, so the next search for the same k usually ends one place
+// lower: that guess is tried first and taken only when it checks out. Otherwise long runs
+// of equal counts (all leaves at 1 while a stream starts) are crossed by doubling steps,
+// then the last step is halved down.
+int TLZH::LastBelow(int from, unsigned k)
 {
+    std::int16_t& last = lastBelow_[k % LastBelowSlots];
+    int guess = last - 1;
+    if (guess >= from && freq_[guess] < k && freq_[guess + 1] >= k) return last = static_cast<std::int16_t>(guess);
     int lo = from, step = 1;
     for (;;) {
         int next = std::min(lo + step, static_cast<int>(TreeNodes));
@@ -171,6 +177,7 @@ int TLZH::LastBelow(int from, unsigned k) const
                 int mid = lo + (hi - lo) / 2;
                 (freq_[mid] < k ? lo : hi) = mid;
             }
+            last = static_cast<std::int16_t>(lo);
             return lo;
         }
         lo = next;
@@ -246,6 +253,7 @@ void TLZH::Decode(std::int32_t OutputSize)
     bitCount_ = 0;
     bytesPastEnd_ = 0;
     StartTree();
+    std::memset(lastBelow_, 0, sizeof lastBelow_);
     // History before the start position is blanks; the bytes from it to the end of the
     // ring read as zeros until written (a long first match can reach them).
     std::memset(ring_, RingFill, StartPosition);

@@ -56,7 +56,7 @@ private:
     int DecodePosition();
     void Put(std::uint8_t byte);
     void Flush();
-    int LastBelow(int from, unsigned k) const;
+    int LastBelow(int from, unsigned k);
 
     const std::uint8_t* input_ = nullptr;
     std::size_t inputSize_ = 0;
@@ -73,6 +73,9 @@ private:
     std::int16_t prnt_[TreeNodes + Symbols];
     std::int16_t son_[TreeNodes];
     std::uint8_t ring_[Window];
+    // The answers of the last searches, by count modulo the slots: hints, always checked.
+    static constexpr int LastBelowSlots = 64;
+    std::int16_t lastBelow_[LastBelowSlots];
 };
 
 } // namespace skin
