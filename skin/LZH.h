@@ -42,12 +42,6 @@ public:
     static constexpr int StartPosition = Window - LongestMatch;    // 4036
 
 private:
-    struct Tables {
-        std::uint16_t freq[TreeNodes + 1];
-        std::int16_t prnt[TreeNodes + Symbols];
-        std::int16_t son[TreeNodes];
-        std::uint8_t ring[Window];
-    };
 
     std::size_t ReadBytes(std::uint8_t* buffer, std::size_t count);
     std::size_t WriteBytes(const std::uint8_t* buffer, std::size_t count);
@@ -61,6 +55,8 @@ private:
     int DecodeChar();
     int DecodePosition();
     void Put(std::uint8_t byte);
+    void Flush();
+    int LastBelow(int from, unsigned k);
 
     const std::uint8_t* input_ = nullptr;
     std::size_t inputSize_ = 0;
@@ -69,8 +65,17 @@ private:
     std::vector<std::uint8_t>* output_ = nullptr;
     std::uint16_t bitBuf_ = 0;
     std::uint8_t bitCount_ = 0;
-    Tables* t_ = nullptr;
     int r_ = 0;
+    int unwritten_ = 0; // bytes before r_ in the ring not yet handed to WriteBytes
+    // Set up afresh by every Decode. Members rather than a block allocated per decode:
+    // the object is made for one unpacking anyway, and the tables need no zero fill.
+    std::uint16_t freq_[TreeNodes + 1];
+    std::int16_t prnt_[TreeNodes + Symbols];
+    std::int16_t son_[TreeNodes];
+    std::uint8_t ring_[Window];
+    // The answers of the last searches, by count modulo the slots: hints, always checked.
+    static constexpr int LastBelowSlots = 64;
+    std::int16_t lastBelow_[LastBelowSlots];
 };
 
 } // namespace skin

@@ -13,11 +13,28 @@ namespace {
 
 bool IsHeader(std::string_view line) { return line.size() >= 2 && line.front() == '[' && line.back() == ']'; }
 
-// Text before the first "=", trimmed and lower-cased; empty without "=".
-cl::AnsiString KeyOf(std::string_view line)
+// Trimming as the class library's Trim does it (codes 0 to 32 at both ends), as a view.
+std::string_view Trimmed(std::string_view s)
+{
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// Whether the key of line (the text before the first "=", trimmed; empty without "=")
+// equals Key once both are lower-cased (ASCII letters only). Compared in place: queries
+// walk many lines, and copies per line were most of their cost.
+bool KeyIs(std::string_view line, std::string_view key)
 {
     std::size_t eq = line.find('=');
-    return eq == std::string_view::npos ? cl::AnsiString() : cl::LowerCase(cl::Trim(line.substr(0, eq)));
+    std::string_view own = eq == std::string_view::npos ? std::string_view() : Trimmed(line.substr(0, eq));
+    if (own.size() != key.size()) return false;
+    for (std::size_t i = 0; i < own.size(); ++i)
+        if (LowerAscii(own[i]) != LowerAscii(key[i])) return false;
+    return true;
 }
 
 // Section headers compare as the user's locale does, ignoring case; on Windows that also
@@ -40,10 +57,10 @@ void TQuickIni::LoadFromStream(std::string_view text)
     lines_.clear();
     sections_.clear();
     ForEachLine(text, [this](std::string_view raw) {
-        cl::AnsiString line = cl::Trim(raw);
+        std::string_view line = Trimmed(raw);
         if (!line.empty() && line[0] != ';') {
             if (IsHeader(line)) sections_.emplace_back(line, static_cast<int>(lines_.size()));
-            lines_.push_back(std::move(line));
+            lines_.emplace_back(line);
         }
         return true;
     });
@@ -59,7 +76,9 @@ void TQuickIni::LoadFromStream(cl::TStream* Stream)
 
 int TQuickIni::SectionIndex(std::string_view Section) const
 {
-    cl::AnsiString header = "[" + cl::AnsiString(Section) + "]";
+    cl::AnsiString header;
+    header.reserve(Section.size() + 2);
+    header.append(1, '[').append(Section).append(1, ']');
     for (const auto& s : sections_)
         if (SameHeader(s.first, header)) return s.second;
     return -1;
@@ -69,13 +88,12 @@ cl::AnsiString TQuickIni::ReadString(std::string_view Section, std::string_view 
 {
     int start = SectionIndex(Section);
     if (start < 0) return Default;
-    cl::AnsiString key = cl::LowerCase(Key);
     for (std::size_t i = static_cast<std::size_t>(start) + 1; i < lines_.size() && !IsHeader(lines_[i]); ++i) {
-        const cl::AnsiString& line = lines_[i];
-        if (KeyOf(line) != key) continue;
+        std::string_view line = lines_[i];
+        if (!KeyIs(line, Key)) continue;
         std::size_t eq = line.find('=');
-        cl::AnsiString value = eq == cl::AnsiString::npos ? cl::AnsiString() : cl::Trim(std::string_view(line).substr(eq + 1));
-        return value.empty() ? Default : value;
+        std::string_view value = eq == std::string_view::npos ? std::string_view() : Trimmed(line.substr(eq + 1));
+        return value.empty() ? Default : cl::AnsiString(value);
     }
     return Default;
 }
@@ -90,7 +108,7 @@ std::int32_t TQuickIni::ReadInteger(std::string_view Section, std::string_view K
 void TQuickIni::ReadSections(std::vector<cl::AnsiString>& Strings) const
 {
     Strings.clear();
-    for (const auto& s : sections_) Strings.push_back(cl::Trim(std::string_view(s.first).substr(1, s.first.size() - 2)));
+    for (const auto& s : sections_) Strings.emplace_back(Trimmed(std::string_view(s.first).substr(1, s.first.size() - 2)));
 }
 
 } // namespace skin

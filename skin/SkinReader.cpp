@@ -62,8 +62,9 @@ bool TSkinReader::Open(const std::uint8_t* source, std::size_t size)
     std::uint32_t unpacked = static_cast<std::uint32_t>(ReadInt32(source));
     if (unpacked > static_cast<std::uint32_t>(TLZH::MaxOutputSize)) return false;
 
+    // Not reserved from the claimed size: a damaged stream usually stops long before it,
+    // and the decoder appends in runs of up to a ring's length.
     std::vector<std::uint8_t> image;
-    image.reserve(unpacked + TLZH::LongestMatch);
     {
         TLZH lzh;
         lzh.SetInput(source + 4, size - 4);

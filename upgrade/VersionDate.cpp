@@ -63,21 +63,39 @@ int MonthOf(const AnsiString& token)
     return StartsWithName(UpperCaseAscii(token.substr(0, 3)), kMonthNames, 12, index) ? index + 1 : 0;
 }
 
+// The encoders without the exception, for parsers that meet impossible dates and times in
+// ordinary input: value is set only when the date or time exists.
+bool TryEncodeDate(int year, int month, int day, TDateTime& value)
+{
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+        return false;
+    value = static_cast<TDateTime>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+                                   kEpochShift);
+    return true;
+}
+
+bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& value)
+{
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 || msec > 999)
+        return false;
+    value = (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + msec) / 86400000.0;
+    return true;
+}
+
 } // namespace
 
 TDateTime EncodeDate(int year, int month, int day)
 {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
-        throw EConvertError("Invalid argument to date encode");
-    return static_cast<TDateTime>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
-                                  kEpochShift);
+    TDateTime value = 0;
+    if (!TryEncodeDate(year, month, day, value)) throw EConvertError("Invalid argument to date encode");
+    return value;
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int msec)
 {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 || msec > 999)
-        throw EConvertError("Invalid argument to time encode");
-    return (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + msec) / 86400000.0;
+    TDateTime value = 0;
+    if (!TryEncodeTime(hour, minute, second, msec, value)) throw EConvertError("Invalid argument to time encode");
+    return value;
 }
 
 bool DecodeDate(TDateTime value, int& year, int& month, int& day)
@@ -144,12 +162,10 @@ TDateTime ParseGMTOffset(const AnsiString& text)
     for (std::size_t i = 1; i < 5; ++i)
         if (s[i] < '0' || s[i] > '9')
             return 0;
-    try {
-        const TDateTime t = EncodeTime(std::stoi(s.substr(1, 2)), std::stoi(s.substr(3, 2)), 0, 0);
-        return s[0] == '-' ? -t : t;
-    } catch (const EConvertError&) {
+    TDateTime t = 0;
+    if (!TryEncodeTime((s[1] - '0') * 10 + (s[2] - '0'), (s[3] - '0') * 10 + (s[4] - '0'), 0, 0, t))
         return 0;
-    }
+    return s[0] == '-' ? -t : t;
 }
 
 TDateTime HTTPDateToDateTime(const AnsiString& header, TDateTime bias)
@@ -157,54 +173,59 @@ TDateTime HTTPDateToDateTime(const AnsiString& header, TDateTime bias)
     AnsiString s = Trim(header);
     if (s.empty())
         return 0;
-    TDateTime value = 0;
-    try {
-        int index = 0;
-        if (StartsWithName(UpperCaseAscii(s.substr(0, 3)), kDayNames, 7, index)) {
-            const std::size_t blank = s.find(' ');
-            if (blank != AnsiString::npos)
-                s = TrimLeft(s.substr(blank + 1));
-        }
-        const std::size_t dash = s.find('-'), blank = s.find(' ');
-        const AnsiString sep = dash != AnsiString::npos && dash >= 1 && blank != AnsiString::npos && dash < blank
-                                   ? "-"
-                                   : " ";
-        AnsiString probe = s;
-        const bool monthFirst = MonthOf(CutToken(probe, sep, false)) != 0;
-        auto field = [&]() {
-            AnsiString token = CutToken(s, sep, true);
-            s = TrimLeft(s);
-            return token;
-        };
-        int day = 1, month = 0;
-        if (monthFirst) {
-            month = MonthOf(field());
-            day = StrToIntDef(field(), 1);
-        } else {
-            day = StrToIntDef(field(), 1);
-            month = MonthOf(field());
-        }
-        const AnsiString first = CutToken(s, " ", true);
-        int year = StrToIntDef(first, 1900);
-        if (year == 1900) {
-            year = StrToIntDef(Trim(s), 1900);
-            s = first;
-        }
-        if (year < 80)
-            year += 2000;
-        else if (year >= 80 && year <= 99)
-            year += 1900;
-        value = EncodeDate(year, month, day);
-        if (s.find(':') != AnsiString::npos) {
-            AnsiString time = CutToken(s, " ", true);
-            const int h = StrToIntDef(CutToken(time, ":", true), 0);
-            const int m = StrToIntDef(CutToken(time, ":", true), 0);
-            const int sec = StrToIntDef(CutToken(time, " ", true), 0);
-            value += EncodeTime(h, m, sec, 0);
-        }
+    int index = 0;
+    if (StartsWithName(UpperCaseAscii(s.substr(0, 3)), kDayNames, 7, index)) {
+        const std::size_t blank = s.find(' ');
+        if (blank != AnsiString::npos)
+            s = TrimLeft(s.substr(blank + 1));
+    }
+    const std::size_t dash = s.find('-'), blank = s.find(' ');
+    const AnsiString sep = dash != AnsiString::npos && dash >= 1 && blank != AnsiString::npos && dash < blank
+                               ? "-"
+                               : " ";
+    AnsiString probe = s;
+    const bool monthFirst = MonthOf(CutToken(probe, sep, false)) != 0;
+    auto field = [&]() {
+        AnsiString token = CutToken(s, sep, true);
         s = TrimLeft(s);
-    } catch (const EConvertError&) {
-        value = 0;
+        return token;
+    };
+    int day = 1, month = 0;
+    if (monthFirst) {
+        month = MonthOf(field());
+        day = StrToIntDef(field(), 1);
+    } else {
+        day = StrToIntDef(field(), 1);
+        month = MonthOf(field());
+    }
+    const AnsiString first = CutToken(s, " ", true);
+    int year = StrToIntDef(first, 1900);
+    if (year == 1900) {
+        year = StrToIntDef(Trim(s), 1900);
+        s = first;
+    }
+    if (year < 80)
+        year += 2000;
+    else if (year >= 80 && year <= 99)
+        year += 1900;
+    // An impossible date or time gives 0; the text after an impossible time is not trimmed.
+    TDateTime value = 0;
+    if (TryEncodeDate(year, month, day, value)) {
+        TDateTime time = 0;
+        bool timeExists = true;
+        if (s.find(':') != AnsiString::npos) {
+            AnsiString clock = CutToken(s, " ", true);
+            const int h = StrToIntDef(CutToken(clock, ":", true), 0);
+            const int m = StrToIntDef(CutToken(clock, ":", true), 0);
+            const int sec = StrToIntDef(CutToken(clock, " ", true), 0);
+            timeExists = TryEncodeTime(h, m, sec, 0, time);
+        }
+        if (timeExists) {
+            value += time;
+            s = TrimLeft(s);
+        } else {
+            value = 0;
+        }
     }
     if (s.size() > 4)
         value -= ParseGMTOffset(s);
@@ -227,14 +248,12 @@ TDateTime StrToVersionDate(const AnsiString& text, TDateTime today)
     const std::size_t first = rest.find('/');
     const std::size_t second = first == AnsiString::npos ? first : rest.find('/', first + 1);
     int month = 0, day = 0, year = 0;
+    TDateTime date = today;
     if (second == AnsiString::npos || !TryStrToInt(rest.substr(0, first), month) ||
-        !TryStrToInt(rest.substr(first + 1, second - first - 1), day) || !TryStrToInt(rest.substr(second + 1), year))
+        !TryStrToInt(rest.substr(first + 1, second - first - 1), day) || !TryStrToInt(rest.substr(second + 1), year) ||
+        !TryEncodeDate(year, month, day, date))
         return today;
-    try {
-        return EncodeDate(year, month, day);
-    } catch (const EConvertError&) {
-        return today;
-    }
+    return date;
 }
 
 } // namespace up

@@ -32,7 +32,9 @@ std::vector<std::uint8_t> Body(const std::vector<std::uint8_t>& file) { return {
 
 // Codes of the initial tree, worked out by hand: 'A' is 111001101; length-3 match is
 // 10001100; position 100 is the prefix 0010 (upper bits 1) and the low bits 100100; an
-// all-zero path ends at the leaf of 't'.
+// all-zero path ends at the leaf of 't'. Position 4037 (prefix 11111111, upper bits 63,
+// low bits 000101) copies from ring index 4094: two bytes never written, then the
+// first blank of the history.
 TEST(LZH, HandDerivedStreams)
 {
     struct Case {
@@ -47,6 +49,7 @@ TEST(LZH, HandDerivedStreams)
         {"size 0 produces nothing", {0xE6, 0x80}, 0, ""},
         {"negative size produces nothing", {0xE6, 0x80}, -7, ""},
         {"a match is copied whole past the size", {0x8C, 0x29, 0x00}, 1, "   "},
+        {"the ring's unwritten end reads as zeros", {0x8C, 0xFF, 0x14}, 3, std::string("\0\0 ", 3)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -112,9 +115,12 @@ TEST(LZH, RefusesOutputSizeOverLimit)
 
 TEST(LZH, EachDecodeStartsAfresh)
 {
+    // The overlap stream writes the whole ring; the next decode still starts from the blank
+    // history and the zeroed end of the ring (the match of the table above).
     auto file = ReadFixture("lzh/overlap.lzh");
     auto raw = ReadFixture("lzh/overlap.raw");
     auto body = Body(file);
+    const std::vector<std::uint8_t> tail = {0x8C, 0xFF, 0x14};
     std::vector<std::uint8_t> out;
     TLZH lzh;
     lzh.SetOutput(out);
@@ -123,5 +129,9 @@ TEST(LZH, EachDecodeStartsAfresh)
         lzh.SetInput(body.data(), body.size());
         lzh.Decode(SizeOf(file));
         EXPECT_EQ(out, raw) << "run " << run;
+        out.clear();
+        lzh.SetInput(tail.data(), tail.size());
+        lzh.Decode(3);
+        EXPECT_EQ(skintest::Text(out), std::string("\0\0 ", 3)) << "run " << run;
     }
 }

@@ -3,7 +3,8 @@
 # (optimised, with the address and undefined-behaviour sanitizers), each from its seed
 # corpus and a fresh work folder:
 #   fuzz_rate.sh [seconds] [runs] [parallel] [name-regex]   (defaults 30 3 2 .)
-# Prints, per harness, the executions of every run, their median and the coverage reached.
+# Prints, per harness, the executions of every run, their median and the coverage reached,
+# and the machine's load average before and after the runs (the figures depend on it).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${LUDORA_BUILD:-$root/build}/native
@@ -27,8 +28,10 @@ one() { # harness run
 }
 export -f one
 export build seconds out
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for r in $(seq "$runs"); do for h in "${harnesses[@]}"; do echo "$h $r"; done; done |
   xargs -P "$parallel" -n 2 bash -c 'one "$0" "$1"'
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 printf '%-28s %10s  %s\n' harness median "runs (executions in ${seconds} s; coverage)"
 for h in "${harnesses[@]}"; do
