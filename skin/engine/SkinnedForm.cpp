@@ -357,10 +357,14 @@ bool TSkinnedForm::SecondStage(cl::TMessage& m)
         CallOldWndProc(m);
         ReadWindowState();
         return true;
-    case WM_WINDOWPOSCHANGED:
+    case WM_WINDOWPOSCHANGED: {
         ReadWindowState();
+        // A hidden window paints nothing; windows kept hidden must not keep frame images.
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+        if (pos && (pos->flags & SWP_HIDEWINDOW)) ForgetFrameImages();
         CallOldWndProc(m);
         return true;
+    }
     case WM_COMMAND: {
         const WORD command = LOWORD(m.WParam);
         static const WORD system[] = {SC_SIZE, SC_MOVE, SC_MINIMIZE, SC_MAXIMIZE, SC_NEXTWINDOW, SC_PREVWINDOW,
@@ -911,6 +915,8 @@ void TSkinnedForm::ForgetFrameImages()
 {
     borderImages_.Clear();
     captionKey_ = TCaptionKey{};
+    iconCopy_.reset();
+    iconCopySource_ = nullptr;
 }
 
 std::wstring TSkinnedForm::TitleText() const

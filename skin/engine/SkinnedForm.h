@@ -222,7 +222,8 @@ private:
     bool ComposeCaption(HDC dc);
     TCaptionKey CaptionKey() const;
     std::vector<TCaptionButtonKey> CaptionButtonKeys() const;
-    // Forgets the kept frame images: the skin, its colours or the caption objects changed.
+    // Forgets the kept frame images: the skin, its colours or the caption objects changed,
+    // or the window was hidden.
     void ForgetFrameImages();
 
     std::unique_ptr<cl::TWindowSubclass> subclass_;

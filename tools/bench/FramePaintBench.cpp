@@ -204,6 +204,9 @@ int main(int argc, char** argv)
             std::printf("GDI objects after the paints: %lu -> %lu; private bytes %+ld KB\n", gdi0, GdiObjects(),
                         GrowthKB(mem0));
             if (skin::TSkinnedForm* f = skin::SkinManager->FindSkinForm(wnd)) PaintSteps(*f, 200);
+            form->Hide();
+            Pump();
+            std::printf("GDI objects with the form hidden: %lu\n", GdiObjects());
         }
         Pump();
         const DWORD gdi1 = GdiObjects();
