@@ -791,6 +791,8 @@ void TSkinnedForm::PaintFrame(HDC dc)
     } catch (...) {
         // The next WM_NCPAINT tries again.
     }
+    // A hidden window is still painted (activation, refreshes) but keeps nothing for it.
+    if (own && !IsWindowVisible(Window)) ForgetFrameImages();
 }
 
 const TDataSkinBorder* TSkinnedForm::BorderObject(int index) const
