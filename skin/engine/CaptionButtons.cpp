@@ -148,15 +148,25 @@ void TSkinnedForm::PaintCaptionButton(TSkinSysButton& Button, int Frame)
               CaptionButtonFrame(Frame, frames, Button.Enabled, Button.Data->Visibility));
 }
 
-void TSkinnedForm::DrawWindowIcon(HDC DC, const RECT& Rect)
+HICON TSkinnedForm::ProgramIcon()
 {
     const HWND app = cl::Application && !cl::Application->IsLibrary() ? cl::Application->Handle() : nullptr;
-    if (HICON icon = app ? WindowIcon(app) : nullptr) {
-        cl::IconHandle copy(static_cast<HICON>(
-            CopyImage(icon, IMAGE_ICON, SmallIconSize, SmallIconSize, LR_COPYFROMRESOURCE)));
-        if (copy) {
+    return app ? WindowIcon(app) : nullptr;
+}
+
+void TSkinnedForm::DrawWindowIcon(HDC DC, const RECT& Rect)
+{
+    if (HICON icon = ProgramIcon()) {
+        // Copied from its resource once per icon and size, not on every caption paint.
+        if (icon != iconCopySource_ || SmallIconSize != iconCopySize_) {
+            iconCopy_.reset(
+                static_cast<HICON>(CopyImage(icon, IMAGE_ICON, SmallIconSize, SmallIconSize, LR_COPYFROMRESOURCE)));
+            iconCopySource_ = icon;
+            iconCopySize_ = SmallIconSize;
+        }
+        if (iconCopy_) {
             const int y = TitleTextRect.top + (TitleTextRect.bottom - TitleTextRect.top) / 2 - SmallIconSize / 2;
-            DrawIconEx(DC, 8, y, copy.get(), SmallIconSize, SmallIconSize, 0, nullptr, DI_NORMAL);
+            DrawIconEx(DC, 8, y, iconCopy_.get(), SmallIconSize, SmallIconSize, 0, nullptr, DI_NORMAL);
             return;
         }
     }
@@ -173,6 +183,7 @@ void TSkinnedForm::MakeIconBitmap()
     iconBitmap_->Canvas()->Brush().SetColor(Magenta);
     iconBitmap_->Canvas()->FillRect(RECT{0, 0, cx, cy});
     SmallIconSize = cx;
+    ++iconVersion_;
     if (HICON icon = WindowIcon(Window)) {
         cl::IconHandle copy(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, cx, cy, 0)));
         if (copy) DrawIconEx(iconBitmap_->Canvas()->Handle(), 0, 0, copy.get(), cx, cy, 0, nullptr, DI_NORMAL);

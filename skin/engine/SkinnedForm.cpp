@@ -133,6 +133,7 @@ void TSkinnedForm::SetupWindow(TSkinData& data)
 
 void TSkinnedForm::BuildCaptionObjects()
 {
+    ForgetFrameImages();
     if (!SkinData || SkinData->Empty) return;
     if (BorderKind == bkNoCaption) {
         Frame = {};
@@ -358,10 +359,14 @@ bool TSkinnedForm::SecondStage(cl::TMessage& m)
         CallOldWndProc(m);
         ReadWindowState();
         return true;
-    case WM_WINDOWPOSCHANGED:
+    case WM_WINDOWPOSCHANGED: {
         ReadWindowState();
+        // A hidden window paints nothing; windows kept hidden must not keep frame images.
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+        if (pos && (pos->flags & SWP_HIDEWINDOW)) ForgetFrameImages();
         CallOldWndProc(m);
         return true;
+    }
     case WM_COMMAND: {
         const WORD command = LOWORD(m.WParam);
         static const WORD system[] = {SC_SIZE, SC_MOVE, SC_MINIMIZE, SC_MAXIMIZE, SC_NEXTWINDOW, SC_PREVWINDOW,
@@ -635,6 +640,7 @@ void TSkinnedForm::ClientLayout(bool KeepClient)
 
 void TSkinnedForm::ApplyColours()
 {
+    ForgetFrameImages();
     if (FormControl && SkinData) {
         FormControl->SetColor(SkinData->FormColor);
         for (int i = 0; i < FormControl->ComponentCount(); ++i)
@@ -691,6 +697,7 @@ void TSkinnedForm::Unskin()
     if (StyleFlags & sfSystemMenu) SetSysMenuStyle(false);
     SetWindowRgn(Window, nullptr, TRUE);
     region_ = nullptr;
+    ForgetFrameImages();
 }
 
 void TSkinnedForm::Unhook()
@@ -779,54 +786,144 @@ void TSkinnedForm::PaintFrame(HDC dc)
     } catch (...) {
         // The next WM_NCPAINT tries again.
     }
+    // A hidden window is still painted (activation, refreshes) but keeps nothing for it.
+    if (own && !IsWindowVisible(Window)) ForgetFrameImages();
+}
+
+const TDataSkinBorder* TSkinnedForm::BorderObject(int index) const
+{
+    if (!SkinData) return nullptr;
+    return index == 1   ? SkinData->LeftBorder.get()
+           : index == 2 ? SkinData->RightBorder.get()
+           : index == 3 ? SkinData->TopBorder.get()
+                        : SkinData->BottomBorder.get();
+}
+
+// The border part at w x h in the window's activation state; made once per size and state.
+cl::TBitmap* TSkinnedForm::BorderImage(int index, int w, int h)
+{
+    const TDataSkinBorder* border = BorderObject(index);
+    if (!border) return nullptr;
+    const int frame = Active || AtLeastOneFrame(border->Frame) == 1 ? 1 : 2;
+    return borderImages_.Get(index, *border, w, h, frame);
 }
 
 void TSkinnedForm::PaintBorderPart(int index, const RECT& rect, HDC dc)
 {
-    if (Width(rect) < 0 || Height(rect) < 0 || !SkinData) return;
-    const TDataSkinBorder* border = index == 1   ? SkinData->LeftBorder.get()
-                                    : index == 2 ? SkinData->RightBorder.get()
-                                    : index == 3 ? SkinData->TopBorder.get()
-                                                 : SkinData->BottomBorder.get();
-    if (!border || !border->HasImage() || Width(rect) == 0 || Height(rect) == 0) return;
-    const int frames = AtLeastOneFrame(border->Frame);
-    const int frame = Active || frames == 1 ? 1 : 2;
-    auto image =
-        MakeNinePartBitmap(rect, *border->Bitmap, border->Margins(), index > 2, border->Tile != 1, frames, frame);
-    BitBlt(dc, rect.left, rect.top, Width(rect), Height(rect), image->Canvas()->Handle(), 0, 0, SRCCOPY);
+    if (Width(rect) < 0 || Height(rect) < 0) return;
+    if (cl::TBitmap* image = BorderImage(index, Width(rect), Height(rect)))
+        BitBlt(dc, rect.left, rect.top, Width(rect), Height(rect), image->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
+// The caption buffer is composed again only when what it shows changed: a repaint of the
+// same window, state, title and buttons copies the kept buffer.
 void TSkinnedForm::PaintCaption(HDC dc)
 {
-    const int W = WindowWidth;
-    RECT area{};
+    const bool minimized = WindowState == wsMinimized;
     cl::TBitmap& buffer = *captionBuffer_;
     buffer.SetPixelFormat(cl::pf24bit);
-    if (WindowState == wsMinimized) {
-        buffer.SetSize(W, WindowHeight);
-        buffer.Canvas()->Brush().SetColor(SkinData->Colors[scButtonFace]);
-        buffer.Canvas()->FillRect(RECT{0, 0, W, WindowHeight});
-        area = RECT{0, 0, W, Frame.top};
-    } else {
-        buffer.SetSize(W, Frame.top);
-        if (buffer.Empty()) return;
-        BitBlt(buffer.Canvas()->Handle(), 0, 0, W, Frame.top, dc, 0, 0, SRCCOPY);
-        area = RECT{Frame.left, 0, W - Frame.right, Frame.top};
-    }
+    buffer.SetSize(WindowWidth, minimized ? WindowHeight : Frame.top);
     if (buffer.Empty()) return;
-    PaintBorderPart(3, area, buffer.Canvas()->Handle());
-    PaintTitleText(*buffer.Canvas(), area);
     HotObject = nullptr;
-    PlaceCaptionButtons();
-    PaintCaptionButtons(*buffer.Canvas());
+    TCaptionKey key = CaptionKey();
+    bool same = key.SameTitle(captionKey_);
+    if (same) {
+        // The title band is the kept one, so the buttons are placed as they were drawn.
+        PlaceCaptionButtons();
+        key.buttons = CaptionButtonKeys();
+        same = key.buttons == captionKey_.buttons;
+    }
+    if (!same) {
+        captionKey_.valid = false;
+        const bool reproducible = ComposeCaption(dc);
+        key.buttons = CaptionButtonKeys();
+        key.valid = reproducible;
+        captionKey_ = std::move(key);
+    }
     BitBlt(dc, 0, 0, buffer.Width(), buffer.Height(), buffer.Canvas()->Handle(), 0, 0, SRCCOPY);
     SetBkMode(dc, OPAQUE);
 }
 
+// Draws the caption into the buffer: on ButtonFace for a minimised window, else over the
+// corners of the side borders. False when part of it was read back from dc (a border
+// without an image), so that the buffer depends on more than its key.
+bool TSkinnedForm::ComposeCaption(HDC dc)
+{
+    const int W = WindowWidth, H = WindowHeight, T = Frame.top;
+    cl::TBitmap& buffer = *captionBuffer_;
+    HDC mem = buffer.Canvas()->Handle();
+    RECT area{};
+    bool reproducible = true;
+    if (WindowState == wsMinimized) {
+        buffer.Canvas()->Brush().SetColor(SkinData->Colors[scButtonFace]);
+        buffer.Canvas()->FillRect(RECT{0, 0, W, H});
+        area = RECT{0, 0, W, T};
+    } else {
+        area = RECT{Frame.left, 0, W - Frame.right, T};
+        // The side borders' top rows are what PaintFrame has just drawn there; they are
+        // taken from the same kept images rather than read back from the screen.
+        cl::TBitmap* left = Frame.left > 0 ? BorderImage(1, Frame.left, H) : nullptr;
+        cl::TBitmap* right = Frame.right > 0 ? BorderImage(2, Frame.right, H) : nullptr;
+        const bool top = Width(area) > 0 && BorderImage(3, Width(area), T);
+        if ((Frame.left > 0 && !left) || (Frame.right > 0 && !right) || !top) {
+            BitBlt(mem, 0, 0, W, T, dc, 0, 0, SRCCOPY);
+            reproducible = false;
+        } else {
+            const int rows = std::min(T, H);
+            if (left) BitBlt(mem, 0, 0, Frame.left, rows, left->Canvas()->Handle(), 0, 0, SRCCOPY);
+            if (right) BitBlt(mem, W - Frame.right, 0, Frame.right, rows, right->Canvas()->Handle(), 0, 0, SRCCOPY);
+        }
+    }
+    PaintBorderPart(3, area, mem);
+    PaintTitleText(*buffer.Canvas(), area);
+    PlaceCaptionButtons();
+    PaintCaptionButtons(*buffer.Canvas());
+    return reproducible;
+}
+
+TCaptionKey TSkinnedForm::CaptionKey() const
+{
+    TCaptionKey key;
+    key.valid = true;
+    key.width = WindowWidth;
+    key.height = WindowHeight;
+    key.captionHeight = Frame.top;
+    key.active = Active;
+    key.minimized = WindowState == wsMinimized;
+    // Skin colours may name system colours, which the user can change.
+    key.textColour = static_cast<COLORREF>(
+        cl::ColorToRGB(SkinData->Colors[Active ? scTitleTextActive : scTitleTextNoActive]));
+    key.faceColour = static_cast<COLORREF>(cl::ColorToRGB(SkinData->Colors[scButtonFace]));
+    key.text = TitleText();
+    key.icon = ProgramIcon();
+    key.iconVersion = iconVersion_;
+    return key;
+}
+
+std::vector<TCaptionButtonKey> TSkinnedForm::CaptionButtonKeys() const
+{
+    std::vector<TCaptionButtonKey> keys;
+    keys.reserve(CaptionObjects.size());
+    for (const auto& b : CaptionObjects) keys.push_back(TCaptionButtonKey{b->Visible, b->Enabled, b->Rect});
+    return keys;
+}
+
+void TSkinnedForm::ForgetFrameImages()
+{
+    borderImages_.Clear();
+    captionKey_ = TCaptionKey{};
+    iconCopy_.reset();
+    iconCopySource_ = nullptr;
+}
+
+std::wstring TSkinnedForm::TitleText() const
+{
+    return UnicodeWindow ? ReadWindowTextW() : AnsiToWide(ReadWindowTextA());
+}
+
 void TSkinnedForm::PaintTitleText(cl::TCanvas& canvas, const RECT& area)
 {
-    const std::wstring text =
-        titlePrefix_ + (UnicodeWindow ? ReadWindowTextW() : AnsiToWide(ReadWindowTextA())) + titleSuffix_;
+    const std::wstring text = titlePrefix_ + TitleText() + titleSuffix_;
     const TDataSkinTitle& title = *SkinData->Title;
     RightButtonReserve = 0;
     for (const auto& b : SkinData->CaptionButtons)

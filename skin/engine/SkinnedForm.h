@@ -7,6 +7,7 @@
 #pragma once
 
 #include "skin/engine/CaptionObjects.h"
+#include "skin/engine/FrameImages.h"
 #include "skin/engine/FrameLayout.h"
 #include "skin/engine/MenuBar.h"
 #include "skin/engine/SkinData.h"
@@ -68,6 +69,8 @@ public:
     void PaintBorderPart(int index, const RECT& rect, HDC dc);
     void PaintCaption(HDC dc);
     void PaintTitleText(cl::TCanvas& canvas, const RECT& area);
+    // The window's text as the title shows it, without the prefix and suffix.
+    std::wstring TitleText() const;
     void BuildRegion();
     void FreeRegion();
     void SetSysMenuStyle(bool strip);
@@ -112,6 +115,8 @@ public:
     void PaintCaptionButton(TSkinSysButton& Button, int Frame);
     void DrawWindowIcon(HDC DC, const RECT& Rect);
     void MakeIconBitmap();
+    // The program's icon that the system-menu button shows, or null (the icon bitmap then).
+    static HICON ProgramIcon();
     TSkinSysButton* ButtonAt(POINT Point) const;
     void CaptionButtonAction(int X, int Y);
     static std::wstring ButtonHint(int Action);
@@ -218,16 +223,33 @@ private:
     void MDIChildCommand(WPARAM command);
     // Gives the window its menu back and frees the bar.
     void FreeMenuBar();
+    // Frame painting: the border part's image as kept, the caption buffer composed anew,
+    // and what the composed buffer depends on now.
+    const TDataSkinBorder* BorderObject(int index) const;
+    cl::TBitmap* BorderImage(int index, int w, int h);
+    bool ComposeCaption(HDC dc);
+    TCaptionKey CaptionKey() const;
+    std::vector<TCaptionButtonKey> CaptionButtonKeys() const;
+    // Forgets the kept frame images: the skin, its colours or the caption objects changed,
+    // or the window was hidden.
+    void ForgetFrameImages();
 
     std::unique_ptr<cl::TWindowSubclass> subclass_;
     std::unique_ptr<cl::TWindowProcHook> formHook_;
     std::unique_ptr<cl::TFont> titleFont_;
     std::unique_ptr<cl::TBitmap> captionBuffer_;
+    TBorderImages borderImages_;
+    TCaptionKey captionKey_; // what captionBuffer_ holds; not valid when it must be composed again
     std::vector<TSkinControl*> controlSkins_;
     std::optional<TColor> savedColor_;
     HRGN region_ = nullptr; // the window's once set; ours to delete when replaced or unskinned
     std::wstring titlePrefix_ = L" ", titleSuffix_ = L"  ";
     std::unique_ptr<cl::TBitmap> iconBitmap_;
+    unsigned iconVersion_ = 0; // counts the icon bitmaps made
+    // The program's icon copied at the small-icon size, and the icon and size it was copied from.
+    cl::IconHandle iconCopy_;
+    HICON iconCopySource_ = nullptr;
+    int iconCopySize_ = 0;
     std::unique_ptr<cl::TPopupMenu> captionMenu_, systemPopup_;
     std::unique_ptr<cl::TTimer> hoverTimer_;
     std::unique_ptr<TSkinnedMenuBar> menuBar_;

@@ -529,6 +529,94 @@ TEST_F(Engine, FramePaintedFromTheSkin)
     EXPECT_EQ(plain.form->Color(), Face);
 }
 
+// A form's frame painted into a bitmap of the window's size, first filled white, so that
+// a part left unpainted shows.
+struct FramePicture {
+    HWND wnd;
+    cl::TBitmap image;
+    SIZE size{};
+    explicit FramePicture(HWND w) : wnd(w) { image.SetPixelFormat(cl::pf24bit); }
+    void Paint()
+    {
+        size = SizeOf(wnd);
+        image.SetSize(size.cx, size.cy);
+        image.Canvas()->Brush().SetColor(MakeRGB(255, 255, 255));
+        image.Canvas()->FillRect(RECT{0, 0, size.cx, size.cy});
+        SendMessageA(wnd, WM_SKIN_PAINT_FRAME_DC, reinterpret_cast<WPARAM>(image.Canvas()->Handle()), SKIN_MAGIC);
+    }
+    TColor At(int x, int y) { return image.Canvas()->Pixel(x, y); }
+    // Pixels of the caption band's left part that are not the caption's colour: the title.
+    int TitlePixels()
+    {
+        int n = 0;
+        for (int y = 0; y < T; ++y)
+            for (int x = L; x < size.cx / 2; ++x) n += At(x, y) != TopOn;
+        return n;
+    }
+};
+
+TEST_F(Engine, FrameRepaintedAfterAResize)
+{
+    PlainForm plain; // 300 x 200
+    HWND wnd = plain.form->Handle();
+    ASSERT_NE(Skin(wnd), nullptr);
+    SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+    FramePicture picture(wnd);
+    picture.Paint();
+    SetWindowPos(wnd, nullptr, 0, 0, 420, 280, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    picture.Paint();
+    ASSERT_EQ(picture.size.cx, 420);
+    ASSERT_EQ(picture.size.cy, 280);
+    // Each probe lies beyond the old size.
+    EXPECT_EQ(picture.At(1, 250), LeftOn);
+    EXPECT_EQ(picture.At(417, 140), RightOn);
+    EXPECT_EQ(picture.At(360, 277), BottomOn);
+    EXPECT_EQ(picture.At(400, 20), TopOn);
+}
+
+TEST_F(Engine, CaptionRepaintedAfterActivationAndTitleChanges)
+{
+    PlainForm plain;
+    HWND wnd = plain.form->Handle();
+    ASSERT_NE(Skin(wnd), nullptr);
+    FramePicture picture(wnd);
+    SetWindowTextA(wnd, "");
+    SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+    picture.Paint();
+    EXPECT_EQ(picture.TitlePixels(), 0);
+    SetWindowTextA(wnd, "MMMM WWWW");
+    picture.Paint();
+    EXPECT_GT(picture.TitlePixels(), 0);
+    SendMessageA(wnd, WM_NCACTIVATE, FALSE, 0);
+    picture.Paint();
+    EXPECT_EQ(picture.At(200, 20), TopOff);
+    SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+    SetWindowTextA(wnd, "");
+    picture.Paint();
+    EXPECT_EQ(picture.TitlePixels(), 0);
+    EXPECT_EQ(picture.At(200, 20), TopOn);
+}
+
+TEST_F(Engine, FrameRepaintedAfterASkinChange)
+{
+    PlainForm plain;
+    HWND wnd = plain.form->Handle();
+    ASSERT_NE(Skin(wnd), nullptr);
+    SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+    FramePicture picture(wnd);
+    picture.Paint();
+    ASSERT_EQ(picture.At(1, 100), LeftOn);
+    // A skin read again fills the same objects with new images.
+    const TColor newLeft = MakeRGB(10, 20, 30), newTop = MakeRGB(30, 20, 10);
+    Fill(*data->LeftBorder->Bitmap, 2 * L, 40, [newLeft](int x, int) { return x < L ? newLeft : LeftOff; });
+    Fill(*data->TopBorder->Bitmap, 40, 2 * T, [newTop](int, int y) { return y < T ? newTop : TopOff; });
+    data->SkinChanged();
+    EXPECT_TRUE(PumpUntil([&] {
+        picture.Paint();
+        return picture.At(1, 100) == newLeft && picture.At(250, 20) == newTop;
+    }));
+}
+
 TEST_F(Engine, RectangularRegionWithoutTransparentBorders)
 {
     HWND wnd = Raw();

@@ -1,8 +1,11 @@
 // Benchmark of the skin engine (not a test): skin load time from a "SkinStream" property
-// value, frame paint time of a main-window-sized skinned form, and GDI objects before and
-// after many paints and many skinned forms made and freed.
+// value, frame paint time of a main-window-sized skinned form and of each step of it, and
+// GDI objects before and after many paints and many skinned forms made and freed.
 //
-//   FramePaintBench SKINSTREAM   (build/win32/resources/skin/ludora.skinstream)
+//   FramePaintBench SKINSTREAM [PAINTS [FORMS]]
+//     SKINSTREAM  build/win32/resources/skin/ludora.skinstream
+//     PAINTS      WM_NCPAINTs timed and counted (10000)
+//     FORMS       skinned forms made and freed (1000)
 //
 // GDI objects are counted with GetGuiResources; Wine answers 0 there, and then the
 // process's GDI handle table is walked instead (GdiObjects). The process's private bytes are
@@ -19,6 +22,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -83,11 +88,12 @@ void Pump()
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
-// A shown 823 x 570 form skinned with data, completed.
+// A shown 823 x 570 form skinned with data, completed, with the main window's title.
 std::unique_ptr<cl::TForm> SkinnedForm()
 {
     auto form = std::make_unique<cl::TForm>(nullptr);
     form->SetBounds(50, 50, 823, 570);
+    form->SetCaption("Orvane\xD3\xCE\xCF\xB7\xBA\xD0"); // code page 936
     form->HandleNeeded();
     skin::SkinManager->SkinWindow(form->Handle());
     for (int i = 0; i < 100; ++i) {
@@ -97,6 +103,59 @@ std::unique_ptr<cl::TForm> SkinnedForm()
         Sleep(1);
     }
     return form;
+}
+
+// Median time of step, run n times.
+template <class Step> double TimeStep(int n, Step step)
+{
+    std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const double t0 = Now();
+        step();
+        times.push_back(Now() - t0);
+    }
+    return Median(times);
+}
+
+// Where one frame paint's time goes: each step that PaintFrame takes, timed alone on the
+// same window, into its window DC or the caption buffer's size as PaintFrame does.
+void PaintSteps(skin::TSkinnedForm& f, int n)
+{
+    const HWND wnd = f.Window;
+    const int W = f.WindowWidth, H = f.WindowHeight;
+    const skin::TFrameWidths& fr = f.Frame;
+    cl::WindowDc dc(wnd, true);
+    cl::TBitmap caption;
+    caption.SetPixelFormat(cl::pf24bit);
+    caption.SetSize(W, fr.top);
+    const RECT area{fr.left, 0, W - fr.right, fr.top};
+    struct Step {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Step steps[] = {
+        {"GetWindowDC + ReleaseDC", [&] { cl::WindowDc d(wnd, true); }},
+        {"left border", [&] { f.PaintBorderPart(1, RECT{0, 0, fr.left, H}, dc.get()); }},
+        {"right border", [&] { f.PaintBorderPart(2, RECT{W - fr.right, 0, W, H}, dc.get()); }},
+        {"bottom border", [&] { f.PaintBorderPart(4, RECT{fr.left, H - fr.bottom, W - fr.right, H}, dc.get()); }},
+        {"caption, whole", [&] { f.PaintCaption(dc.get()); }},
+        {"caption, activation changed",
+         [&] {
+             f.Active = !f.Active;
+             f.PaintCaption(dc.get());
+         }},
+        {"  window DC to caption buffer",
+         [&] { BitBlt(caption.Canvas()->Handle(), 0, 0, W, fr.top, dc.get(), 0, 0, SRCCOPY); }},
+        {"  top border", [&] { f.PaintBorderPart(3, area, caption.Canvas()->Handle()); }},
+        {"  title text", [&] { f.PaintTitleText(*caption.Canvas(), area); }},
+        {"  caption buttons placed", [&] { f.PlaceCaptionButtons(); }},
+        {"  caption buttons painted", [&] { f.PaintCaptionButtons(*caption.Canvas()); }},
+        {"  caption buffer to window DC",
+         [&] { BitBlt(dc.get(), 0, 0, W, fr.top, caption.Canvas()->Handle(), 0, 0, SRCCOPY); }},
+    };
+    std::printf("steps of one frame paint (median us of %d each):\n", n);
+    for (const Step& s : steps) std::printf("  %-32s %8.0f\n", s.name, TimeStep(n, s.run));
 }
 
 } // namespace
@@ -113,6 +172,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no skin in %s\n", argv[1]);
         return 2;
     }
+    const int paintCount = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10000;
+    const int formCount = argc > 3 ? std::max(0, std::atoi(argv[3])) : 1000;
     try {
         std::vector<double> loads;
         for (int i = 0; i < 50; ++i) {
@@ -138,27 +199,25 @@ int main(int argc, char** argv)
             form->Show();
             Pump();
             HWND wnd = form->Handle();
-            std::vector<double> paints;
-            paints.reserve(10000);
-            for (int i = 0; i < 10000; ++i) {
-                const double t0 = Now();
-                SendMessageA(wnd, WM_NCPAINT, 1, 0);
-                paints.push_back(Now() - t0);
-            }
-            std::printf("WM_NCPAINT of a skinned 823 x 570 form: median %.0f us (10000 paints)\n", Median(paints));
+            const double paint = TimeStep(paintCount, [wnd] { SendMessageA(wnd, WM_NCPAINT, 1, 0); });
+            std::printf("WM_NCPAINT of a skinned 823 x 570 form: median %.0f us (%d paints)\n", paint, paintCount);
             std::printf("GDI objects after the paints: %lu -> %lu; private bytes %+ld KB\n", gdi0, GdiObjects(),
                         GrowthKB(mem0));
+            if (skin::TSkinnedForm* f = skin::SkinManager->FindSkinForm(wnd)) PaintSteps(*f, 200);
+            form->Hide();
+            Pump();
+            std::printf("GDI objects with the form hidden: %lu\n", GdiObjects());
         }
         Pump();
         const DWORD gdi1 = GdiObjects();
         const SIZE_T mem1 = PrivateBytes();
-        for (int i = 0; i < 1000; ++i) {
+        for (int i = 0; i < formCount; ++i) {
             auto form = SkinnedForm();
             form.reset();
             Pump();
         }
-        std::printf("GDI objects after 1000 skinned forms made and freed: %lu -> %lu; private bytes %+ld KB\n", gdi1,
-                    GdiObjects(), GrowthKB(mem1));
+        std::printf("GDI objects after %d skinned forms made and freed: %lu -> %lu; private bytes %+ld KB\n",
+                    formCount, gdi1, GdiObjects(), GrowthKB(mem1));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
         return 1;
