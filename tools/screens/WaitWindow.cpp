@@ -1,12 +1,17 @@
 // Screenshot helper, run under Wine: WaitWindow CLASS [SECONDS]
 // Waits until a visible top-level window of the window class CLASS exists and its thread
-// has answered a message, then prints its outer rectangle as "left top width height" and
-// exits 0; exits 1 when none appears within SECONDS (default 120).
+// has answered a message, then prints its outer rectangle as "left top width height" and,
+// when it has a window region, one line "left top right bottom" per rectangle of the region
+// (relative to the window), and exits 0; exits 1 when none appears within SECONDS
+// (default 120).
+#include "classlib/WinHandle.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -25,6 +30,21 @@ BOOL CALLBACK FindVisible(HWND wnd, LPARAM lp)
         return FALSE;
     }
     return TRUE;
+}
+
+void PrintRegion(HWND wnd)
+{
+    cl::RegionHandle rgn(CreateRectRgn(0, 0, 0, 0));
+    if (!rgn) return;
+    const int kind = GetWindowRgn(wnd, rgn.get());
+    const DWORD size = kind == SIMPLEREGION || kind == COMPLEXREGION ? GetRegionData(rgn.get(), 0, nullptr) : 0;
+    std::vector<DWORD> buffer(size / sizeof(DWORD) + 1);
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    if (size && GetRegionData(rgn.get(), size, data)) {
+        const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
+        for (DWORD i = 0; i < data->rdh.nCount; ++i)
+            std::printf("%ld %ld %ld %ld\n", rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
+    }
 }
 
 } // namespace
@@ -46,6 +66,7 @@ int main(int argc, char** argv)
             RECT r{};
             GetWindowRect(s.found, &r);
             std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+            PrintRegion(s.found);
             return 0;
         }
         if (GetTickCount() - start > limit) break;

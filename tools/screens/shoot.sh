@@ -23,14 +23,21 @@ wine_run() { "$root/tools/wine-run.sh" "$build/win32/wine" "$@"; }
 
 # Saves the window of the class $1 as $2, once it is shown.
 shoot() {
-  local class=$1 file=$2 rect dx=0 dy=0 desktop
+  local class=$1 file=$2 dx=0 dy=0 desktop
   # Wine's output goes to a file: a capture of it can hang on Wine's background services.
   if ! wine_run "$bin/WaitWindow.exe" "$class" 180 >"$build/screens.rect" 2>/dev/null; then
     echo "screens: $(tr -d '\r' <"$build/screens.rect")" >&2
     return 1
   fi
-  # No process substitution: the emulated machine has no /dev/fd.
-  read -r x y w h <<<"$(tr -d '\r' <"$build/screens.rect")"
+  # The rectangle, then the window region's rectangles if it has one. No process
+  # substitution: the emulated machine has no /dev/fd.
+  tr -d '\r' <"$build/screens.rect" | head -1 >"$build/screens.window"
+  tr -d '\r' <"$build/screens.rect" | tail -n +2 >"$build/screens.region"
+  read -r x y w h <"$build/screens.window"
+  local draw=() l t r b
+  while read -r l t r b; do
+    draw+=(-draw "rectangle $l,$t,$((r - 1)),$((b - 1))")
+  done <"$build/screens.region"
   # Windows sit on Wine's virtual desktop, itself an X window.
   desktop=$(xwininfo -root -children | grep 'Wine desktop' | head -1 || true)
   if [[ $desktop =~ \ ([+-][0-9]+)([+-][0-9]+)$ ]]; then
@@ -39,6 +46,11 @@ shoot() {
   # Painting reaches the X server a little after the window's thread is idle.
   sleep "$settle"
   import -window root -crop "$(printf '%dx%d%+d%+d' "$w" "$h" $((x + dx)) $((y + dy)))" +repage "$file"
+  # Outside the window region the desktop shows through: make it transparent.
+  if [ ${#draw[@]} -gt 0 ]; then
+    convert -size "${w}x${h}" xc:black +antialias -fill white "${draw[@]}" "$build/screens.mask.png"
+    convert "$file" "$build/screens.mask.png" -alpha off -compose CopyOpacity -composite "$file"
+  fi
   echo "screens: saved $file (${w}x${h} at $x,$y)"
 }
 
