@@ -1,8 +1,9 @@
-// Screenshot helper, run under Wine: WaitWindow CLASS [SECONDS]
+// Screenshot helper, run under Wine: WaitWindow CLASS [SECONDS [SETTLE]]
 // Waits until a visible top-level window of the window class CLASS exists and its thread
-// has answered a message, then prints its outer rectangle as "left top width height" and,
-// when it has a window region, one line "left top right bottom" per rectangle of the region
-// (relative to the window), and exits 0; exits 1 when none appears within SECONDS
+// has answered a message, gives it SETTLE more seconds (default 3) to finish what it posted
+// itself (skinning, painting), then prints its outer rectangle as "left top width height"
+// and, when it has a window region, one line "left top right bottom" per rectangle of the
+// region (relative to the window), and exits 0; exits 1 when none appears within SECONDS
 // (default 120).
 #include "classlib/WinHandle.h"
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2) return std::printf("usage: WaitWindow CLASS [SECONDS]\n"), 2;
     const DWORD limit = (argc > 2 ? static_cast<DWORD>(std::atoi(argv[2])) : 120) * 1000;
+    const DWORD settle = (argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) : 3) * 1000;
     const DWORD start = GetTickCount();
     // The window is in another process: nothing here can be woken by its creation, so
     // look again every tenth of a second.
@@ -62,6 +64,8 @@ int main(int argc, char** argv)
         if (s.found) {
             // Its thread answers once it is back in its message loop, past the show.
             DWORD_PTR answer = 0;
+            SendMessageTimeoutA(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+            Sleep(settle);
             SendMessageTimeoutA(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
             RECT r{};
             GetWindowRect(s.found, &r);

@@ -25,7 +25,7 @@ wine_run() { "$root/tools/wine-run.sh" "$build/win32/wine" "$@"; }
 shoot() {
   local class=$1 file=$2 dx=0 dy=0 desktop
   # Wine's output goes to a file: a capture of it can hang on Wine's background services.
-  if ! wine_run "$bin/WaitWindow.exe" "$class" 180 >"$build/screens.rect" 2>/dev/null; then
+  if ! wine_run "$bin/WaitWindow.exe" "$class" 180 "$settle" >"$build/screens.rect" 2>/dev/null; then
     echo "screens: $(tr -d '\r' <"$build/screens.rect")" >&2
     return 1
   fi
@@ -44,7 +44,7 @@ shoot() {
     dx=${BASH_REMATCH[1]} dy=${BASH_REMATCH[2]}
   fi
   # Painting reaches the X server a little after the window's thread is idle.
-  sleep "$settle"
+  sleep 1
   import -window root -crop "$(printf '%dx%d%+d%+d' "$w" "$h" $((x + dx)) $((y + dy)))" +repage "$file"
   # Outside the window region the desktop shows through: make it transparent.
   if [ ${#draw[@]} -gt 0 ]; then
