@@ -117,18 +117,17 @@ CAPTION_HEIGHT = 30
 BORDER = 4
 
 
+def caption_band(img, base, edge):
+    """The caption's gradient and top edge line over the caption rows of img."""
+    img.vgradient(0, 0, img.w, CAPTION_HEIGHT, mix(WHITE, base, 0.06), base)
+    img.rect(0, 0, img.w, 1, edge)
+
+
+# The top border lies between the side borders; the window's corners are theirs.
 def top_border():
     def draw(img, k):
         base, edge = (CAPTION, CAPTION_EDGE) if k == 1 else (CAPTION_OFF, CAPTION_OFF_EDGE)
-        img.vgradient(0, 0, img.w, img.h, mix(WHITE, base, 0.06), base)
-        img.rect(0, 0, img.w, 1, edge)
-        img.rect(0, 0, 1, img.h, edge)
-        img.rect(img.w - 1, 0, img.w, img.h, edge)
-        for x, y in ((0, 0), (1, 0), (2, 0), (0, 1), (0, 2)):   # rounded top corners
-            img.put(x, y, KEY)
-            img.put(img.w - 1 - x, y, KEY)
-        img.put(1, 1, edge)
-        img.put(img.w - 2, 1, edge)
+        caption_band(img, base, edge)
     return strip(frames(2, 60, CAPTION_HEIGHT, draw), vertical=True)
 
 
@@ -136,8 +135,12 @@ def side_border(right):
     def draw(img, k):
         base, edge = (CAPTION, CAPTION_EDGE) if k == 1 else (CAPTION_OFF, CAPTION_OFF_EDGE)
         img.rect(0, 0, img.w, img.h, base)
-        outer = img.w - 1 if right else 0
+        caption_band(img, base, edge)   # the top margin: drawn unstretched
+        outer, inward = (img.w - 1, -1) if right else (0, 1)
         img.rect(outer, 0, outer + 1, img.h, edge)
+        for x, y in ((0, 0), (1, 0), (2, 0), (0, 1), (0, 2)):   # rounded top corner
+            img.put(outer + inward * x, y, KEY)
+        img.put(outer + inward, 1, edge)
     return strip(frames(2, BORDER, 60, draw))
 
 
@@ -494,11 +497,11 @@ def description():
         '[TitlebarSkin]',
         'Style=flat',
         '[Personality]',
-        'Left=left.bmp', 'LeftFrame=2', 'LeftStretch=1', 'LeftTrans=0',
+        'Left=left.bmp', 'LeftFrame=2', 'LeftStretch=1', 'LeftTrans=1',
         'LeftTopHeight=%d' % CAPTION_HEIGHT, 'LeftBotHeight=%d' % BORDER,
-        'Right=right.bmp', 'RightFrame=2', 'RightStretch=1', 'RightTrans=0',
+        'Right=right.bmp', 'RightFrame=2', 'RightStretch=1', 'RightTrans=1',
         'RightTopHeight=%d' % CAPTION_HEIGHT, 'RightBotHeight=%d' % BORDER,
-        'Top=top.bmp', 'TopFrame=2', 'TopStretch=1', 'TopTrans=1', 'TopTopHeight=6', 'TopBotHeight=6',
+        'Top=top.bmp', 'TopFrame=2', 'TopStretch=1', 'TopTrans=0', 'TopTopHeight=6', 'TopBotHeight=6',
         'Bottom=bottom.bmp', 'BottomFrame=2', 'BottomStretch=1', 'BottomTrans=0',
         'BottomTopHeight=4', 'BottomBotHeight=4',
         'menuBar=menubar.bmp', 'TileMenu=1', 'TileLeftMenu=1', 'TileRightMenu=1',
