@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Builds the client and starts it under Wine from the installed tree (build/win32/bin),
 # against the local portal (tools/portal/box_site.py) on 127.0.0.1:8631, the address the
-# client is built with. Without a DISPLAY it runs on a private Xvfb screen
-# (LUDORA_SCREENSHOT=file.png saves a picture of it after a few seconds and ends the run).
+# client is built with. Without a DISPLAY it runs on a private Xvfb screen.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUDORA_BUILD:-$root/build}
@@ -34,12 +33,4 @@ pids+=($!)
 echo "local portal on http://127.0.0.1:8631/box/"
 
 cd "$build/win32/bin"
-if [ -n "${LUDORA_SCREENSHOT:-}" ]; then
-  "$root/tools/wine-run.sh" "$build/win32/wine" Ludora.exe "$@" &
-  pids+=($!)
-  sleep "${LUDORA_SCREENSHOT_DELAY:-8}"
-  import -window root "$LUDORA_SCREENSHOT"
-  echo "saved $LUDORA_SCREENSHOT"
-else
-  "$root/tools/wine-run.sh" "$build/win32/wine" Ludora.exe "$@"
-fi
+"$root/tools/wine-run.sh" "$build/win32/wine" Ludora.exe "$@"
