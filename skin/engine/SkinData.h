@@ -87,8 +87,8 @@ public:
     std::vector<std::uint8_t> SkinStream;
     // The application's small icon on magenta, transparent.
     cl::TBitmap AppIcon;
-    // The system menu's glyphs (restore, maximise, minimise, close), cut 16 pixels wide
-    // from "VELOURMENU", white transparent.
+    // The glyphs of the system menu's items, cut 16 pixels wide from "VELOURMENU", white
+    // transparent.
     cl::TImageList MenuImages{nullptr};
     // The system's caption font.
     std::unique_ptr<cl::TFont> CaptionFont;
