@@ -131,6 +131,29 @@ AnsiString ShortCutToText(TShortCut shortCut)
 
 // ---------------------------------------------------------------------------------------
 
+BrushHandle CreateCheckedPatternBrush(TColor back, TColor fore)
+{
+    const COLORREF colours[2] = {static_cast<COLORREF>(ColorToRGB(back)), static_cast<COLORREF>(ColorToRGB(fore))};
+    // A 32-bit DIB keeps both colours exact on any display.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 8;
+    info.bmiHeader.biHeight = -8;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    BitmapHandle pattern(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!pattern || !bits) return BrushHandle();
+    auto* pixels = static_cast<std::uint32_t*>(bits);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const COLORREF c = colours[(x + y) & 1];
+            pixels[y * 8 + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        }
+    return BrushHandle(CreatePatternBrush(pattern.get()));
+}
+
 const TClass& TMenuItem::StaticClass()
 {
     return DefineClass<TMenuItem, TComponent>("TMenuItem", [](TPublisher<TMenuItem>& p) {
@@ -418,6 +441,7 @@ const TClass& TMenu::StaticClass()
 {
     return DefineClass<TMenu, TComponent>("TMenu", [](TPublisher<TMenu>& p) {
         p.Bool("OwnerDraw", &TMenu::OwnerDraw, &TMenu::SetOwnerDraw);
+        p.Ref("Images", &TMenu::Images, &TMenu::SetImages);
     });
 }
 
@@ -428,6 +452,20 @@ TMenu::TMenu(TComponent* owner, bool menuBar) : TComponent(owner), items_(std::m
 }
 
 TMenu::~TMenu() { items_.reset(); }
+
+void TMenu::SetImages(TCustomImageList* images)
+{
+    if (images == images_) return;
+    if (images_) images_->RemoveFreeNotification(*this);
+    images_ = images;
+    if (images_) images_->FreeNotification(*this);
+}
+
+void TMenu::Notification(TComponent& component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && &component == images_) images_ = nullptr;
+}
 
 void TMenu::SetOwnerDraw(bool ownerDraw)
 {

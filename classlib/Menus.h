@@ -5,6 +5,7 @@
 
 #include "classlib/Classes.h"
 #include "classlib/Graphics.h"
+#include "classlib/ImgList.h"
 #include "classlib/WinHandle.h"
 
 #include <functional>
@@ -20,6 +21,10 @@ using TShortCut = std::uint16_t;
 constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000;
 // "Shift+Ctrl+Alt+F4" style; "" for 0 or a key without a name here.
 AnsiString ShortCutToText(TShortCut shortCut);
+
+// An 8 x 8 pattern brush of alternating pixels: back where x + y is even, fore where odd;
+// the background of a checked item's glyph.
+BrushHandle CreateCheckedPatternBrush(TColor back, TColor fore);
 
 // True when c (in either case) follows the first single "&" of caption.
 bool IsAccel(char c, std::string_view caption);
@@ -118,6 +123,9 @@ public:
     HMENU Handle() { return items_->Handle(); }
     bool OwnerDraw() const { return ownerDraw_; }
     void SetOwnerDraw(bool ownerDraw);
+    // The glyphs of the items' ImageIndex; not owned, and dropped when the list goes.
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* images);
 
     // The item at any depth with that command or submenu handle, or null.
     TMenuItem* FindItem(UINT_PTR value, TMenuItemFind kind) const;
@@ -128,10 +136,12 @@ protected:
     TMenu(TComponent* owner, bool menuBar);
     // An item's entry or the tree below the root changed.
     virtual void MenuChanged() {}
+    void Notification(TComponent& component, TOperation operation) override;
 
 private:
     friend class TMenuItem;
     std::unique_ptr<TMenuItem> items_;
+    TCustomImageList* images_ = nullptr;
     bool ownerDraw_ = false;
 };
 

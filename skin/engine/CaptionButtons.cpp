@@ -460,6 +460,7 @@ void TSkinnedForm::CreateSystemMenu()
     auto popup = std::make_unique<cl::TPopupMenu>(nullptr);
     popup->SetTag(33333);
     popup->SetOwnerDraw(true);
+    if (SkinData) popup->SetImages(&SkinData->MenuImages);
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         char text[81] = {};
@@ -506,6 +507,7 @@ void TSkinnedForm::CreateFixedSystemMenu()
     auto popup = std::make_unique<cl::TPopupMenu>(nullptr);
     popup->SetTag(33333);
     popup->SetOwnerDraw(true);
+    if (SkinData) popup->SetImages(&SkinData->MenuImages);
     auto add = [&](const char* caption, int tag, cl::TShortCut shortCut = 0) {
         auto* item = new cl::TMenuItem(popup.get());
         item->SetCaption(caption);
@@ -532,7 +534,7 @@ void TSkinnedForm::SkinMenuItemEvents(cl::TMenuItem& Item)
     };
     Item.OnMeasureItem = [this](cl::TObject* sender, cl::TCanvas& canvas, int& width, int& height) {
         if (auto* item = dynamic_cast<cl::TMenuItem*>(sender))
-            MeasureSkinMenuItem(SkinData, *item, canvas, width, height);
+            MeasureSkinMenuItem(SkinData, *item, canvas, width, height, true);
     };
 }
 

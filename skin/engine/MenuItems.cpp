@@ -13,7 +13,7 @@ namespace skin {
 namespace {
 
 constexpr int MenuItemFrames = 5, NormalFrame = 1, SeparatorFrame = 2, SelectedFrame = 4;
-constexpr int GlyphSize = 16;
+constexpr int DefaultGlyphSize = 16;
 
 bool HasItemImage(const TSkinData* Data) { return Data && Data->MenuItem && Data->MenuItem->HasImage(); }
 int LeftMargin(const TSkinData* Data) { return HasItemImage(Data) ? Data->MenuItem->LeftWidth : 0; }
@@ -67,19 +67,40 @@ void DrawCheckMark(HDC dc, const RECT& box, TColor colour)
 void DrawContent(TSkinData* Data, cl::TMenuItem& Item, HDC dc, const RECT& rect, bool selected, HFONT font,
                  bool rtl)
 {
+    cl::TMenu* menu = Item.GetParentMenu();
+    cl::TCustomImageList* images = menu ? menu->Images() : nullptr;
+    int size = images ? images->Width() : DefaultGlyphSize;
+    if (Item.Checked()) size = std::max(size, DefaultGlyphSize);
     RECT glyph{};
     if (!Item.IsLine()) {
         if (rtl) {
             glyph.right = rect.right - 1 - LeftMargin(Data);
-            glyph.left = glyph.right - GlyphSize;
+            glyph.left = glyph.right - size;
         } else {
             glyph.left = rect.left + 1 + LeftMargin(Data);
-            glyph.right = glyph.left + GlyphSize;
+            glyph.right = glyph.left + size;
         }
         glyph.top = rect.top + 1;
-        glyph.bottom = glyph.top + GlyphSize;
+        glyph.bottom = glyph.top + size;
     }
-    if (Item.Checked() && !Item.IsLine()) {
+    const bool hasImage =
+        !Item.IsLine() && images && Item.ImageIndex() >= 0 && Item.ImageIndex() < images->Count();
+    if (hasImage) {
+        // The box is centred in the item's height: for 16 pixels when checked, for the
+        // list's height otherwise; it keeps its size.
+        const int centreFor = Item.Checked() ? DefaultGlyphSize : images->Height();
+        OffsetRect(&glyph, 0, rect.top + (rect.bottom - rect.top - centreFor) / 2 - glyph.top);
+        if (Item.Checked()) {
+            cl::BrushHandle pattern = cl::CreateCheckedPatternBrush(cl::clBtnFace, cl::clBtnHighlight);
+            FillRect(dc, &glyph, pattern.get());
+            RECT edge = glyph;
+            DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
+        }
+        cl::TCanvas canvas;
+        canvas.SetHandle(dc);
+        images->Draw(canvas, glyph.left, glyph.top, Item.ImageIndex(), Item.Enabled());
+        canvas.SetHandle(nullptr);
+    } else if (Item.Checked() && !Item.IsLine()) {
         RECT box = glyph;
         OffsetRect(&box, 1, 1);
         DrawCheckMark(dc, box, cl::ColorToRGB(cl::clBtnText));
@@ -298,7 +319,7 @@ void MeasureMenuItem(TSkinData* Data, cl::TMenuItem& Item, MEASUREITEMSTRUCT& Me
     MenuCanvas(canvas, Item);
     canvas.SetHandle(screen.get());
     int width = static_cast<int>(Measure.itemWidth), height = static_cast<int>(Measure.itemHeight);
-    MeasureSkinMenuItem(Data, Item, canvas, width, height);
+    MeasureSkinMenuItem(Data, Item, canvas, width, height, false);
     canvas.SetHandle(nullptr);
     Measure.itemWidth = static_cast<UINT>(std::max(width, 0));
     Measure.itemHeight = static_cast<UINT>(std::max(height, 0));
@@ -310,15 +331,16 @@ void DrawMenuItem(TSkinData* Data, cl::TMenuItem& Item, const DRAWITEMSTRUCT& Dr
                PopupBackground(reinterpret_cast<HMENU>(Draw.hwndItem)), RightToLeft);
 }
 
-void MeasureSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, int& Width, int& Height)
+void MeasureSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, int& Width, int& Height,
+                         bool SystemMenu)
 {
     // The class library's own measuring, with this event detached for the call.
     cl::TMenuMeasureItemEvent event = std::move(Item.OnMeasureItem);
     Item.OnMeasureItem = nullptr;
     Item.MeasureItem(Canvas, Width, Height);
     Item.OnMeasureItem = std::move(event);
-    // The class library's menus carry no image list.
-    Width += LeftMargin(Data) + 35;
+    const cl::TMenu* menu = Item.GetParentMenu();
+    Width += LeftMargin(Data) + (menu && menu->Images() ? (SystemMenu ? 12 : 10) : 35);
 }
 
 void DrawSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, const RECT& Rect, bool Selected,
@@ -346,7 +368,7 @@ void SetSkinItemEvents(cl::TMenuItem& Item, TSkinData* Data, bool RightToLeft, b
         auto* item = dynamic_cast<cl::TMenuItem*>(sender);
         if (!item) return;
         if (Registered(Data)) {
-            MeasureSkinMenuItem(Data, *item, canvas, width, height);
+            MeasureSkinMenuItem(Data, *item, canvas, width, height, false);
             return;
         }
         cl::TMenuMeasureItemEvent event = std::move(item->OnMeasureItem);

@@ -40,9 +40,11 @@ void MeasureMenuItem(TSkinData* Data, cl::TMenuItem& Item, MEASUREITEMSTRUCT& Me
 // colours when the skin has no MenuItem image.
 void DrawMenuItem(TSkinData* Data, cl::TMenuItem& Item, const DRAWITEMSTRUCT& Draw, bool RightToLeft);
 
-// The skin's item events: the class library's measuring with the skin's room, and the
-// skin's drawing on the background of the popup window showing the item's menu.
-void MeasureSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, int& Width, int& Height);
+// The skin's item events: the class library's measuring with the skin's room (the MenuItem
+// left margin, then 35, or with an image list 12 for the system menu and 10 for others), and
+// the skin's drawing on the background of the popup window showing the item's menu.
+void MeasureSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, int& Width, int& Height,
+                         bool SystemMenu);
 void DrawSkinMenuItem(TSkinData* Data, cl::TMenuItem& Item, cl::TCanvas& Canvas, const RECT& Rect, bool Selected,
                       bool RightToLeft);
 // Gives Item the skin's drawing and, when Measure is set, its measuring, for as long as

@@ -170,7 +170,11 @@ TSkinData::TSkinData(cl::TComponent* owner) : cl::TComponent(owner), skin3rd_(st
     SkinControls = (Bit(xcFastReport + 1) - 1) & ~(Bit(xcMenuItem) | Bit(xcFastReport));
     // Built into the module that holds this code, beside the TRACK images.
     try {
-        MenuImages.LoadFromResourceName(cl::ModuleInstance(), "VELOURMENU");
+        cl::TBitmap strip;
+        strip.LoadFromResourceName(cl::ModuleInstance(), "VELOURMENU");
+        MenuImages.SetWidth(16);
+        MenuImages.SetHeight(strip.Height());
+        MenuImages.AddMasked(&strip, cl::clWhite);
     } catch (const std::exception&) {
         // A module built without the glyphs draws menus without them.
     }

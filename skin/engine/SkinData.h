@@ -12,6 +12,7 @@
 #include "classlib/Classes.h"
 #include "classlib/Controls.h"
 #include "classlib/Graphics.h"
+#include "classlib/ImgList.h"
 #include "classlib/Strings.h"
 
 #include <windows.h>
@@ -86,8 +87,9 @@ public:
     std::vector<std::uint8_t> SkinStream;
     // The application's small icon on magenta, transparent.
     cl::TBitmap AppIcon;
-    // "VELOURMENU": four 16 x 16 monochrome menu glyphs side by side.
-    cl::TBitmap MenuImages;
+    // The glyphs of the system menu's items, cut 16 pixels wide from "VELOURMENU", white
+    // transparent.
+    cl::TImageList MenuImages{nullptr};
     // The system's caption font.
     std::unique_ptr<cl::TFont> CaptionFont;
     // Cleared by the form window procedures around a menu change; frame painting tests it.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -405,4 +406,32 @@ TEST_F(Menus, MainMenuGivesTheWindowItsMenuBar)
     EXPECT_EQ(GetMenu(wnd), nullptr);
     DestroyWindow(wnd);
     EXPECT_TRUE(IsMenu(menu.Handle()));
+}
+
+TEST(MenuImages, ReadFromTheResourceAndDroppedWhenTheListGoes)
+{
+    TImageList::StaticClass();
+    TPopupMenu::StaticClass();
+    TComponent root(nullptr);
+    ReadComponentText("TComponent Root {\n  TImageList il { Width = 20 Height = 20 }\n"
+                      "  TPopupMenu pm { Images = il\n    TMenuItem mi { Caption = \"x\" ImageIndex = 2 }\n  }\n}",
+                      root);
+    auto* list = dynamic_cast<TImageList*>(root.FindComponent("il"));
+    auto* menu = dynamic_cast<TPopupMenu*>(root.FindComponent("pm"));
+    auto* item = dynamic_cast<TMenuItem*>(root.FindComponent("mi"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(menu->Images(), list);
+    EXPECT_EQ(item->ImageIndex(), 2);
+    EXPECT_EQ(TMenuItem(nullptr).ImageIndex(), -1);
+
+    // A list of another owner: the menu still hears that it goes.
+    auto other = std::make_unique<TImageList>(nullptr);
+    menu->SetImages(other.get());
+    other.reset();
+    EXPECT_EQ(menu->Images(), nullptr);
+    menu->SetImages(list);
+    delete list;
+    EXPECT_EQ(menu->Images(), nullptr);
 }

@@ -207,8 +207,10 @@ TEST(SkinData, Defaults)
     EXPECT_EQ(cl::GetPropText(d, "Version"), "5.40.07.15");
     cl::SetPropText(d, "SkinStore", "(Good)");
     EXPECT_EQ(cl::GetPropText(d, "SkinStore"), "(none)");
-    EXPECT_EQ(d.MenuImages.Width(), 64);
+    // "VELOURMENU" (64 x 16) cut into four 16-pixel glyphs.
+    EXPECT_EQ(d.MenuImages.Width(), 16);
     EXPECT_EQ(d.MenuImages.Height(), 16);
+    EXPECT_EQ(d.MenuImages.Count(), 4);
 }
 
 TEST(SkinData, SkinStreamProperty)
