@@ -41,6 +41,16 @@ private:
     HGDIOBJ original_ = nullptr;
 };
 
+TBitmapRelease::TBitmapRelease(const TBitmap* bitmap) : bitmap_(bitmap)
+{
+    if (bitmap_ && bitmap_->canvas_) bitmap_->canvas_->Reselect(nullptr);
+}
+
+TBitmapRelease::~TBitmapRelease()
+{
+    if (bitmap_ && bitmap_->canvas_) bitmap_->canvas_->Reselect(bitmap_->Handle());
+}
+
 namespace {
 
 int BitCount(TPixelFormat f)

@@ -325,6 +325,7 @@ private:
     void Install(Dib dib, TPixelFormat format);
     Dib Convert(int width, int height, TPixelFormat format) const;
     friend class TCanvas;
+    friend class TBitmapRelease;
     BitmapHandle MonoMask(TColor key) const;
     void LoadDib(const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits, std::size_t bitsSize);
 
@@ -333,6 +334,19 @@ private:
     TTransparentMode mode_ = tmAuto;
     TColor transparentColor_ = clDefault;
     mutable std::unique_ptr<TBitmapCanvas> canvas_;
+};
+
+// Keeps a bitmap out of its canvas's DC while it lives, for platform calls that select the
+// bitmap into a DC of their own: a bitmap fits in one DC at a time. Null is allowed.
+class TBitmapRelease {
+public:
+    explicit TBitmapRelease(const TBitmap* bitmap);
+    ~TBitmapRelease();
+    TBitmapRelease(const TBitmapRelease&) = delete;
+    TBitmapRelease& operator=(const TBitmapRelease&) = delete;
+
+private:
+    const TBitmap* bitmap_;
 };
 
 // Icons: the icon handle, and the file it was loaded from. Loading picks the entry of the

@@ -145,6 +145,7 @@ HICON TCustomImageList::GetIcon(int index) const
 int TCustomImageList::Add(TBitmap* image, TBitmap* mask)
 {
     if (!image) return -1;
+    const TBitmapRelease freeImage(image), freeMask(mask);
     const int index = ImageList_Add(Native(), image->Handle(), mask ? mask->Handle() : nullptr);
     Change();
     return index;
@@ -178,6 +179,7 @@ void TCustomImageList::AddImages(TCustomImageList* list)
 int TCustomImageList::AddMasked(TBitmap* image, TColor maskColor)
 {
     if (!image) return -1;
+    const TBitmapRelease freeImage(image);
     const int index = ImageList_AddMasked(Native(), image->Handle(), static_cast<COLORREF>(ColorToRGB(maskColor)));
     Change();
     return index;
@@ -220,6 +222,7 @@ void TCustomImageList::Insert(int index, TBitmap* image, TBitmap* mask)
 {
     if (!image) return;
     if (index < 0 || index > Count()) throw EListError("Image index out of range (" + std::to_string(index) + ")");
+    const TBitmapRelease freeImage(image), freeMask(mask);
     if (ImageList_Add(Native(), image->Handle(), mask ? mask->Handle() : nullptr) >= 0) MoveLastTo(index);
     Change();
 }
@@ -236,6 +239,7 @@ void TCustomImageList::InsertMasked(int index, TBitmap* image, TColor maskColor)
 {
     if (!image) return;
     if (index < 0 || index > Count()) throw EListError("Image index out of range (" + std::to_string(index) + ")");
+    const TBitmapRelease freeImage(image);
     if (ImageList_AddMasked(Native(), image->Handle(), static_cast<COLORREF>(ColorToRGB(maskColor))) >= 0) MoveLastTo(index);
     Change();
 }
@@ -253,6 +257,7 @@ void TCustomImageList::Replace(int index, TBitmap* image, TBitmap* mask)
 {
     if (!image) return;
     if (index < 0 || index >= Count()) throw EListError("Image index out of range (" + std::to_string(index) + ")");
+    const TBitmapRelease freeImage(image), freeMask(mask);
     ImageList_Replace(handle_.get(), index, image->Handle(), mask ? mask->Handle() : nullptr);
     Change();
 }
@@ -271,6 +276,7 @@ void TCustomImageList::ReplaceMasked(int index, TBitmap* image, TColor maskColor
 {
     if (!image) return;
     if (index < 0 || index >= Count()) throw EListError("Image index out of range (" + std::to_string(index) + ")");
+    const TBitmapRelease freeImage(image);
     const int added = ImageList_AddMasked(handle_.get(), image->Handle(), static_cast<COLORREF>(ColorToRGB(maskColor)));
     if (added >= 0) {
         ImageList_Copy(handle_.get(), index, handle_.get(), added, ILCF_MOVE);

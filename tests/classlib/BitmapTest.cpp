@@ -2,6 +2,7 @@
 // images and pictures in form resources, read back from DIB pixels.
 #include "classlib/FormReader.h"
 #include "classlib/Graphics.h"
+#include "classlib/ImgList.h"
 
 #include <cstdio>
 #include <cstring>
@@ -565,4 +566,33 @@ TEST(Picture, DamagedFilesLoadOrFailCleanly)
     }
     EXPECT_GT(loaded, 0);
     EXPECT_GT(failed, 0);
+}
+
+TEST(ImageListAdd, TakesTheBitmapItsCanvasHasDrawnOnAndTheCanvasGoesOn)
+{
+    // The canvas keeps its bitmap selected in its DC; the list selects it into its own.
+    TBitmap image;
+    image.SetPixelFormat(pf24bit);
+    image.SetSize(4, 4);
+    image.Canvas()->Brush().SetColor(clRed);
+    image.Canvas()->FillRect(RECT{0, 0, 4, 4});
+    TImageList list(nullptr);
+    list.SetWidth(4);
+    list.SetHeight(4);
+    ASSERT_EQ(list.Add(&image, nullptr), 0);
+    image.Canvas()->SetPixel(0, 0, clWhite);
+    ASSERT_EQ(list.AddMasked(&image, clWhite), 1);
+    TBitmap shot;
+    shot.SetPixelFormat(pf24bit);
+    shot.SetSize(8, 4);
+    shot.Canvas()->Brush().SetColor(clBlue);
+    shot.Canvas()->FillRect(RECT{0, 0, 8, 4});
+    list.Draw(*shot.Canvas(), 0, 0, 0);
+    list.Draw(*shot.Canvas(), 4, 0, 1);
+    EXPECT_EQ(shot.Canvas()->Pixel(2, 2), clRed);
+    EXPECT_EQ(shot.Canvas()->Pixel(6, 2), clRed);
+    EXPECT_EQ(shot.Canvas()->Pixel(4, 0), clBlue); // the masked white pixel
+    // The bitmap is back in its canvas.
+    image.Canvas()->SetPixel(3, 3, clLime);
+    EXPECT_EQ(image.Canvas()->Pixel(3, 3), clLime);
 }

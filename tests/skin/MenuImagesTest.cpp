@@ -53,7 +53,6 @@ struct ImageMenu {
 
     ImageMenu()
     {
-        // Filled through its rows: a bitmap its canvas holds selected cannot be added.
         cl::TBitmap strip;
         strip.SetPixelFormat(cl::pf24bit);
         strip.SetSize(20, 20);
