@@ -18,8 +18,10 @@ exec 9>"$winedir/lock"
 flock 9
 if [ ! -f "$winedir/ready" ]; then
   rm -rf "$WINEPREFIX"
-  # No Gecko or Mono installer during the boot.
-  env "${locale[@]}" WINEDLLOVERRIDES="mscoree=;mshtml=" DISPLAY= wineboot -i >/dev/null 2>&1
+  # No Gecko or Mono installer during the boot. The launcher gives the boot five minutes,
+  # which a loaded emulated machine can outlast; the boot goes on, so wait for its end.
+  env "${locale[@]}" WINEDLLOVERRIDES="mscoree=;mshtml=" DISPLAY= wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
   cat > "$winedir/settings.reg" <<'REG'
 REGEDIT4
 
@@ -36,7 +38,12 @@ REGEDIT4
 "ShowCrashDialog"=dword:00000000
 REG
   env "${locale[@]}" DISPLAY= wine regedit /S "$(winepath -w "$winedir/settings.reg")" >/dev/null 2>&1
-  wineserver -k; wineserver -w
+  wineserver -k || true; wineserver -w
+  if ! env "${locale[@]}" DISPLAY= wine cmd /c exit </dev/null >/dev/null 2>&1; then
+    echo "wine-run.sh: the new prefix $WINEPREFIX does not start a program" >&2
+    exit 1
+  fi
+  wineserver -k || true; wineserver -w
   touch "$winedir/ready"
 fi
 # One server for the whole run, started with no inherited descriptors: whoever reads our
