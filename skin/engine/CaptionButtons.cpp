@@ -48,6 +48,15 @@ void TSkinSysButton::Paint()
 
 void TSkinSysButton::Release() { SetState(osHot); }
 
+void TSkinnedForm::FreeCaptionObjects()
+{
+    for (const auto& object : CaptionObjects)
+        if (HotObject == object.get()) HotObject = nullptr;
+    CaptionObjects.clear();
+    CaptionObjectCount = 0;
+    ForgetFrameImages();
+}
+
 void TSkinnedForm::BuildCaptionObjectList()
 {
     // The hot object may be one of the objects going now.
@@ -86,8 +95,7 @@ bool TSkinnedForm::IsButtonVisible(int Index)
     w.contextHelp = (StyleFlags & sfContextHelp) != 0;
     w.border = BorderKind;
     w.dialogAutoWidth = DialogAutoWidth;
-    // MDI frames are not skinned as such yet: no bar shows a maximised child's buttons.
-    w.mdiMaximizedMenuBar = false;
+    w.mdiMaximizedMenuBar = menuBar_ && ActiveMDIChildMaximized();
     const HWND window = Window;
     const TButtonShow show = CaptionButtonShow(
         b.Action(), b.Data->Visibility, b.Data->Visibility1, b.Enabled, w, [window](int visibility, int action) {

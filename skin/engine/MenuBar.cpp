@@ -5,6 +5,7 @@
 
 #include "skin/SkinDraw.h"
 #include "skin/SkinRules.h"
+#include "skin/engine/CaptionRules.h"
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
@@ -12,6 +13,8 @@
 #include "classlib/Encoding.h"
 #include "classlib/Forms.h"
 #include "classlib/Menus.h"
+
+#include <algorithm>
 
 namespace skin {
 
@@ -264,30 +267,57 @@ void TSkinnedMenuBar::BuildItems()
     const int count = GetMenuItemCount(WindowMenu);
     if (count <= 0) return;
     for (int i = 0; i < count; ++i) {
-        char text[81] = {};
-        MENUITEMINFOA info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
-        info.dwTypeData = text;
-        info.cch = 80;
-        if (!GetMenuItemInfoA(WindowMenu, static_cast<UINT>(i), TRUE, &info)) text[0] = 0;
-        auto item = std::make_unique<TMenuBtn>(Form, *this);
-        item->Index = i;
-        item->SubMenu = info.hSubMenu;
-        item->ItemEnabled = (info.fState & 3) == 0;
-        item->Enabled = true;
-        item->Command = info.wID;
-        item->Caption = (info.fType & (MFT_BITMAP | MFT_SEPARATOR)) ? std::wstring() : AnsiToWide(text);
+        auto item = ReadItem(i);
         // A form's item tells its own caption (an owner-drawn entry has no text), state and
         // drop-down.
-        if (cl::TMenuItem* own = Menu ? Menu->FindItem(info.wID, cl::fkCommand) : nullptr) {
-            item->Caption = AnsiToWide(own->Caption());
-            item->ItemEnabled = own->Enabled();
-            item->SubMenu = own->Count() > 0 ? own->Handle() : nullptr;
-        }
+        if (cl::TMenuItem* own = Menu ? Menu->FindItem(item->Command, cl::fkCommand) : nullptr) TakeFormItem(*item, *own);
         Items.push_back(std::move(item));
     }
     SetMenu(Form.Window, nullptr);
+}
+
+void TSkinnedMenuBar::RebuildItems()
+{
+    if (HMENU menu = GetMenu(Form.Window)) WindowMenu = menu;
+    if (!WindowMenu || (Form.FormControl && !Menu)) return;
+    ClearItems();
+    const int count = GetMenuItemCount(WindowMenu);
+    for (int i = 0; i < count; ++i) {
+        auto item = ReadItem(i);
+        // Only an entry without text of its own (owner-drawn) is told by the form's item.
+        if (item->Caption.empty())
+            if (cl::TMenuItem* own = Menu ? Menu->FindItem(item->Command, cl::fkCommand) : nullptr)
+                TakeFormItem(*item, *own);
+        Items.push_back(std::move(item));
+    }
+    SetMenu(Form.Window, nullptr);
+    Layout();
+}
+
+std::unique_ptr<TMenuBtn> TSkinnedMenuBar::ReadItem(int index)
+{
+    char text[81] = {};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+    info.dwTypeData = text;
+    info.cch = 80;
+    if (!GetMenuItemInfoA(WindowMenu, static_cast<UINT>(index), TRUE, &info)) text[0] = 0;
+    auto item = std::make_unique<TMenuBtn>(Form, *this);
+    item->Index = index;
+    item->SubMenu = info.hSubMenu;
+    item->ItemEnabled = (info.fState & 3) == 0;
+    item->Enabled = true;
+    item->Command = info.wID;
+    item->Caption = (info.fType & (MFT_BITMAP | MFT_SEPARATOR)) ? std::wstring() : AnsiToWide(text);
+    return item;
+}
+
+void TSkinnedMenuBar::TakeFormItem(TMenuBtn& item, cl::TMenuItem& own)
+{
+    item.Caption = AnsiToWide(own.Caption());
+    item.ItemEnabled = own.Enabled();
+    item.SubMenu = own.Count() > 0 ? own.Handle() : nullptr;
 }
 
 void TSkinnedMenuBar::SetFormMenu(cl::TMenu* menu)
@@ -323,11 +353,12 @@ int TSkinnedMenuBar::StartOffset(int barWidth) const
     return barWidth < offset ? 12 : offset;
 }
 
-void TSkinnedMenuBar::PlaceItems(HDC dc, const RECT& bar)
+void TSkinnedMenuBar::PlaceItems(HDC dc, const RECT& bar, int rightLimit)
 {
     cl::SelectGuard font(dc, MenuFont());
     const int start = StartOffset(Width(bar));
-    int x = Form.RightToLeft ? bar.right - start : bar.left + start;
+    const int right = std::min(static_cast<int>(bar.right) - start, rightLimit);
+    int x = Form.RightToLeft ? right : static_cast<int>(bar.left) + start;
     for (const auto& item : Items) {
         RECT measured{0, 0, 0, 0};
         int width = 0;
@@ -399,19 +430,39 @@ void TSkinnedMenuBar::Paint(HDC dc, const RECT& rect)
         BarRect = rect;
         Background->SetSize(w, h);
         BitBlt(Background->Canvas()->Handle(), 0, 0, w, h, mem, 0, 0, SRCCOPY);
-        PlaceItems(mem, rect);
+        const bool childButtons = Form.WindowKind == wkMDIFrame && Form.ActiveMDIChildMaximized();
+        // A right-to-left bar's items end short of a maximised child's buttons.
+        int rightLimit = rect.right;
+        if (childButtons)
+            for (const auto& b : Form.CaptionObjects)
+                if (b->Data->Visibility == 100 && b->Visible && b->Data->HasImage())
+                    rightLimit = std::min(rightLimit, static_cast<int>(b->Rect.left) - 5);
+        PlaceItems(mem, rect, rightLimit);
         for (const auto& item : Items) {
             if (IsRectEmpty(&item->Rect)) continue;
             RECT r = item->Rect;
             OffsetRect(&r, -rect.left, -rect.top);
             DrawCaption(mem, *item, r);
         }
+        if (childButtons) PaintChildButtons(mem, rect);
         BitBlt(dc, rect.left, rect.top, w, h, mem, 0, 0, SRCCOPY);
     } catch (...) {
         Painting = false;
         throw;
     }
     Painting = false;
+}
+
+void TSkinnedMenuBar::PaintChildButtons(HDC dc, const RECT& bar)
+{
+    for (const auto& b : Form.CaptionObjects) {
+        if (b->Data->Visibility != 100 || !b->Visible || !b->Data->HasImage()) continue;
+        RECT r = b->Rect;
+        OffsetRect(&r, -bar.left, -bar.top);
+        const int frames = AtLeastOneFrame(b->Data->Frame);
+        DrawFrame(dc, r, *b->Data->Bitmap, true, frames, CaptionPaintFrame(frames, Form.Active, b->Enabled));
+    }
+    if (SkinManager && !SkinManager->MDIMaximized) SkinManager->SetMDIMaximized(true);
 }
 
 TMenuBtn* TSkinnedMenuBar::ItemAtPoint(POINT point) const
@@ -466,6 +517,21 @@ void TSkinnedForm::MenuBarClick(cl::TMessage& m)
     if (!ButtonAt(p) && menuBar_)
         if (TMenuBtn* item = menuBar_->ItemAtPoint(p)) OpenMenuBarItem(item);
     m.Result = 0;
+}
+
+void TSkinnedForm::OnMenuChanged(cl::TMessage& m)
+{
+    // The window's own handling may show the menu again: no frame is painted meanwhile.
+    if (SkinData) SkinData->FramePainting = false;
+    CallOldWndProc(m);
+    if (SkinData) SkinData->FramePainting = true;
+    if (HMENU menu = GetMenu(Window)) {
+        if (menuBar_ && SkinData && SkinData->MenuUpdate) {
+            menuBar_->WindowMenu = menu;
+            menuBar_->RebuildItems();
+        }
+        if (GetMenu(Window)) SetMenu(Window, nullptr);
+    }
 }
 
 TMenuBtn* TSkinnedForm::FindAccelItem(char Character) const

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ public:
 
     // The items from the window's menu; the menu is then taken from the window.
     void BuildItems();
+    // The items again from the window's menu after it changed (an MDI frame's menu); only
+    // entries without text take a form item's; then the layout.
+    void RebuildItems();
     // Item rectangles without painting.
     void Layout();
     // The bar drawn into dc at rect (window coordinates).
@@ -74,8 +78,13 @@ protected:
 
 private:
     int StartOffset(int barWidth) const;
-    // Places the items in bar (window coordinates) measured on dc.
-    void PlaceItems(HDC dc, const RECT& bar);
+    // Places the items in bar (window coordinates) measured on dc; a right-to-left bar's
+    // items start at rightLimit at the most.
+    void PlaceItems(HDC dc, const RECT& bar, int rightLimit = INT_MAX);
+    // A maximised MDI child's buttons (visibility 100) into dc, which holds bar.
+    void PaintChildButtons(HDC dc, const RECT& bar);
+    std::unique_ptr<TMenuBtn> ReadItem(int index);
+    static void TakeFormItem(TMenuBtn& item, cl::TMenuItem& own);
     void ClearItems();
 };
 

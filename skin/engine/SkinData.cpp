@@ -255,8 +255,9 @@ void TSkinData::SkinChanged()
     if (!SkinManager) Loaded();
     if (!SkinManager) return;
     SkinManager->ActionSkinData = this;
-    // The refresh rebuilds every window's frame widths; caption buttons come with the
-    // caption objects, which this engine does not build yet.
+    // The windows keep no caption button of the old skin; the refresh builds them anew
+    // with the frame widths.
+    SkinManager->ResetCaptionButtons();
     if (SkinManager->Mode == 1) SkinManager->RequestAction(3, 250);
 }
 

@@ -125,10 +125,12 @@ void TSkinManage::Hooked(int code, WPARAM wParam, LPARAM lParam)
     const auto window = reinterpret_cast<HWND>(wParam);
     switch (code) {
     case HCBT_CREATEWND: {
-        // Size grips are skinned by the control skins, which this engine does not build
-        // yet; MDI children are skinned on creation.
+        // A new size grip of a skinned window gets its control skin at once; MDI children
+        // are skinned on creation.
         const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
         if (!create || !create->lpcs) break;
+        if ((create->lpcs->style & SBS_SIZEGRIP) && ClassNameOf(window) == "ScrollBar")
+            if (TSkinnedForm* parent = FindSkinForm(create->lpcs->hwndParent)) parent->SkinChildWindow(window);
         if (!(create->lpcs->style & WS_CHILD) && ClassNameOf(window) == "#32768") SkinPopupMenu(window);
         if (create->lpcs->dwExStyle & WS_EX_MDICHILD) SkinWindow(window);
         break;
@@ -306,6 +308,12 @@ void TSkinManage::RunAction()
     }
     data->DoSkinChanged();
     ActionSkinData = nullptr;
+}
+
+void TSkinManage::ResetCaptionButtons()
+{
+    for (TSkinnedForm* f : forms_)
+        if (f->SkinData == ActionSkinData) f->FreeCaptionObjects();
 }
 
 void TSkinManage::SetMDIMaximized(bool maximized)

@@ -53,6 +53,9 @@ public:
     // Action 1 skins all, 2 unskins all, 3 refreshes after a skin change.
     void RequestAction(int action, unsigned interval);
     void RunAction();
+    // The windows skinned with ActionSkinData drop their caption buttons (their skin's
+    // buttons are being replaced).
+    void ResetCaptionButtons();
     // Skinned MDI children switch between maximised mode (no region) and normal frames.
     void SetMDIMaximized(bool maximized);
     // Unhooks every skinned window and frees it; skinning goes off.

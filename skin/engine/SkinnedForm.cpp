@@ -83,12 +83,12 @@ void TSkinnedForm::SetupWindow(TSkinData& data)
     StyleFlags = StyleFlagsOf(Style, ex, SystemMenu != nullptr);
     ReadWindowState();
     Sizeable = (Style & WS_THICKFRAME) != 0;
-    // An MDI frame is recognised; its client's own procedure is not replaced yet.
     for (HWND child = GetTopWindow(Window); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char name[100] = {};
         GetClassNameA(child, name, sizeof name);
         if (std::string_view(name) == "MDIClient") {
             WindowKind = wkMDIFrame;
+            MDIClient = child;
             if (SkinManager) {
                 SkinManager->MDIClientWindow = child;
                 SkinManager->MDIForm = FormControl;
@@ -109,7 +109,10 @@ void TSkinnedForm::SetupWindow(TSkinData& data)
     }
     UnicodeWindow = IsWindowUnicode(Window) != FALSE;
     if (!SkinIsNT()) data.SkinControls &= ~Bit(xcSystemMenu);
-    if (WindowKind == wkMDIFrame) SavedMenuUpdate = data.MenuUpdate;
+    if (WindowKind == wkMDIFrame) {
+        SavedMenuUpdate = data.MenuUpdate;
+        SubclassMDIClient();
+    }
     subclass_ = std::make_unique<cl::TWindowSubclass>(Window, [this](cl::TMessage& m) { SkinWndProc(m); });
     if (FrameSkinning) {
         if (GetMenu(Window) && WindowKind != wkMDIChild) {
@@ -379,11 +382,7 @@ bool TSkinnedForm::SecondStage(cl::TMessage& m)
     }
     case WM_SYSCOMMAND: OnSysCommand(m); return true;
     case WM_SKIN_MENUBAR_CLICK: MenuBarClick(m); return true;
-    case cl::CM_MENUCHANGED:
-        if (SkinData) SkinData->FramePainting = false;
-        CallOldWndProc(m);
-        if (SkinData) SkinData->FramePainting = true;
-        return true;
+    case cl::CM_MENUCHANGED: OnMenuChanged(m); return true;
     default: return false;
     }
 }
@@ -685,6 +684,7 @@ void TSkinnedForm::Unskin()
     systemPopup_.reset();
     if (SkinState != ssUnskinning && FormControl && savedColor_) FormControl->SetColor(*savedColor_);
     FreeMenuBar();
+    UnsubclassMDIClient();
     if (SkinState != ssUnskinning && (WindowKind == wkMDIChild || !ChildWindow)) {
         RECT w{};
         GetWindowRect(Window, &w);
@@ -709,6 +709,7 @@ void TSkinnedForm::Unhook()
     RemoveProcedures();
     FreeControlSkins();
     FreeMenuBar();
+    UnsubclassMDIClient();
 }
 
 void TSkinnedForm::FreeMenuBar()
@@ -742,6 +743,7 @@ void TSkinnedForm::UnskinPlain()
     PlainMenus();
     if (SkinState != ssUnskinning && FormControl && savedColor_) FormControl->SetColor(*savedColor_);
     RemoveProcedures();
+    UnsubclassMDIClient();
     if (SkinState != ssUnskinning && FormControl)
         for (int i = 0; i < FormControl->ComponentCount(); ++i)
             if (auto* control = dynamic_cast<cl::TControl*>(FormControl->Components(i))) control->Invalidate();

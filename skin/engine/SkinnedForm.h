@@ -51,6 +51,8 @@ public:
 
     // Frame widths from the skin; nothing while the skin is empty.
     void BuildCaptionObjects();
+    // Frees the caption buttons (a menu-bar item stays the hot object).
+    void FreeCaptionObjects();
     void ReadFrameSizes();
     std::wstring ReadWindowTextW() const;
     cl::AnsiString ReadWindowTextA() const;
@@ -147,6 +149,12 @@ public:
     void MenuBarClick(cl::TMessage& m);
     TMenuBtn* FindAccelItem(char Character) const;
     void DialogChar(cl::TMessage& m);
+    // An MDI frame's client runs through MDIClientWndProc while the frame is skinned.
+    void SubclassMDIClient();
+    void UnsubclassMDIClient();
+    // An MDI frame whose active child is maximised.
+    bool ActiveMDIChildMaximized() const;
+    HWND MDIClient = nullptr;
     // A screen point relative to the window's top-left corner.
     POINT ScreenToWindow(int x, int y) const;
     bool InMenuLoop = false;
@@ -207,6 +215,10 @@ private:
     void OnNcHitTest(cl::TMessage& m);
     void OnNcPaint(cl::TMessage& m);
     void OnNcActivate(cl::TMessage& m);
+    // CM_MENUCHANGED: a menu the window shows again goes to the skinned bar.
+    void OnMenuChanged(cl::TMessage& m);
+    void MDIClientWndProc(cl::TMessage& m);
+    void CallOldMDIClientProc(cl::TMessage& m);
     // WM_MEASUREITEM and WM_DRAWITEM of menu items; false for default handling.
     bool OnMenuItemMessage(cl::TMessage& m);
     void FrameRefresh();
@@ -236,6 +248,7 @@ private:
 
     std::unique_ptr<cl::TWindowSubclass> subclass_;
     std::unique_ptr<cl::TWindowProcHook> formHook_;
+    std::unique_ptr<cl::TWindowSubclass> mdiClientSubclass_;
     std::unique_ptr<cl::TFont> titleFont_;
     std::unique_ptr<cl::TBitmap> captionBuffer_;
     TBorderImages borderImages_;
