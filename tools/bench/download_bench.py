@@ -4,7 +4,9 @@ with the component's defaults (4096-byte buffer, a progress handler, as the upgr
 it), with the default buffer and no progress handler (what the events cost), and with a
 1 MB buffer; medians of RUNS runs. It also prints how many progress
 events the handler saw: the worker never waits for them, so they are fewer than the reads
-but keep coming.
+but keep coming. The run at the defaults also reads the same answer in the same process
+by a bare loop of 4096-byte InternetReadFile calls (before the transfer in odd runs, after
+it in even ones) and prints the transfer's speed as a share of that loop's.
 
     python3 tools/bench/download_bench.py [BUILD-DIR [RUNS]]      (default: build 3)
 
@@ -58,22 +60,30 @@ def main():
             url = portal.url("/update/big.bin")
             target = os.path.join(work, "big.bin")
             curl_times = []
-            configs = {"default buffer (4096)": [], "default buffer, no progress handler": ["4096", "noprogress"],
-                       "1 MB buffer": ["1048576"]}
+            configs = {"default buffer (4096)": ["4096", "progress"],
+                       "default buffer, no progress handler": ["4096", "noprogress"], "1 MB buffer": ["1048576"]}
             times = {name: [] for name in configs}
             events = {name: [] for name in configs}
-            for _ in range(runs):
+            bare_times, bare_shares = [], []
+            for run in range(runs):
                 start = time.monotonic()
                 subprocess.check_call(["curl", "-s", "-o", target, url])
                 curl_times.append(time.monotonic() - start)
                 assert os.path.getsize(target) == SIZE
                 os.remove(target)
                 for name, extra in configs.items():
+                    bare = extra == configs["default buffer (4096)"]
+                    if bare:
+                        extra = extra + ["bare-first" if run % 2 == 0 else "bare-after"]
                     out = subprocess.check_output(wine + [program, url, "Z:" + target.replace("/", "\\")] + extra)
                     out = out.decode().split()
                     times[name].append(int(out[0]) / 1000.0)
                     events[name].append(int(out[2]))
                     assert int(out[1]) == SIZE and os.path.getsize(target) == SIZE, out
+                    if bare:
+                        assert int(out[4]) == SIZE, out
+                        bare_times.append(int(out[3]) / 1000.0)
+                        bare_shares.append(int(out[3]) / max(1, int(out[0])))
                     os.remove(target)
         mb = SIZE / (1024 * 1024)
         curl = statistics.median(curl_times)
@@ -82,6 +92,11 @@ def main():
             median = statistics.median(times[name])
             print("component, %s: median %.2f s (%.0f MB/s) of %s; speed ratio to curl %.2f; progress events %s"
                   % (name, median, mb / median, ["%.2f" % t for t in times[name]], curl / median, events[name]))
+        bare = statistics.median(bare_times)
+        print("bare 4096-byte InternetReadFile loop, same processes: median %.2f s (%.0f MB/s) of %s; the transfer at "
+              "the defaults as a share of its speed, median %.2f of %s (the loop first in runs 1, 3, ...)"
+              % (bare, mb / bare, ["%.2f" % t for t in bare_times], statistics.median(bare_shares),
+                 ["%.2f" % r for r in bare_shares]))
     finally:
         shutil.rmtree(work, ignore_errors=True)
         if xvfb:
