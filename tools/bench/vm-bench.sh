@@ -2,7 +2,7 @@
 # Runs the Windows benchmarks inside the emulated x86 machine of tools/vm/, for hosts that
 # cannot run 32-bit x86 code: vm-bench.sh [startup] [startup-steps] [player] [download]
 # [frame] [skin] (default: all, in that order; player-movie, player-play and player-windows
-# run one part of the player benchmark). Everything is built here first; the machine only
+# run one part of the player benchmark, download-small takes 16 MB twice). Everything is built here first; the machine only
 # runs.
 # Its output is printed as it comes. Figures taken this way are many times slower than on
 # x86 hardware: compare the ratios, not the absolute times.

@@ -32,6 +32,7 @@ for bench in "${args[@]}"; do
     player) bash "$root/tools/bench/player.sh" 5 ;;
     player-movie | player-play | player-windows) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
     download) python3 "$root/tools/bench/download_bench.py" "$build" 3 ;;
+    download-small) python3 "$root/tools/bench/download_bench.py" "$build" 2 16 ;;
     frame) bash "$root/tools/bench/frame.sh" ;;
     skin) bash "$root/tools/bench/skin.sh" ;;
     *) echo "unknown benchmark $bench"; false ;;
