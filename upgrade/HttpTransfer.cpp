@@ -231,13 +231,13 @@ namespace {
 // grows with the data that actually arrives.
 constexpr std::int64_t kMaxPresize = 1 << 20;
 
-// An output file is written in blocks of this size, whatever the read size: under Wine a
-// write call per 4 KB read costs about as much as the read.
+// An output file is written in blocks of this size, whatever the read size: one write
+// call per block instead of one per read.
 constexpr std::size_t kFileBlock = 64 * 1024;
 
 // A progress notice is posted at most this often; each read leaves its figures, and the
-// newest always come before the outcome. One notice a read kept the GUI thread's queue
-// and the worker trading messages more than reading.
+// newest always come before the outcome. A notice for nearly every read (the GUI thread
+// takes each at once) doubled the time of a transfer at the default buffer size.
 constexpr ULONGLONG kProgressIntervalMs = 50;
 
 struct TProgressFigures {
