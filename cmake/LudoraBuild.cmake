@@ -156,4 +156,8 @@ function(ludora_ship_stripped target)
     COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${debug} $<TARGET_FILE:${target}>
     COMMENT "Stripping $<TARGET_FILE_NAME:${target}>, debug information in ${debug}"
     VERBATIM)
+  # The file as built has no debug section left and names its debug file.
+  add_test(NAME win32:Shipped.${target}
+    COMMAND sh -c "! \"$0\" -h \"$1\" | grep -q ' \\.debug_' && \"$0\" -h \"$1\" | grep -q ' \\.gnu_debuglink '"
+            ${CMAKE_OBJDUMP} $<TARGET_FILE:${target}>)
 endfunction()
