@@ -1,5 +1,6 @@
 #include "classlib/Controls.h"
 
+#include "classlib/StartupSteps.h"
 #include "classlib/WinHandle.h"
 
 #include <windowsx.h>
@@ -464,6 +465,7 @@ void TWinControl::CreateWnd()
                                params.X, params.Y, params.Width, params.Height, params.WndParent, nullptr,
                                ModuleInstance(), this);
     if (!wnd) throw Exception("Error creating window " + params.WinClassName);
+    STARTUP_STEP("window created", Name().c_str());
     Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
     for (TControl* c : controls_)
         if (c->IsWindowed() && !static_cast<TWinControl*>(c)->handle_) static_cast<TWinControl*>(c)->CreateWnd();

@@ -1,6 +1,7 @@
 #include "classlib/FormReader.h"
 
 #include "classlib/Encoding.h"
+#include "classlib/StartupSteps.h"
 #include "classlib/Strings.h"
 #include "classlib/TypInfo.h"
 
@@ -292,7 +293,11 @@ public:
         Apply(root_, node.props);
         for (const auto& child : node.children) Create(*child, root_);
         for (const Fixup& f : fixups_) Resolve(f);
-        for (TComponent* c : loaded_) c->Loaded();
+        STARTUP_STEP("references resolved");
+        for (TComponent* c : loaded_) {
+            c->Loaded();
+            STARTUP_STEP("Loaded", c->Name().c_str());
+        }
     }
 
 private:
@@ -333,6 +338,7 @@ private:
         Guard(node.line, [&] { comp->SetParentComponent(&parent); });
         Apply(*comp, node.props);
         for (const auto& child : node.children) Create(*child, *comp);
+        STARTUP_STEP("component read", node.name.c_str());
     }
 
     void Apply(TObject& obj, const std::vector<Property>& props)
@@ -441,6 +447,7 @@ void ReadComponentText(std::string_view text, TComponent& root)
 {
     Parser parser(text);
     auto node = parser.Root();
+    STARTUP_STEP("form text parsed", root.ClassName().c_str());
     Loader(root).Load(*node);
 }
 

@@ -3,6 +3,7 @@
 #include "classlib/FormReader.h"
 #include "classlib/ModuleFile.h"
 #include "classlib/Seams.h"
+#include "classlib/StartupSteps.h"
 
 #include <algorithm>
 
@@ -146,10 +147,12 @@ void TCustomForm::InitializeForm()
         HGLOBAL data = LoadResource(ModuleInstance(), res);
         const char* text = data ? static_cast<const char*>(LockResource(data)) : nullptr;
         if (!text) throw EReadError("Resource " + name + " cannot be read");
+        STARTUP_STEP("form resource found", name.c_str());
         ReadComponentText(std::string_view(text, SizeofResource(ModuleInstance(), res)), *this);
     }
     created_ = true;
     if (OnCreate) OnCreate(this);
+    STARTUP_STEP("OnCreate", Name().c_str());
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style)
@@ -299,10 +302,14 @@ void TCustomForm::VisibleChanged()
             positioned_ = true;
             ApplyPosition();
         }
+        STARTUP_STEP("window ready to show", Name().c_str());
         if (OnShow) OnShow(this);
+        STARTUP_STEP("OnShow", Name().c_str());
         if (Application && Application->MainForm() == this && Application->HandleAllocated())
             ShowWindow(Application->Handle(), SW_SHOWNOACTIVATE);
         ShowWindow(wnd, SW_SHOW);
+        STARTUP_STEP("shown", Name().c_str());
+        if (Application && Application->MainForm() == this) STARTUP_STEPS_DONE();
     } else if (HandleAllocated()) {
         ShowWindow(Handle(), SW_HIDE);
     }

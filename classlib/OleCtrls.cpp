@@ -1,6 +1,8 @@
 // ActiveX control host: site objects, in-place activation, dispatch properties, event sink.
 #include "classlib/OleCtrls.h"
 
+#include "classlib/StartupSteps.h"
+
 #include <olectl.h>
 
 namespace cl {
@@ -444,7 +446,9 @@ void TOleControl::CreateWnd()
 {
     TWinControl::CreateWnd();
     CreateControl();
+    STARTUP_STEP("control created", Name().c_str());
     InPlaceActivate();
+    STARTUP_STEP("control activated", Name().c_str());
 }
 
 void TOleControl::DestroyWnd()

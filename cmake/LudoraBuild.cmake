@@ -143,3 +143,21 @@ endfunction()
 
 # The installed tree: the programs sit beside LocalPage/ and Data/ in one folder.
 set(LUDORA_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
+
+# ludora_ship_stripped(target): the file is stripped as it is shipped; its debug
+# information goes to debug/<file name>.debug beside the installed tree, and the file
+# keeps a debug link (name and checksum) to it.
+function(ludora_ship_stripped target)
+  set(dir ${CMAKE_BINARY_DIR}/debug)
+  set(debug ${dir}/$<TARGET_FILE_NAME:${target}>.debug)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> ${debug}
+    COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${debug} $<TARGET_FILE:${target}>
+    COMMENT "Stripping $<TARGET_FILE_NAME:${target}>, debug information in ${debug}"
+    VERBATIM)
+  # The file as built has no debug section left and names its debug file.
+  add_test(NAME win32:Shipped.${target}
+    COMMAND sh -c "! \"$0\" -h \"$1\" | grep -q ' \\.debug_' && \"$0\" -h \"$1\" | grep -q ' \\.gnu_debuglink '"
+            ${CMAKE_OBJDUMP} $<TARGET_FILE:${target}>)
+endfunction()

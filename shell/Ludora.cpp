@@ -4,6 +4,7 @@
 // the two long-lived windows follow in that order.
 #include "classlib/ComServ.h"
 #include "classlib/Forms.h"
+#include "classlib/StartupSteps.h"
 #include "shell/IEExternal.h"
 #include "shell/MainFrm.h"
 #include "shell/MultInst.h"
@@ -13,16 +14,22 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    STARTUP_STEP("WinMain");
     int code = 0;
     try {
         IEExternalFactory();
+        STARTUP_STEP("scriptable object's factory");
         MultInst::Start(*cl::Application);
+        STARTUP_STEP("single-instance guard");
         cl::Application->Initialize();
         cl::TComServer server(instance);
         if (server.Initialize(std::vector<cl::AnsiString>(__argv + 1, __argv + __argc))) {
+            STARTUP_STEP("automation server");
             cl::Application->SetTitle("Orvane游戏盒");
             cl::Application->CreateForm(MainForm);
+            STARTUP_STEP("main form created");
             cl::Application->CreateForm(SettingForm);
+            STARTUP_STEP("settings form created");
             cl::Application->Run();
         }
     } catch (const std::exception& e) {

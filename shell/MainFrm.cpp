@@ -1,6 +1,7 @@
 #include "shell/MainFrm.h"
 
 #include "classlib/Seams.h"
+#include "classlib/StartupSteps.h"
 #include "shell/AboutFrm.h"
 #include "shell/FeedBackFrm.h"
 #include "player/Tessel.h"
@@ -106,14 +107,18 @@ void NavigateQuietly(TWebPane* pane, const cl::AnsiString& url)
 void TMainForm::FormShow(cl::TObject*)
 {
     NavigateQuietly(webTop, AppPath + "LocalPage\\navigate\\topbanner.html");
+    STARTUP_STEP("navigation", "webTop");
     NavigateQuietly(webLeft, AppPath + "LocalPage\\catalog\\catalogflash.html");
+    STARTUP_STEP("navigation", "webLeft");
     NavigateQuietly(webMain, PortalUrl("/box/"));
+    STARTUP_STEP("navigation", "webMain");
     if (!volume_) {
         volume_ = std::make_unique<TVolume>();
         volume_->SetLeft(60);
         volume_->SetRight(60);
         leftLevel_ = volume_->GetLeft();
         rightLevel_ = volume_->GetRight();
+        STARTUP_STEP("volume");
     }
 }
 

@@ -310,6 +310,9 @@ void TAlphaImageList::AssignTo(TPersistent& dest) const
 
 void TAlphaImageList::RebuildNativeList()
 {
+    // While the form resource is read, each item's picture and background would rebuild
+    // the whole list again; Loaded builds it once from the items read.
+    if (HasState(csLoading)) return;
     if (HandleAllocated()) ImageList_Remove(Handle(), -1);
     SetHandle(ImageList_Create(Width(), Height(), ILC_COLOR32 | (Masked() ? ILC_MASK : 0), 0, AllocBy()));
     if (!pngImages_ || !HandleAllocated()) return;

@@ -312,6 +312,31 @@ TEST_F(HttpTransfer, AbortMidTrickle)
     }
 }
 
+// Stopped without deleting, the partial file holds every byte read before the stop, in
+// order: the bytes not yet written out when the stop comes are written first.
+TEST_F(HttpTransfer, AbortKeepingTheFileKeepsWhatWasRead)
+{
+    ASSERT_TRUE(portal.SetRoute("/keep", R"("body_size": 65536, "trickle_bytes": 4096, "trickle_delay": 0.05)"));
+    TScratchFile output("kep");
+    TupCustomHTTP http(nullptr);
+    http.URL = portal.URL("/keep");
+    http.OutputFileName = output.Path();
+    TRecorder rec;
+    rec.Attach(http);
+    rec.onFirstProgress = [](TupCustomHTTP& h) { h.Abort(false, false); };
+    ASSERT_TRUE(http.Read());
+    ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+    EXPECT_EQ(rec.events, (Strings{"header 200", "progress", "stopped"}));
+    const std::string file = ReadWhole(output.Path());
+    ASSERT_GT(rec.lastBytes, 0);
+    EXPECT_GE(static_cast<std::int64_t>(file.size()), rec.lastBytes);
+    for (std::size_t i = 0; i < file.size(); ++i)
+        if (static_cast<unsigned char>(file[i]) != i % 256) {
+            ADD_FAILURE() << "byte " << i << " of the body is wrong";
+            break;
+        }
+}
+
 // An output file that cannot be created is a file error, with or without a known length:
 // never done, and not a lost connection unless nobody listens for file errors. The body
 // is not read.

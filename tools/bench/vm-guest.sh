@@ -28,9 +28,11 @@ for bench in "${args[@]}"; do
   # Through a pipe: on a terminal Wine's console would write cursor controls.
   case $bench in
     startup) bash "$root/tools/bench/startup.sh" 5 20 ;;
+    startup-steps) bash "$root/tools/bench/startup-steps.sh" 5 ;;
     player) bash "$root/tools/bench/player.sh" 5 ;;
     player-movie | player-play | player-windows) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
     download) python3 "$root/tools/bench/download_bench.py" "$build" 3 ;;
+    download-small) python3 "$root/tools/bench/download_bench.py" "$build" 2 16 ;;
     frame) bash "$root/tools/bench/frame.sh" ;;
     skin) bash "$root/tools/bench/skin.sh" ;;
     *) echo "unknown benchmark $bench"; false ;;
