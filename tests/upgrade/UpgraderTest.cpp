@@ -405,6 +405,7 @@ TEST_F(UpgraderTest, AnAnswerThatCarriesLessEndsTheUpgradeAndLeavesNoFile)
         ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "AAAA")"));
         ASSERT_TRUE(portal.SetRoute("/update/setup.exe", route));
         TWhenShown answer(AnswerAsk(true));
+        TWhenShown finish(PressFinish); // should the answer pass for a file, the test still ends
         EXPECT_TRUE(upgrader->CheckUpdateWait());
         ASSERT_TRUE(PumpUntil([&] { return Has("connection lost"); }, 20000));
         EXPECT_EQ(events, (Strings{"begin 0 2 ", "file done a.dat.uTMP", "connection lost"}));
