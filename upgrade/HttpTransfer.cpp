@@ -258,6 +258,7 @@ struct TTransferJob {
     TupHTTPProxy proxy;
     std::uint32_t connectTimeout = 0, receiveTimeout = 0, sendTimeout = 0;
     int maxRedirects = 20;
+    std::int64_t maxMemoryBody = 0;
     TupCacheOptions cache = 0;
     TupInternetOptions internet = 0;
     TupFileAttributes incomplete = 0;
@@ -277,6 +278,7 @@ struct TTransferJob {
     ULONGLONG startTick = 0;
     bool success = false, fileOpen = false, canContinue = true, readFailed = false;
     bool fileError = false; // the output file could not be created or written
+    bool tooLarge = false;  // a body into memory longer than allowed
     AnsiString fileErrorText;
     std::atomic<bool> deleteOnAbort{false};
     std::unique_ptr<cl::TStream> stream;
@@ -600,8 +602,8 @@ bool TTransferJob::NextLocation(TupURLParts& parts)
     const AnsiString target(combined.data(), size);
     if (!CrackURL(target, next))
         return false;
-    const AnsiString scheme = LowerCaseAscii(next.scheme);
-    if (scheme != "http" && scheme != "https")
+    // WinINet's own guard against leaving https is off, as it follows no redirect here.
+    if (!RedirectFollowed(parts.scheme, next.scheme, (internet & (1u << ioIgnoreRedirectToHTTP)) != 0))
         return false;
     StatusEvent(INTERNET_STATUS_REDIRECT, target.c_str(), static_cast<DWORD>(target.size() + 1));
     // A new connection for every hop: the host, port or scheme may differ. Until the new
@@ -690,6 +692,10 @@ void TTransferJob::Receive()
             SetFileAttrs(outputFileName, incomplete);
         fileOpen = true;
     } else {
+        if (maxMemoryBody > 0 && fileSize > maxMemoryBody) {
+            tooLarge = true;
+            return;
+        }
         auto memory = std::make_unique<cl::TMemoryStream>();
         if (fileSize > 0) {
             memory->SetSize(std::min(fileSize, kMaxPresize));
@@ -716,6 +722,10 @@ void TTransferJob::Receive()
         }
         if (count == 0)
             break;
+        if (!fileOpen && maxMemoryBody > 0 && bytesRead + count > maxMemoryBody) {
+            tooLarge = true;
+            break;
+        }
         bytesRead += count;
         if (!fileOpen) {
             if (!WriteOut(buffer.data(), count))
@@ -736,7 +746,7 @@ void TTransferJob::Receive()
     if (auto* memory = dynamic_cast<cl::TMemoryStream*>(stream.get()))
         if (memory->Size() > bytesRead)
             memory->SetSize(bytesRead); // a length announced but not delivered
-    success = ok && !readFailed && (fileSize == 0 || fileSize == bytesRead);
+    success = ok && !readFailed && !tooLarge && (fileSize == 0 || fileSize == bytesRead);
 }
 
 // Writes to the stream; a failure (disk full or the like: the file is not what was sent)
@@ -852,6 +862,7 @@ bool TupCustomHTTP::Read(std::uint32_t startRange, std::uint32_t endRange)
     job->receiveTimeout = timeouts_->ReceiveTimeout ? timeouts_->ReceiveTimeout : DefaultReceiveTimeout;
     job->sendTimeout = timeouts_->SendTimeout ? timeouts_->SendTimeout : DefaultSendTimeout;
     job->maxRedirects = MaxRedirects;
+    job->maxMemoryBody = MaxMemoryBody;
     job->cache = CacheOptions;
     job->internet = InternetOptions;
     job->incomplete = attributes_->Incomplete;
@@ -977,6 +988,9 @@ void TupCustomHTTP::Complete(TTransferJob& job)
                 job.stream.reset(); // the partial file keeps its incomplete attributes
             if (job.fileError && OnFileError) {
                 OnFileError(this, job.outputFileName, job.fileErrorText);
+            } else if (job.tooLarge) {
+                if (OnHTTPError)
+                    OnHTTPError(this, job.statusCode, job.stream.get());
             } else if (job.fileError || job.statusCode == 200 || job.statusCode == 206) {
                 if (OnConnectionLost)
                     OnConnectionLost(this, job.contentType, job.stream.get(), job.bytesRead, job.fileSize);

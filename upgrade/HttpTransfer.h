@@ -176,6 +176,9 @@ public:
     std::uint32_t DefaultConnectTimeout = 60000, DefaultReceiveTimeout = 30000, DefaultSendTimeout = 30000;
     // Redirects followed in one transfer; the answer after the last one is the outcome.
     int MaxRedirects = 20;
+    // The most a body read into memory may hold (0: no limit); a longer one is not read
+    // on and ends as OnHTTPError with the answer's status.
+    std::int64_t MaxMemoryBody = 0;
     TupHTTPProxy* Proxy() const { return proxy_.get(); }
     TupHTTPRange* Range() const { return range_.get(); }
     TupHTTPTimeouts* Timeouts() const { return timeouts_.get(); }

@@ -1,6 +1,8 @@
 // Portable text rules of the HTTP transfer.
 #include "upgrade/TransferText.h"
 
+#include "upgrade/VersionDate.h"
+
 #include <cstring>
 
 namespace up {
@@ -34,6 +36,14 @@ AnsiString RealmOf(const AnsiString& wwwAuthenticate)
     if (!realm.empty())
         realm.pop_back();
     return realm;
+}
+
+bool RedirectFollowed(const AnsiString& fromScheme, const AnsiString& toScheme, bool httpsToHttp)
+{
+    const AnsiString from = LowerCaseAscii(fromScheme), to = LowerCaseAscii(toScheme);
+    if (to != "http" && to != "https")
+        return false;
+    return !(from == "https" && to == "http") || httpsToHttp;
 }
 
 const char* StatusText(unsigned long status)

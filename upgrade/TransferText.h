@@ -17,6 +17,10 @@ AnsiString EncodeURLExtra(const AnsiString& text);
 // The realm of a WWW-Authenticate header: the text after the first "=\"" less its last
 // character, or the whole header when it has none.
 AnsiString RealmOf(const AnsiString& wwwAuthenticate);
+// Whether a redirect from one scheme to another is followed: every hop among http and
+// https except from https down to http, which only httpsToHttp allows. Schemes are
+// compared without case.
+bool RedirectFollowed(const AnsiString& fromScheme, const AnsiString& toScheme, bool httpsToHttp);
 // "Resolving name", "Connected", ... for a WinINet status code; "Unknown status" else.
 const char* StatusText(unsigned long status);
 

@@ -126,7 +126,6 @@ void ShowUpgraderWizard(TUpgrader& upgrader)
     }
     if (const cl::TGraphic* picture = upgrader.Wizard()->Pic118x218()->Graphic(); picture && !picture->Empty())
         f.Image1->Picture()->Assign(*upgrader.Wizard()->Pic118x218());
-    f.LEstimatedTime->SetCaption(LoadUpgradeMessage(22));
     f.SetCaption(LoadUpgradeMessage(0));
     f.WizardTitle->SetCaption(LoadUpgradeMessage(1));
     f.LCurrentFile->SetCaption(" " + LoadUpgradeMessage(3) + " ");
@@ -134,6 +133,15 @@ void ShowUpgraderWizard(TUpgrader& upgrader)
     f.LDownloadingFileFrom->SetCaption(LoadUpgradeMessage(5));
     f.FinishBtn->SetCaption(LoadUpgradeMessage(18));
     f.CancelBtn->SetCaption(LoadUpgradeMessage(17));
+    // A wizard shown again starts from its first state, whatever state it was left in.
+    f.AfterNote->SetCaption("");
+    f.LCurrentFile->Show();
+    f.LAllFiles->Show();
+    f.ShowFile("", "");
+    f.ShowFileSize("");
+    f.ShowProgress(0, 0, "", LoadUpgradeMessage(22));
+    f.CancelBtn->SetEnabled(true);
+    f.FinishBtn->SetEnabled(false);
     f.Show();
 }
 

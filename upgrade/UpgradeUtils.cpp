@@ -290,13 +290,17 @@ void WaitForEvent(HANDLE& event, DWORD timeout, bool stopWhenTerminated)
     // The application counts as terminating once its loop has taken a quit, or this
     // wait has; both are looked at on every turn.
     auto terminating = [&] { return quit || (cl::Application && cl::Application->Terminated()); };
-    while (owned && !(stopWhenTerminated && terminating())) {
+    // The wait's own end is looked at after every message: a queue that never empties
+    // (a fast transfer, a nested step that posts the next one) must not hold it.
+    auto over = [&] {
+        return (stopWhenTerminated && terminating()) || WaitForSingleObject(owned.get(), 0) == WAIT_OBJECT_0 ||
+               (timeout != 0 && GetTickCount64() >= deadline);
+    };
+    while (owned && !over()) {
         DWORD wait = INFINITE;
         if (timeout != 0) {
             const ULONGLONG now = GetTickCount64();
-            if (now >= deadline)
-                break;
-            wait = static_cast<DWORD>(deadline - now);
+            wait = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
         }
         HANDLE handle = owned.get();
         if (MsgWaitForMultipleObjects(1, &handle, FALSE, wait, QS_ALLINPUT) != WAIT_OBJECT_0 + 1)
@@ -304,7 +308,7 @@ void WaitForEvent(HANDLE& event, DWORD timeout, bool stopWhenTerminated)
         // A quit is taken off the queue (so it cannot wake this loop again) and posted
         // again on the way out, for the caller's loop.
         MSG msg;
-        while (!(stopWhenTerminated && terminating()) && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (!over() && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 quit = true;
                 quitCode = msg.wParam;

@@ -57,8 +57,8 @@ bool ResourceToStream(HMODULE module, const char* name, const char* type, cl::TS
 
 // Creates a manual-reset event in the variable and waits until it is set, the time-out
 // (ms, 0 = none) runs out or, with stopWhenTerminated, the application is terminating
-// (its loop took a quit, or this wait did); messages are dispatched meanwhile. A quit
-// seen is posted again on the way out.
+// (its loop took a quit, or this wait did); messages are dispatched meanwhile, and the
+// end is looked at after each one. A quit seen is posted again on the way out.
 // The variable holds INVALID_HANDLE_VALUE afterwards.
 void WaitForEvent(HANDLE& event, DWORD timeout, bool stopWhenTerminated);
 // The default way to end the program for an upgrade: closes the main form (its close

@@ -11,6 +11,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 namespace up {
 
 const cl::TEnumType VersionControlType{{"byDate", "byNumber"}};
@@ -27,10 +29,12 @@ namespace {
 
 constexpr UINT_PTR kStartupTimer = 1;
 // Posted to the hidden window: start the first (wParam 1) or the next file once the
-// transfer that reported has cleared its state.
+// transfer that reported has cleared its state; lParam is the upgrade's number.
 constexpr UINT WM_UP_NEXT_FILE = WM_APP + 0x101;
 // The file extension of a download until the helper moves it into place.
 const char* const kDownloadExt = ".uTMP";
+// The largest info file read; a longer one is a failed check.
+constexpr std::int64_t kMaxInfoFile = 1 << 20;
 
 AnsiString ProgramName() { return ExtractFileName(cl::Application->ExeName()); }
 
@@ -124,7 +128,7 @@ TUpgrader::TUpgrader(cl::TComponent* owner)
                           TDateTime lastModified, TDateTime, const AnsiString&, bool& canContinue) {
         HeaderInfo(static_cast<int>(contentLength), lastModified, canContinue);
     };
-    OnDone = [this](cl::TObject*, const AnsiString&, std::int64_t, cl::TStream* stream) { Done(stream); };
+    OnDone = [this](cl::TObject*, const AnsiString&, std::int64_t size, cl::TStream* stream) { Done(size, stream); };
     OnCanceled = [this](cl::TObject*) { PostNextFile(false); };
     OnTransferProgress = [this](cl::TObject*, const AnsiString&, cl::TStream*, float rate, std::uint8_t percent,
                                 int timeLeft, int elapsed, std::int64_t bytesRead, std::int64_t fileSize) {
@@ -139,6 +143,7 @@ TUpgrader::TUpgrader(cl::TComponent* owner)
     };
     OnHostNotReached = [this](cl::TObject*) { HostNotReached(); };
     OnLoginRequest = [this](cl::TObject*, const AnsiString& realm, bool& tryAgain) { LoginRequest(realm, tryAgain); };
+    MaxMemoryBody = kMaxInfoFile;
     DeleteFileA(UpgraderPath().c_str()); // left by an earlier upgrade
     VersionDate = VersionDateToStr(Today());
     window_ = cl::AllocateHWnd([this](cl::TMessage& m) { WndProc(m); });
@@ -146,9 +151,10 @@ TUpgrader::TUpgrader(cl::TComponent* owner)
 
 TUpgrader::~TUpgrader()
 {
+    *alive_ = false;
     SetAutoCheck(false);
     // Waits that are still running end; the wizard goes with its upgrader.
-    SignalEvent(checkEvent_);
+    SignalWaiters();
     SignalEvent(wizardEvent_);
     CloseUpgraderWizard(this);
     if (window_)
@@ -207,8 +213,10 @@ void TUpgrader::WndProc(cl::TMessage& message)
             if (IsOnline() && autoCheck_) {
                 timerSuspended_ = true;
                 UpdateTimer();
-                CheckUpdate();
-                automaticCheck_ = true;
+                if (phase_ != TPhase::Upgrading) {
+                    aborted_ = false;
+                    automaticCheck_ = BeginCheck();
+                }
             }
         } catch (const std::exception&) {
             cl::Application->HandleException(this);
@@ -218,6 +226,8 @@ void TUpgrader::WndProc(cl::TMessage& message)
         message.Result = 1;
         return;
     case WM_UP_NEXT_FILE:
+        if (static_cast<unsigned>(message.LParam) != upgradeSerial_)
+            return; // a step of an upgrade that has stopped
         try {
             DownloadNextFile(message.WParam != 0);
         } catch (const std::exception&) {
@@ -232,23 +242,62 @@ void TUpgrader::WndProc(cl::TMessage& message)
 
 void TUpgrader::CheckUpdate()
 {
+    // An upgrade under way keeps its state: a check now could delete its files or start
+    // the helper while a file is still coming.
+    if (phase_ == TPhase::Upgrading)
+        return;
     aborted_ = false;
     automaticCheck_ = false;
-    if (Busy())
-        return;
+    BeginCheck();
+}
+
+bool TUpgrader::BeginCheck()
+{
+    if (phase_ != TPhase::Idle || Busy())
+        return false;
     infoFileMode_ = true;
     CacheOptions = UpgradeCacheOptions | (1u << coPragmaNoCache);
     URL = InfoFileURL;
     OutputFileName.clear();
-    Read(0, 0);
+    updateFound_ = false;
+    if (!Read(0, 0))
+        return false;
+    phase_ = TPhase::Checking;
+    return true;
 }
 
 bool TUpgrader::CheckUpdateWait()
 {
     CheckUpdate();
-    updateFound_ = false;
-    WaitForEvent(checkEvent_, 0, true);
+    if (phase_ == TPhase::Idle)
+        return false;
+    // Each wait has its own event, so that one started meanwhile (a menu command handled
+    // in this loop) never takes over another's.
+    const std::shared_ptr<bool> alive = alive_;
+    HANDLE event = INVALID_HANDLE_VALUE;
+    waiters_.push_back(&event);
+    WaitForEvent(event, 0, true);
+    if (!*alive)
+        return false;
+    waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &event));
     return updateFound_;
+}
+
+void TUpgrader::SignalWaiters()
+{
+    for (HANDLE* event : waiters_)
+        SignalEvent(*event);
+}
+
+void TUpgrader::EndCheck(bool upgrade)
+{
+    phase_ = upgrade ? TPhase::Upgrading : TPhase::Idle;
+    if (upgrade) {
+        ++upgradeSerial_;
+        upgradeComplete_ = false;
+        PostNextFile(true);
+    }
+    SignalWaiters();
 }
 
 void TUpgrader::ParseInfoFile(cl::TStream& stream)
@@ -261,18 +310,26 @@ void TUpgrader::ParseInfoFile(cl::TStream& stream)
     fileList_->Clear();
     for (const AnsiString& file : release.files)
         fileList_->Add(file);
+    bool upgrade = false;
     if (release.updateFound) {
         updateFound_ = true;
         upgradeMethod_ = release.method;
         if (OnBeginUpgrade)
             OnBeginUpgrade(this, release.message, upgradeMethod_, fileList_.get(), updateFound_);
-        if (!updateFound_ || (Shows(mAskUpgrade) && !ShowAskDialog(release.message))) {
+        bool later = !updateFound_;
+        if (!later && Shows(mAskUpgrade)) {
+            const std::shared_ptr<bool> alive = alive_;
+            later = !ShowAskDialog(release.message);
+            if (!*alive)
+                return;
+        }
+        if (later) {
             if (OnLaterUpgrade)
                 OnLaterUpgrade(this);
         } else if (upgradeMethod_ == TekUpgradeMethod::umRedirectToURL) {
             OpenURL(fileList_->Get(0), true);
         } else {
-            PostNextFile(true);
+            upgrade = true;
         }
     } else {
         if (OnNoUpdateAvailable)
@@ -280,14 +337,14 @@ void TUpgrader::ParseInfoFile(cl::TStream& stream)
         if (!automaticCheck_ && Shows(mNoUpdateAvailable))
             ShowMessage(24, MB_ICONINFORMATION);
     }
-    SignalEvent(checkEvent_);
+    EndCheck(upgrade);
 }
 
 void TUpgrader::PostNextFile(bool start)
 {
     // The transfer that reports is still being delivered: the next one starts from the
     // hidden window once it has cleared its state.
-    PostMessageA(window_, WM_UP_NEXT_FILE, start ? 1 : 0, 0);
+    PostMessageA(window_, WM_UP_NEXT_FILE, start ? 1 : 0, static_cast<LPARAM>(upgradeSerial_));
 }
 
 void TUpgrader::DeleteDownloadedFiles() const
@@ -331,19 +388,29 @@ void TUpgrader::DownloadNextFile(bool start)
     }
     if (TUpgraderWizardForm* form = UpgraderWizard()) {
         form->ShowFinished();
+        const std::shared_ptr<bool> alive = alive_;
+        const unsigned serial = upgradeSerial_;
         WaitForEvent(wizardEvent_, 0, true);
-        if (aborted_ || cl::Application->Terminated())
+        if (!*alive || aborted_ || serial != upgradeSerial_ || cl::Application->Terminated())
             return;
     }
     upgradeComplete_ = true;
     bool restart = true;
     if (OnEndUpgrade)
         OnEndUpgrade(this, restart);
+    // Without a restart the files stay complete beside the program for a later
+    // RestartApplication.
+    phase_ = TPhase::Idle;
+    SignalWaiters();
     if (restart)
         RestartApplication();
 }
 
-void TUpgrader::WizardClosed() { SignalEvent(wizardEvent_); }
+void TUpgrader::WizardClosed()
+{
+    SignalEvent(wizardEvent_);
+    SignalWaiters();
+}
 
 void TUpgrader::HeaderInfo(int fileSize, TDateTime lastModified, bool& canContinue)
 {
@@ -363,14 +430,18 @@ void TUpgrader::HeaderInfo(int fileSize, TDateTime lastModified, bool& canContin
         OnFileStart(this, currentURL_, fileSize, fileTime_, canContinue);
 }
 
-void TUpgrader::Done(cl::TStream* stream)
+void TUpgrader::Done(std::int64_t size, cl::TStream* stream)
 {
     if (infoFileMode_) {
-        if (stream) {
+        if (stream)
             ParseInfoFile(*stream);
-        } else {
-            SignalEvent(checkEvent_);
-        }
+        else
+            EndCheck(false);
+        return;
+    }
+    if (size == 0) {
+        // An empty answer is no file of the release.
+        ConnectionLost();
         return;
     }
     if (fileTime_ != 0)
@@ -409,7 +480,7 @@ void TUpgrader::ConnectionLost()
 void TUpgrader::HTTPError(int status)
 {
     if (infoFileMode_) {
-        SignalEvent(checkEvent_);
+        EndCheck(false);
         if (OnNoInfoFile)
             OnNoInfoFile(this);
         if (Shows(mNoInfoFile))
@@ -419,11 +490,15 @@ void TUpgrader::HTTPError(int status)
     bool continueUpgrade = false;
     if (OnLostFile)
         OnLostFile(this, currentURL_, status, continueUpgrade);
-    if (Shows(mLostFile))
+    if (Shows(mLostFile)) {
+        const std::shared_ptr<bool> alive = alive_;
         continueUpgrade =
             cl::Application->MessageBox(FormatUpgradeMessage(28, {ExtractURLFileName(currentURL_)}),
                                         LoadUpgradeMessage(21) + " #" + cl::IntToStr(status),
                                         MB_YESNO | MB_ICONWARNING) == IDYES;
+        if (!*alive)
+            return;
+    }
     if (continueUpgrade)
         PostNextFile(false);
     else
@@ -445,15 +520,15 @@ void TUpgrader::HostNotReached()
     const AnsiString host = ExtractURLHost(address);
     if (OnHostUnreachable)
         OnHostUnreachable(this, address, host);
-    // A download the user has watched start never ends without a word.
-    const bool downloading = !infoFileMode_;
     if (automaticCheck_) {
+        // Silent, also for a download the automatic check began: the timer tries again.
         timerSuspended_ = false;
         UpdateTimer();
-    }
-    if ((!automaticCheck_ && Shows(mHostUnreachable)) || downloading)
+    } else if (Shows(mHostUnreachable) || !infoFileMode_) {
+        // A download the user asked for and watched start never ends without a word.
         cl::Application->MessageBox(FormatUpgradeMessage(26, {"http://" + host + "'"}), LoadUpgradeMessage(0),
                                     MB_ICONERROR);
+    }
     StopUpgrade();
 }
 
@@ -462,7 +537,11 @@ void TUpgrader::LoginRequest(const AnsiString& realm, bool& tryAgain)
     if (OnPasswordRequest)
         OnPasswordRequest(this, realm, tryAgain);
     if (!tryAgain && Shows(mPasswordRequest)) {
-        if (ShowPasswordDialog(*this))
+        const std::shared_ptr<bool> alive = alive_;
+        const bool ok = ShowPasswordDialog(*this);
+        if (!*alive)
+            return;
+        if (ok)
             tryAgain = true;
         else
             AbortUpgrade();
@@ -473,15 +552,18 @@ void TUpgrader::ShowMessage(int k, UINT flags) const { ShowUpgradeMessage(k, fla
 
 void TUpgrader::StopUpgrade()
 {
-    SignalEvent(checkEvent_);
+    const bool upgrading = phase_ == TPhase::Upgrading;
+    phase_ = TPhase::Idle;
+    ++upgradeSerial_;
+    SignalWaiters();
     SignalEvent(wizardEvent_);
-    if (Busy()) {
-        // The worker deletes its partial file once it has closed it.
+    // The worker deletes its partial file once it has closed it.
+    if (Busy())
         Abort(true, false);
-    } else if (!infoFileMode_ && !currentFile_.empty() && !upgradeComplete_) {
-        SetFileAttributesA(currentFile_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(currentFile_.c_str()); // a partial file, from an answer cut short
-    }
+    // An upgrade that ends without a hand-over leaves none of its files beside the
+    // program, finished or partial.
+    if (upgrading && !upgradeComplete_)
+        DeleteDownloadedFiles();
     CloseUpgraderWizard(this);
 }
 
@@ -525,7 +607,9 @@ bool TUpgrader::StartUpgrader(const AnsiString& params)
             failure = "Cannot run \"" + helper + "\" (" + cl::IntToStr(static_cast<int>(started)) + ")";
     }
     if (!failure.empty()) {
-        // The program keeps running: without the helper nothing would restart it.
+        // The program keeps running: without the helper nothing would restart it, and
+        // the downloads it would have moved go.
+        DeleteDownloadedFiles();
         cl::Application->MessageBox(failure, LoadUpgradeMessage(0), MB_OK | MB_ICONERROR);
         return false;
     }

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace up {
 
@@ -70,10 +71,15 @@ public:
     ~TUpgrader() override;
     void Loaded() override;
 
-    // Starts a check and returns at once; does nothing while a transfer runs.
+    // Starts a check and returns at once; does nothing while a transfer runs or while a
+    // check or an upgrade is under way.
     void CheckUpdate();
     // Starts a check and handles messages until it has a result: true when an update was
-    // found and not vetoed (also when the user then chose "Later").
+    // found and not vetoed (also when the user then chose "Later"). A check already
+    // running is joined and gives its outcome; during an upgrade (from the question's Yes
+    // until the wizard closes or the upgrade stops) no check starts and the call waits
+    // for the upgrade, true. False at once when nothing could start (a stopped transfer
+    // still ending).
     bool CheckUpdateWait();
 
     bool AutoCheck() const { return autoCheck_; }
@@ -132,7 +138,17 @@ protected:
     virtual void WndProc(cl::TMessage& message);
 
 private:
+    // A check runs from its request until its info file is read and answered; an upgrade
+    // from the question's Yes until the wizard closes or the upgrade stops.
+    enum class TPhase { Idle, Checking, Upgrading };
+
     void UpdateTimer();
+    // Starts a check when none and no upgrade is under way; false otherwise.
+    bool BeginCheck();
+    // The check has its outcome; with upgrade, the download begins.
+    void EndCheck(bool upgrade);
+    // Ends the waits of CheckUpdateWait.
+    void SignalWaiters();
     void ParseInfoFile(cl::TStream& stream);
     void DownloadNextFile(bool start);
     void PostNextFile(bool start);
@@ -143,7 +159,7 @@ private:
     void DeleteDownloadedFiles() const;
 
     void HeaderInfo(int fileSize, TDateTime lastModified, bool& canContinue);
-    void Done(cl::TStream* stream);
+    void Done(std::int64_t size, cl::TStream* stream);
     void Progress(float transferRate, std::uint8_t percentDone, int estimatedTimeLeft, int elapsedTime,
                   std::int64_t bytesRead, std::int64_t fileSize);
     void ConnectionLost();
@@ -165,9 +181,14 @@ private:
     AnsiString currentFile_;
     TDateTime fileTime_ = 0;
     int fileIndex_ = 0;
-    // One event per wait: the requested check, and the finished wizard.
-    HANDLE checkEvent_ = INVALID_HANDLE_VALUE;
+    TPhase phase_ = TPhase::Idle;
+    // Steps posted for an upgrade carry its number: one that has stopped takes none.
+    unsigned upgradeSerial_ = 0;
+    // One event per wait: each CheckUpdateWait running, and the finished wizard's.
+    std::vector<HANDLE*> waiters_;
     HANDLE wizardEvent_ = INVALID_HANDLE_VALUE;
+    // False once destroyed: looked at after each message loop this object runs.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool autoCheck_ = false;
     AnsiString restartParams_ = "/afterupgrade";
     std::unique_ptr<TUpgraderInfo> infoFile_;

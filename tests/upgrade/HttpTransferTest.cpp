@@ -689,6 +689,42 @@ TEST_F(HttpTransfer, ClaimedLengthReservesNoMemory)
     }
 }
 
+// A body into memory longer than MaxMemoryBody is not read on: an HTTP error with the
+// answer's status, whether its length says so or only its bytes do. A file takes any.
+TEST_F(HttpTransfer, MemoryBodyBeyondItsLimitIsAnError)
+{
+    struct Case {
+        const char* scenario;
+        bool toFile;
+        Strings events;
+    };
+    const Case cases[] = {
+        {R"("body_text": "0123456789")", false, {"header 200", "done 10"}},
+        {R"("body_text": "0123456789A")", false, {"header 200", "http error 200", "finished"}},
+        {R"("body_text": "0123456789A", "send_length": false)", false, {"header 200", "http error 200", "finished"}},
+        {R"("status": 404, "body_text": "0123456789A")", true, {"header 404", "http error 404", "finished"}},
+        {R"("body_text": "0123456789A")", true, {"header 200", "done 11"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        ASSERT_TRUE(portal.SetRoute("/cap", c.scenario));
+        TScratchFile output("cap");
+        TupCustomHTTP http(nullptr);
+        http.URL = portal.URL("/cap");
+        http.MaxMemoryBody = 10;
+        if (c.toFile)
+            http.OutputFileName = output.Path();
+        TRecorder rec;
+        rec.Attach(http);
+        ASSERT_TRUE(http.Read());
+        ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 10000));
+        // A body without its length may come in more than one read: progress or none.
+        Strings events = rec.events;
+        events.erase(std::remove(events.begin(), events.end(), "progress"), events.end());
+        EXPECT_EQ(events, c.events);
+    }
+}
+
 // A claimed length far beyond what arrives makes the time left huge: it stays within
 // the range of an Integer instead of wrapping round to a negative value.
 TEST_F(HttpTransfer, TimeLeftOfAHugeClaimedLengthIsClamped)
@@ -714,15 +750,15 @@ TEST_F(HttpTransfer, TimeLeftOfAHugeClaimedLengthIsClamped)
 // event brings the newest figures, before the outcome.
 TEST_F(HttpTransfer, ProgressDoesNotHoldTheWorker)
 {
-    // Two halves half a second apart: the first progress comes before the second half.
-    ASSERT_TRUE(portal.SetRoute("/big", R"("body_size": 65536, "trickle_bytes": 32768, "trickle_delay": 0.5)"));
+    // The portal holds the second half until the first progress handler releases it.
+    ASSERT_TRUE(portal.SetRoute("/big", R"("body_size": 65536, "hold_at": 32768)"));
     TScratchFile output("prg");
     TupCustomHTTP http(nullptr);
     http.URL = portal.URL("/big");
     http.OutputFileName = output.Path();
     TRecorder rec;
     rec.Attach(http);
-    bool wholeFileSeen = false;
+    bool released = false, wholeFileSeen = false;
     std::vector<std::int64_t> seen;
     http.OnTransferProgress = [&](cl::TObject*, const AnsiString&, cl::TStream*, float, std::uint8_t, int, int,
                                   std::int64_t bytes, std::int64_t size) {
@@ -731,10 +767,11 @@ TEST_F(HttpTransfer, ProgressDoesNotHoldTheWorker)
         EXPECT_EQ(size, 65536);
         if (seen.size() > 1)
             return;
-        // Held here, the GUI thread takes nothing else; the file still fills up.
-        const ULONGLONG deadline = GetTickCount64() + 10000;
+        released = portal.Release("/big");
+        // Held here, the GUI thread takes nothing else; the file still fills up (bounded).
+        const ULONGLONG deadline = GetTickCount64() + 20000;
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        while (GetTickCount64() < deadline && !wholeFileSeen) {
+        while (released && !wholeFileSeen && GetTickCount64() < deadline) {
             wholeFileSeen = GetFileAttributesExA(output.Path().c_str(), GetFileExInfoStandard, &data) &&
                             data.nFileSizeLow == 65536;
             if (!wholeFileSeen)
@@ -742,7 +779,8 @@ TEST_F(HttpTransfer, ProgressDoesNotHoldTheWorker)
         }
     };
     ASSERT_TRUE(http.Read());
-    ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return rec.ended && !http.Busy(); }, 30000));
+    EXPECT_TRUE(released);
     EXPECT_TRUE(wholeFileSeen);
     // Sixteen reads, but the events only catch up: one or two more, the last one newest.
     ASSERT_GE(seen.size(), 2u);

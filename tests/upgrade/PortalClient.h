@@ -47,7 +47,13 @@ public:
         const cl::AnsiString body = "{\"path\": \"" + path + "\"" + (fields.empty() ? "" : ", " + fields) + "}";
         return Request("POST", "/_portal/route", body).find("\"ok\"") != cl::AnsiString::npos;
     }
-    // One "METHOD PATH STATUS SENT auth|-" line per request so far.
+    // Lets the held answers of a route (scenario field "hold_at") go on.
+    bool Release(const cl::AnsiString& path)
+    {
+        return Request("POST", "/_portal/release", "{\"path\": \"" + path + "\"}").find("\"ok\"") != cl::AnsiString::npos;
+    }
+    // One "METHOD PATH STATUS SENT auth|-" line per request so far. Waits (up to 5 s) for
+    // answers still being written, held ones included.
     std::vector<cl::AnsiString> Log()
     {
         std::vector<cl::AnsiString> lines;

@@ -21,6 +21,22 @@ TEST(TransferText, RealmOf)
     EXPECT_EQ(RealmOf(""), "");
 }
 
+// Leaving https for http needs the option; every other hop among the two is followed.
+TEST(TransferText, RedirectFollowed)
+{
+    struct Case {
+        const char *from, *to;
+        bool option, followed;
+    };
+    const Case cases[] = {
+        {"https", "http", false, false}, {"HTTPS", "Http", false, false}, {"https", "http", true, true},
+        {"http", "http", false, true},   {"http", "https", false, true},  {"https", "https", false, true},
+        {"http", "ftp", true, false},    {"https", "file", true, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RedirectFollowed(c.from, c.to, c.option), c.followed) << c.from << " -> " << c.to << " " << c.option;
+}
+
 TEST(TransferText, StatusTexts)
 {
     EXPECT_STREQ(StatusText(10), "Resolving name");

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fstream>
+#include <functional>
+#include <vector>
 
 using namespace up;
 using uptest::TScratchFile;
@@ -169,23 +172,33 @@ TEST(UpgradeUtils, ShellOpenCommandOfAnExtension)
     }
 }
 
+// The value's first byte decides: 1 is online, anything else offline.
 TEST(UpgradeUtils, OnlineByRemoteAccessValue)
 {
-    const TRegTree key(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess");
-    const bool byAddress = HasNetworkAddress();
-    EXPECT_EQ(IsOnline(), byAddress); // no such value
-    auto setValue = [](DWORD value) {
-        HKEY k;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\RemoteAccess", 0, nullptr, 0,
-                                  KEY_WRITE, nullptr, &k, nullptr),
-                  ERROR_SUCCESS);
-        RegSetValueExA(k, "Remote Connection", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-        RegCloseKey(k);
+    const char* const path = "System\\CurrentControlSet\\Services\\RemoteAccess";
+    const TRegTree key(HKEY_LOCAL_MACHINE, path);
+    struct Case {
+        DWORD type;
+        std::vector<BYTE> bytes;
+        bool online;
     };
-    setValue(1);
-    EXPECT_TRUE(IsOnline());
-    setValue(0);
-    EXPECT_FALSE(IsOnline());
+    const Case cases[] = {
+        {REG_DWORD, {1, 0, 0, 0}, true},
+        {REG_DWORD, {0, 0, 0, 0}, false},
+        {REG_DWORD, {2, 0, 0, 0}, false},
+        {REG_DWORD, {1, 1, 0, 0}, true},  // 0x101: the first byte is 1
+        {REG_DWORD, {0, 1, 0, 0}, false}, // 0x100
+        {REG_BINARY, {1}, true},
+        {REG_SZ, {'1', 0}, false},        // the character "1" is byte 0x31
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "type " << c.type << " first byte " << int(c.bytes[0]));
+        HKEY k;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr), ERROR_SUCCESS);
+        RegSetValueExA(k, "Remote Connection", 0, c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
+        RegCloseKey(k);
+        EXPECT_EQ(IsOnline(), c.online);
+    }
 }
 
 TEST(UpgradeUtils, ResourceToStream)
@@ -223,6 +236,70 @@ TEST(UpgradeUtils, WaitForEventRunsMessagesUntilSignalled)
     const ULONGLONG t = GetTickCount64();
     WaitForEvent(waitEvent, 150, false);
     EXPECT_GE(GetTickCount64() - t, 140u);
+}
+
+namespace {
+// Keeps one message of its own in the queue: each one handled posts the next until the
+// chain is as long as asked or told to stop, as a fast machine's transfers keep the
+// queue from ever emptying.
+class TMessageChain {
+public:
+    TMessageChain(int length, std::function<void(int)> onEach) : length_(length), onEach_(std::move(onEach))
+    {
+        window_ = cl::AllocateHWnd([this](cl::TMessage& m) {
+            if (m.Msg != WM_APP + 7) {
+                m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+                return;
+            }
+            ++handled_;
+            if (onEach_)
+                onEach_(handled_);
+            if (handled_ < length_ && !stopped_)
+                PostMessageA(window_, WM_APP + 7, 0, 0);
+        });
+        PostMessageA(window_, WM_APP + 7, 0, 0);
+    }
+    ~TMessageChain() { cl::DeallocateHWnd(window_); }
+    TMessageChain(const TMessageChain&) = delete;
+    TMessageChain& operator=(const TMessageChain&) = delete;
+    int Handled() const { return handled_; }
+    void Stop() { stopped_ = true; }
+
+private:
+    HWND window_ = nullptr;
+    int length_;
+    std::function<void(int)> onEach_;
+    int handled_ = 0;
+    bool stopped_ = false;
+};
+} // namespace
+
+// The wait ends with the message that sets its event, though more keep coming.
+TEST(UpgradeUtils, WaitForEventEndsAfterTheMessageThatSetsIt)
+{
+    TMessageChain chain(1000, [](int n) {
+        if (n == 3)
+            SignalEvent(waitEvent);
+    });
+    WaitForEvent(waitEvent, 0, false);
+    EXPECT_EQ(chain.Handled(), 3);
+    EXPECT_EQ(waitEvent, INVALID_HANDLE_VALUE);
+}
+
+// A time-out ends the wait while the queue stays busy; the chain would go on for 20 s.
+TEST(UpgradeUtils, WaitForEventTimesOutWhileMessagesKeepComing)
+{
+    const ULONGLONG start = GetTickCount64();
+    TMessageChain* self = nullptr;
+    TMessageChain chain(INT_MAX, [&](int) {
+        if (GetTickCount64() - start > 20000)
+            self->Stop();
+    });
+    self = &chain;
+    WaitForEvent(waitEvent, 200, false);
+    EXPECT_LT(GetTickCount64() - start, 20000u) << "the wait lasted as long as the messages";
+    EXPECT_GT(chain.Handled(), 0);
+    chain.Stop();
 }
 
 TEST(UpgradeUtils, WaitForEventAndQuit)

@@ -112,6 +112,57 @@ private:
     bool busy_ = false;
 };
 
+// Keeps one message of its own in the queue from Start() until until() holds (or a
+// minute has passed), as a fast machine's transfers keep the queue from ever emptying.
+// Timers do not fire meanwhile.
+class TBusyQueue {
+public:
+    explicit TBusyQueue(std::function<bool()> until) : until_(std::move(until))
+    {
+        window_ = cl::AllocateHWnd([this](cl::TMessage& m) {
+            if (m.Msg != WM_APP + 9) {
+                m.Result = DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+                return;
+            }
+            if (!until_() && GetTickCount64() < deadline_)
+                PostMessageA(window_, WM_APP + 9, 0, 0);
+        });
+    }
+    ~TBusyQueue() { cl::DeallocateHWnd(window_); }
+    TBusyQueue(const TBusyQueue&) = delete;
+    TBusyQueue& operator=(const TBusyQueue&) = delete;
+    void Start()
+    {
+        deadline_ = GetTickCount64() + 60000;
+        PostMessageA(window_, WM_APP + 9, 0, 0);
+    }
+
+private:
+    HWND window_ = nullptr;
+    std::function<bool()> until_;
+    ULONGLONG deadline_ = 0;
+};
+
+// Ends every wait that stops on a quit once the bound has passed, so that a wait nobody
+// ends fails the test instead of hanging it.
+class TWatchdog {
+public:
+    explicit TWatchdog(UINT ms) : quit_([this, end = GetTickCount64() + ms] {
+          if (GetTickCount64() < end)
+              return false;
+          fired_ = true;
+          PostQuitMessage(0);
+          return true;
+      })
+    {
+    }
+    bool Fired() const { return fired_; }
+
+private:
+    bool fired_ = false;
+    TWhenShown quit_;
+};
+
 template <class F> F* FindForm(const char* className)
 {
     HWND wnd = FindWindowA(className, nullptr);
@@ -213,14 +264,16 @@ protected:
     // loop of its own), then pumps until the upgrade has ended.
     bool FinishWizard()
     {
-        TWhenShown finish([] {
-            TUpgraderWizardForm* form = UpgraderWizard();
-            if (!form || !form->FinishBtn->Enabled())
-                return false;
-            form->FinishBtn->Click();
-            return true;
-        });
+        TWhenShown finish(PressFinish);
         return PumpUntil([&] { return Has("end"); }, 20000);
+    }
+    static bool PressFinish()
+    {
+        TUpgraderWizardForm* form = UpgraderWizard();
+        if (!form || !form->FinishBtn->Enabled())
+            return false;
+        form->FinishBtn->Click();
+        return true;
     }
 
     uptest::TPortalClient portal;
@@ -287,7 +340,8 @@ TEST_F(UpgraderTest, RedirectOpensTheAddressAndDownloadsNothing)
 }
 
 // The release's files land beside the program as ".uTMP" files, complete and visible;
-// files left by an earlier download are gone first.
+// files left by an earlier download are gone first. The check ends with its info file,
+// not with the upgrade, though the queue never empties meanwhile (as on a fast machine).
 TEST_F(UpgraderTest, DownloadsEveryFileThroughTheWizard)
 {
     const AnsiString stale = ProgramDir() + "stale.dll.uTMP";
@@ -303,9 +357,22 @@ TEST_F(UpgraderTest, DownloadsEveryFileThroughTheWizard)
         EXPECT_GE(total, lastTotal);
         lastTotal = total;
     };
-    TWhenShown answer(AnswerAsk(true));
+    TBusyQueue busy([] {
+        const TUpgraderWizardForm* form = UpgraderWizard();
+        return form && form->FinishBtn->Enabled();
+    });
+    TWhenShown answer([&] {
+        if (!AnswerAsk(true)())
+            return false;
+        busy.Start();
+        return true;
+    });
+    TWhenShown finish(PressFinish); // in place before the step it answers
+    const TWatchdog watchdog(60000);
     EXPECT_TRUE(upgrader->CheckUpdateWait());
-    ASSERT_TRUE(FinishWizard());
+    EXPECT_EQ(events, Strings{"begin 1 2 "});
+    ASSERT_TRUE(PumpUntil([&] { return Has("end"); }, 60000));
+    EXPECT_FALSE(watchdog.Fired());
     EXPECT_EQ(events, (Strings{"begin 1 2 ", "file done Tessel.dll.uTMP", "file done setup.exe.uTMP", "end"}));
     EXPECT_GT(progress, 0);
     EXPECT_EQ(lastTotal, 100);
@@ -318,21 +385,38 @@ TEST_F(UpgraderTest, DownloadsEveryFileThroughTheWizard)
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(UpgraderTest, AnAnswerCutShortShowsItsMessageAndLeavesNoPartialFile)
+// A listed file whose answer carries less than it says, or nothing at all, is no file of
+// the release: the connection-lost message, and the upgrade ends without a hand-over,
+// leaving none of its files beside the program, finished or partial.
+TEST_F(UpgraderTest, AnAnswerThatCarriesLessEndsTheUpgradeAndLeavesNoFile)
 {
-    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/setup.exe") + "\""));
-    ASSERT_TRUE(portal.SetRoute("/update/setup.exe", R"("body_size": 200000, "truncate_after": 50000)"));
-    TWhenShown answer(AnswerAsk(true));
-    EXPECT_TRUE(upgrader->CheckUpdateWait());
-    ASSERT_TRUE(PumpUntil([&] { return Has("connection lost"); }, 20000));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "与远端服务器的连接中断，\r\r请重新连接后再进行升级操作。");
-    EXPECT_EQ(boxes[0].caption, "软件升级精灵");
-    EXPECT_EQ(boxes[0].flags & MB_ICONMASK, UINT(MB_ICONERROR));
-    PumpUntil([] { return false; }, 200);
-    EXPECT_EQ(UpgraderWizard(), nullptr);
-    EXPECT_TRUE(DownloadedFiles().empty());
-    EXPECT_FALSE(Has("end"));
+    const char* const cases[] = {
+        R"("body_size": 200000, "truncate_after": 50000)", // cut short
+        R"("body_text": "")",                              // empty, Content-Length 0
+        R"("body_text": "", "send_length": false)",        // empty, no length
+        R"("body_text": "SET", "claimed_length": 10)",     // fewer bytes than its length
+    };
+    for (const char* route : cases) {
+        SCOPED_TRACE(route);
+        events.clear();
+        boxes.clear();
+        ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/a.dat") +
+                                                   "\\r\\n#url2=" + portal.URL("/update/setup.exe") + "\""));
+        ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "AAAA")"));
+        ASSERT_TRUE(portal.SetRoute("/update/setup.exe", route));
+        TWhenShown answer(AnswerAsk(true));
+        TWhenShown finish(PressFinish); // should the answer pass for a file, the test still ends
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
+        ASSERT_TRUE(PumpUntil([&] { return Has("connection lost"); }, 20000));
+        EXPECT_EQ(events, (Strings{"begin 0 2 ", "file done a.dat.uTMP", "connection lost"}));
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "与远端服务器的连接中断，\r\r请重新连接后再进行升级操作。");
+        EXPECT_EQ(boxes[0].caption, "软件升级精灵");
+        EXPECT_EQ(boxes[0].flags & MB_ICONMASK, UINT(MB_ICONERROR));
+        EXPECT_EQ(UpgraderWizard(), nullptr);
+        EXPECT_EQ(DownloadedFiles(), Strings{});
+        ClearDownloads();
+    }
 }
 
 // A listed file the service does not have: No aborts and removes what was fetched, Yes
@@ -429,6 +513,102 @@ TEST_F(UpgraderTest, ARequestedCheckJoinsTheRunningOne)
     EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
 }
 
+// A second requested check while one waits (a menu command handled in its loop) joins
+// it: one request, and both calls end with the same outcome.
+TEST_F(UpgraderTest, ASecondCheckJoinsTheWaitingOne)
+{
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=5\r\n#url=/update/setup.exe", "hold_at": 0)"));
+    TWhenShown later(AnswerAsk(false));
+    int second = -1;
+    TWhenShown join([&] {
+        // The answer is held until the second call is about to wait.
+        if (!portal.Release(kInfoPath))
+            return false;
+        second = upgrader->CheckUpdateWait() ? 1 : 0;
+        return true;
+    });
+    const TWatchdog watchdog(60000);
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
+    EXPECT_FALSE(watchdog.Fired());
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(events, (Strings{"begin 0 1 ", "later"}));
+    EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
+}
+
+// While the finished wizard waits for OK no check starts: one requested then waits for
+// the upgrade, and OK restarts with the file as it came.
+TEST_F(UpgraderTest, NoCheckStartsWhileTheFinishedWizardWaits)
+{
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/Tessel.dll") + "\""));
+    ASSERT_TRUE(portal.SetRoute("/update/Tessel.dll", R"("body_text": "NEW LIBRARY")"));
+    TWhenShown answer(AnswerAsk(true));
+    int during = -1;
+    bool waiting = false;
+    TWhenShown check([&] {
+        const TUpgraderWizardForm* form = UpgraderWizard();
+        if (!form || !form->FinishBtn->Enabled())
+            return false;
+        waiting = true;
+        during = upgrader->CheckUpdateWait() ? 1 : 0;
+        return true;
+    });
+    TWhenShown finish([&] { return waiting && PressFinish(); });
+    const TWatchdog watchdog(60000);
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
+    ASSERT_TRUE(PumpUntil([&] { return Has("end"); }, 60000));
+    EXPECT_FALSE(watchdog.Fired());
+    EXPECT_EQ(during, 1);
+    EXPECT_EQ(events, (Strings{"begin 0 1 ", "file done Tessel.dll.uTMP", "end"}));
+    EXPECT_EQ(ReadWhole(ProgramDir() + "Tessel.dll.uTMP"), "NEW LIBRARY");
+    EXPECT_EQ(Log(), (Strings{"GET /update/update.inf 200 -", "GET /update/Tessel.dll 200 -"}));
+}
+
+// A requested check during the download starts nothing and waits for the upgrade: the
+// wizard's closing ends that wait, by OK (the restart vetoed here) or by the abort.
+TEST_F(UpgraderTest, ACheckDuringTheDownloadWaitsUntilTheWizardCloses)
+{
+    for (bool abort : {false, true}) {
+        SCOPED_TRACE(abort ? "abort" : "OK");
+        events.clear();
+        boxes.clear();
+        boxAnswer = IDYES;
+        const std::size_t logBefore = Log().size();
+        ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/setup.exe") + "\""));
+        ASSERT_TRUE(portal.SetRoute("/update/setup.exe", R"("body_text": "SETUP", "hold_at": 0)"));
+        bool started = false;
+        upgrader->OnFileStart = [&](cl::TObject*, const AnsiString&, int, TDateTime, bool&) { started = true; };
+        TWhenShown answer(AnswerAsk(true));
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
+        ASSERT_TRUE(PumpUntil([&] { return started; }, 20000)); // the file's answer is held
+        TWhenShown end([&] {
+            if (abort) {
+                PostMessageA(UpgraderWizard()->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+                return true;
+            }
+            if (!portal.Release("/update/setup.exe"))
+                return false;
+            return true;
+        });
+        TWhenShown finish(PressFinish);
+        const TWatchdog watchdog(60000);
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
+        EXPECT_FALSE(watchdog.Fired());
+        const Strings expected = abort ? Strings{"begin 0 1 ", "aborted"}
+                                       : Strings{"begin 0 1 ", "file done setup.exe.uTMP", "end"};
+        EXPECT_EQ(events, expected);
+        EXPECT_EQ(UpgraderWizard(), nullptr);
+        if (abort) {
+            portal.Release("/update/setup.exe"); // the stopped worker ends and deletes its file
+            EXPECT_TRUE(PumpUntil([] { return DownloadedFiles().empty(); }, 20000));
+        }
+        Strings log = Log();
+        log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(logBefore));
+        EXPECT_EQ(log, (Strings{"GET /update/update.inf 200 -", "GET /update/setup.exe 200 -"}));
+        upgrader->OnFileStart = nullptr;
+        ClearDownloads();
+    }
+}
+
 namespace {
 // The online test reads this value first; 1 says online whatever the host's addresses.
 class TOnlineValue {
@@ -500,6 +680,257 @@ TEST_F(UpgraderTest, TheAutomaticCheckRetriesSilently)
     PumpUntil([] { return false; }, 500); // ten more ticks' time
     EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
     EXPECT_TRUE(boxes.empty());
+}
+
+// A host that cannot be reached during a download the automatic check began: the wizard
+// closes without a word, nothing stays beside the program and the timer tries again.
+// A download the user asked for says so.
+TEST_F(UpgraderTest, AnUnreachableHostDuringTheDownload)
+{
+    const TOnlineValue online;
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" +
+                                               portal.URL("/update/setup.exe", RefusedPort()) + "\""));
+    {
+        SCOPED_TRACE("automatic");
+        int asked = 0;
+        TWhenShown answer([&] {
+            if (!AnswerAsk(asked == 0)())
+                return false;
+            return ++asked == 2; // Yes, then Later
+        });
+        upgrader->AutoCheckDelay = 50;
+        upgrader->SetAutoCheck(true);
+        ASSERT_TRUE(PumpUntil([&] { return Has("later"); }, 30000));
+        upgrader->SetAutoCheck(false);
+        EXPECT_EQ(events, (Strings{"begin 0 1 ", "unreachable 127.0.0.1", "begin 0 1 ", "later"}));
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(Log(), (Strings{"GET /update/update.inf 200 -", "GET /update/update.inf 200 -"}));
+        EXPECT_EQ(UpgraderWizard(), nullptr);
+        EXPECT_EQ(DownloadedFiles(), Strings{});
+    }
+    {
+        SCOPED_TRACE("requested");
+        events.clear();
+        TWhenShown answer(AnswerAsk(true));
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
+        ASSERT_TRUE(PumpUntil([&] { return Has("unreachable 127.0.0.1"); }, 30000));
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "无法与服务器http://127.0.0.1'连接。\r\r请检查您的internet设定之后再进行升级操作。");
+        EXPECT_EQ(boxes[0].flags & MB_ICONMASK, UINT(MB_ICONERROR));
+        EXPECT_EQ(UpgraderWizard(), nullptr);
+        EXPECT_EQ(DownloadedFiles(), Strings{});
+    }
+}
+
+// The info file is read up to 1 MiB: one that long is read (it lists nothing), a longer
+// one is a failed check, with or without its length.
+TEST_F(UpgraderTest, AnInfoFileLongerThanOneMebibyteIsAFailedCheck)
+{
+    struct Case {
+        const char* route;
+        const char* event;
+    };
+    const Case cases[] = {
+        {R"("body_size": 1048576)", "no update"},
+        {R"("body_size": 1048577)", "no info file"},
+        {R"("body_size": 1048577, "send_length": false)", "no info file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.route);
+        events.clear();
+        ASSERT_TRUE(portal.SetRoute(kInfoPath, c.route));
+        EXPECT_FALSE(upgrader->CheckUpdateWait());
+        EXPECT_EQ(events, Strings{c.event});
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
+// With mfuOnlyIfSizeDifferent a file whose namesake beside the program has the size
+// announced is skipped; one of another size or none is fetched, and so is the program's
+// own executable and the only file of a release.
+TEST_F(UpgraderTest, OnlyFilesOfAnotherSizeAreFetched)
+{
+    upgrader->MiscFilesUpgrade = TekMiscFilesUpgradeBehavior::mfuOnlyIfSizeDifferent;
+    const AnsiString exe = ExtractFileName(cl::Application->ExeName());
+    const std::int64_t exeSize = GetFileSize64(cl::Application->ExeName());
+    ASSERT_GT(exeSize, 0);
+    struct TBeside {
+        AnsiString path;
+        ~TBeside() { DeleteFileA(path.c_str()); }
+    };
+    const TBeside same{ProgramDir() + "mfu-same.dat"}, other{ProgramDir() + "mfu-other.dat"};
+    std::ofstream(same.path, std::ios::binary) << "ABCD";
+    std::ofstream(other.path, std::ios::binary) << "ABC";
+    ASSERT_TRUE(portal.SetRoute("/update/mfu-same.dat", R"("body_text": "ABCD")"));
+    ASSERT_TRUE(portal.SetRoute("/update/mfu-other.dat", R"("body_text": "ABCDE")"));
+    ASSERT_TRUE(portal.SetRoute("/update/mfu-new.dat", R"("body_text": "NEW")"));
+    // The executable's namesake claims the executable's size; it is never read.
+    ASSERT_TRUE(portal.SetRoute("/update/" + exe, "\"body_text\": \"\", \"claimed_length\": " + std::to_string(exeSize)));
+    Strings starts;
+    upgrader->OnFileStart = [&](cl::TObject*, const AnsiString& url, int, TDateTime, bool& canUpgrade) {
+        starts.push_back(ExtractURLFileName(url) + (canUpgrade ? " fetch" : " skip"));
+        if (ExtractURLFileName(url) == exe)
+            canUpgrade = false; // seen: that is all this row needs
+    };
+    struct Case {
+        std::vector<const char*> files;
+        Strings starts;
+        Strings done;
+    };
+    const Case cases[] = {
+        {{"mfu-same.dat", "mfu-other.dat", "mfu-new.dat", "<exe>"},
+         {"mfu-same.dat skip", "mfu-other.dat fetch", "mfu-new.dat fetch", exe + " fetch"},
+         {"file done mfu-other.dat.uTMP", "file done mfu-new.dat.uTMP"}},
+        {{"mfu-same.dat"}, {"mfu-same.dat fetch"}, {"file done mfu-same.dat.uTMP"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.starts[0]);
+        events.clear();
+        starts.clear();
+        std::string info = "\"body_text\": \"#version=5";
+        int n = 0;
+        for (const char* file : c.files)
+            info += "\\r\\n#url" + std::to_string(++n) + "=" +
+                    portal.URL("/update/" + (std::string(file) == "<exe>" ? exe : AnsiString(file)));
+        ASSERT_TRUE(portal.SetRoute(kInfoPath, info + "\""));
+        TWhenShown answer(AnswerAsk(true));
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
+        ASSERT_TRUE(FinishWizard());
+        EXPECT_EQ(starts, c.starts);
+        Strings done = c.done;
+        done.insert(done.begin(), "begin 0 " + std::to_string(c.files.size()) + " ");
+        done.push_back("end");
+        EXPECT_EQ(events, done);
+        ClearDownloads();
+    }
+    EXPECT_EQ(ReadWhole(other.path), "ABC"); // the files beside stay as they were
+}
+
+// The login dialog's Cancel ends the upgrade: nothing is fetched and nothing stays.
+TEST_F(UpgraderTest, CancelOfTheLoginEndsTheUpgrade)
+{
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/setup.exe") + "\""));
+    ASSERT_TRUE(portal.SetRoute("/update/setup.exe",
+                                R"("body_text": "SETUP", "auth_user": "player", "auth_password": "s3cret")"));
+    TWhenShown cancel([&] {
+        if (auto* form = FindForm<TUpgraderPasswordForm>("TUpgraderPasswordForm")) {
+            form->CancelBtn->Click();
+            return true;
+        }
+        AnswerAsk(true)();
+        return false;
+    });
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
+    ASSERT_TRUE(PumpUntil([&] { return Has("aborted") && !upgrader->Busy(); }, 20000));
+    EXPECT_EQ(events, (Strings{"begin 0 1 ", "aborted"}));
+    EXPECT_EQ(UpgraderWizard(), nullptr);
+    EXPECT_EQ(DownloadedFiles(), Strings{});
+    EXPECT_TRUE(boxes.empty());
+    Strings log = Log();
+    log.erase(std::unique(log.begin(), log.end()), log.end());
+    EXPECT_EQ(log, (Strings{"GET /update/update.inf 200 -", "GET /update/setup.exe 401 -"}));
+}
+
+// When the upgrade helper cannot be started (this test program carries none) the
+// program says so and keeps running; the downloads it would have moved go.
+TEST_F(UpgraderTest, AHelperThatCannotStartKeepsTheProgramRunning)
+{
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/a.dat") + "\""));
+    ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "A")"));
+    upgrader->OnEndUpgrade = [this](cl::TObject*, bool&) { events.push_back("end"); }; // restarts
+    bool closed = false;
+    upgrader->OnDoOwnCloseAppMethod = [&](cl::TObject*) { closed = true; };
+    TWhenShown answer(AnswerAsk(true));
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
+    ASSERT_TRUE(FinishWizard());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The upgrade program is missing from " + cl::Application->ExeName());
+    EXPECT_EQ(boxes[0].caption, "软件升级精灵");
+    EXPECT_EQ(boxes[0].flags, UINT(MB_OK | MB_ICONERROR));
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(cl::Application->Terminated());
+    EXPECT_EQ(DownloadedFiles(), Strings{});
+}
+
+// A wizard shown again starts from its first state, whatever state it was left in.
+TEST(UpgraderWizardState, ShownAgainStartsFromItsFirstState)
+{
+    SetUpgraderLanguage(wlEnglish);
+    TUpgrader upgrader(nullptr);
+    ShowUpgraderWizard(upgrader);
+    TUpgraderWizardForm* form = UpgraderWizard();
+    ASSERT_NE(form, nullptr);
+    form->ShowFile("http://127.0.0.1/update/a.dat", "Downloading 2 of 2");
+    form->ShowFileSize("File size: 1.0 Kb");
+    form->ShowProgress(60, 80, "Transfer rate: 2.0 Kb/s", "Estimated time left: 0:00:01");
+    form->ShowFinished();
+    ShowUpgraderWizard(upgrader);
+    ASSERT_EQ(UpgraderWizard(), form);
+    EXPECT_EQ(form->WizardTitle->Caption(), "Downloading files...");
+    EXPECT_EQ(form->AfterNote->Caption(), "");
+    EXPECT_TRUE(form->LCurrentFile->Visible());
+    EXPECT_TRUE(form->LAllFiles->Visible());
+    EXPECT_EQ(form->FileURL->Text(), "");
+    EXPECT_EQ(form->AllDownloading->Caption(), "");
+    EXPECT_EQ(form->LFileSize->Caption(), "");
+    EXPECT_EQ(form->LTransferRate->Caption(), "");
+    EXPECT_EQ(form->LEstimatedTime->Caption(), "Preparing. . .");
+    EXPECT_EQ(form->ProgressCurrentFile->Position(), 0);
+    EXPECT_EQ(form->ProgressAllFiles->Position(), 0);
+    EXPECT_TRUE(form->CancelBtn->Enabled());
+    EXPECT_FALSE(form->FinishBtn->Enabled());
+    EXPECT_EQ(form->FinishBtn->Caption(), "&Next >");
+    CloseUpgraderWizard(&upgrader);
+    EXPECT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000));
+}
+
+// Run as a child with the command line under test: whether Loaded fires OnAfterRestart.
+TEST(UpgraderRestart, ChildReportsTheRestart)
+{
+    const char* expected = std::getenv("LUDORA_EXPECT_AFTER_RESTART");
+    if (!expected)
+        GTEST_SKIP() << "started by UpgraderRestart.FiresOnlyForTheRestartParameter";
+    TUpgrader upgrader(nullptr);
+    upgrader.SetRestartParams("/afterupdate");
+    bool fired = false;
+    upgrader.OnAfterRestart = [&](cl::TObject*) { fired = true; };
+    upgrader.Loaded();
+    EXPECT_EQ(fired, std::string(expected) == "1");
+}
+
+// A start whose first parameter is exactly the restart parameter fires OnAfterRestart;
+// any other does not.
+TEST(UpgraderRestart, FiresOnlyForTheRestartParameter)
+{
+    struct Case {
+        const char* params;
+        bool fires;
+    };
+    const Case cases[] = {
+        {"/afterupdate", true},
+        {"\"/afterupdate\"", true}, // the quotes belong to the command line
+        {"/AFTERUPDATE", false},
+        {"/afterupdate1", false},
+        {"-x /afterupdate", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.params);
+        std::string command = "\"" + cl::Application->ExeName() + "\" " + c.params +
+                              " --gtest_filter=UpgraderRestart.ChildReportsTheRestart";
+        SetEnvironmentVariableA("LUDORA_EXPECT_AFTER_RESTART", c.fires ? "1" : "0");
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        SetEnvironmentVariableA("LUDORA_EXPECT_AFTER_RESTART", nullptr);
+        ASSERT_TRUE(started);
+        CloseHandle(pi.hThread);
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 120000), DWORD(WAIT_OBJECT_0));
+        DWORD code = 99;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        EXPECT_EQ(code, 0u) << "the child saw it otherwise";
+    }
 }
 
 // The texts follow the language chosen; a block without a message takes it from English.

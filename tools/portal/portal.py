@@ -2,8 +2,8 @@
 
 Each route has a scenario (status, body, Last-Modified in one of the three HTTP date
 layouts, no length, a false length, truncation, slow trickle, Basic authentication with a
-realm, silence, a connection dropped before any answer); every request is logged. The
-server stops by itself after a time limit.
+realm, silence, a connection dropped before any answer, an answer held part-way until the
+test releases it); every request is logged. The server stops by itself after a time limit.
 
 In Python:
     with Portal(time_limit=60) as portal:
@@ -13,6 +13,7 @@ In Python:
 From another process (a Windows test under Wine), over the control routes:
     POST /_portal/route   JSON {"path": "/x", <Scenario fields>} sets a route
     POST /_portal/reset   forgets all routes and the log
+    POST /_portal/release JSON {"path": "/x"} lets the held answers of the route go on
     GET  /_portal/log     JSON list of {"method", "path", "headers", "status", "sent", "port"};
                           with ?format=lines one "METHOD PATH STATUS SENT auth|-" line each.
                           A request is logged when it arrives; the log waits (bounded) for
@@ -73,6 +74,7 @@ class Scenario:
     silent: float = 0.0           # > 0: read the request, answer nothing this long, then close
     no_answer: str = ""           # "close" or "reset": drop the connection before any answer
     hold_after: float = 0.0       # > 0: keep the handler this long after the answer is sent
+    hold_at: int = -1             # >= 0: after this many body bytes, wait until released
 
     @classmethod
     def from_json(cls, data):
@@ -161,6 +163,11 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
         self.connection.close()  # the server's own shutdown of it then fails harmlessly
 
+    def _hold(self, scenario):
+        """Sends what is written so far and waits until the test releases the route."""
+        self.wfile.flush()
+        self.server.portal.wait_released(scenario)
+
     def _authorized(self, scenario):
         expected = base64.b64encode(("%s:%s" % (scenario.auth_user, scenario.auth_password)).encode()).decode()
         return self.headers.get("Authorization", "") == "Basic " + expected
@@ -196,10 +203,20 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             return
         limit = scenario.truncate_after if scenario.truncate_after >= 0 else scenario.length()
         piece = scenario.trickle_bytes if scenario.trickle_bytes > 0 else 65536
+        hold = scenario.hold_at
+        if hold == 0:
+            self._hold(scenario)
         for chunk in scenario.chunks(piece):
             chunk = chunk[:limit - entry["sent"]]
             if not chunk:
                 break
+            if 0 < hold < entry["sent"] + len(chunk):
+                head = chunk[:hold - entry["sent"]]
+                self.wfile.write(head)
+                entry["sent"] += len(head)
+                self._hold(scenario)
+                hold = -1
+                chunk = chunk[len(head):]
             self.wfile.write(chunk)
             self.wfile.flush()
             entry["sent"] += len(chunk)
@@ -215,6 +232,10 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         try:
             if command == "route" and self.command == "POST":
                 portal.set_route(data["path"], Scenario.from_json(data))
+                answer = {"ok": True}
+            elif command == "release" and self.command == "POST":
+                if not portal.release(data["path"]):
+                    raise ValueError("no held route " + data["path"])
                 answer = {"ok": True}
             elif command == "reset" and self.command == "POST":
                 portal.reset()
@@ -252,6 +273,7 @@ class Portal:
     def __init__(self, port=0, time_limit=600):
         self._lock = threading.Condition()
         self._routes = {}
+        self._gates = {}  # route path -> the event a held answer waits for
         self._log = []
         self._open = []  # entries whose answer is still being written
         self._stopped = threading.Event()
@@ -276,6 +298,9 @@ class Portal:
 
     def stop(self):
         self._stopped.set()
+        with self._lock:
+            for gate in self._gates.values():
+                gate.set()
         if self._timer:
             self._timer.cancel()
         with self._lock:
@@ -296,6 +321,25 @@ class Portal:
     def set_route(self, path, scenario):
         with self._lock:
             self._routes[path] = scenario
+            if scenario.hold_at >= 0:
+                scenario.gate = self._gates[path] = threading.Event()
+            else:
+                self._gates.pop(path, None)
+
+    def release(self, path):
+        """Lets the held answers of a route go on; False when it holds none."""
+        with self._lock:
+            gate = self._gates.get(path)
+        if gate is None:
+            return False
+        gate.set()
+        return True
+
+    def wait_released(self, scenario):
+        """Waits (at most the portal's life) until the scenario's route is released."""
+        gate = getattr(scenario, "gate", None)
+        if gate is not None:
+            gate.wait(self._time_limit)
 
     def route(self, path):
         with self._lock:
@@ -304,6 +348,9 @@ class Portal:
     def reset(self):
         with self._lock:
             self._routes.clear()
+            for gate in self._gates.values():
+                gate.set()
+            self._gates.clear()
             self._log.clear()
             self._open.clear()
             self._lock.notify_all()

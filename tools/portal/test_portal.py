@@ -80,6 +80,18 @@ class PortalTest(unittest.TestCase):
         answer.close()
         self.assertEqual([(e["path"], e["status"], e["sent"]) for e in self.portal.log()], [("/h", 200, 4)])
 
+    def test_held_answer_goes_on_when_released(self):
+        for hold in (0, 4):
+            self.control("route", {"path": "/g", "body_text": "0123456789", "hold_at": hold})
+            answer = self.get("/g")  # the headers come at once
+            self.assertEqual(answer.headers["Content-Length"], "10")
+            self.assertEqual(answer.read(hold), b"0123"[:hold])
+            self.assertEqual(self.control("release", {"path": "/g"}), {"ok": True})
+            self.assertEqual(answer.read(), b"0123456789"[hold:])
+        with self.assertRaises(urllib.error.HTTPError) as none:
+            self.control("release", {"path": "/not-held"})
+        self.assertEqual(none.exception.code, 400)
+
     def test_claimed_length_silence_and_dropped_connections(self):
         self.portal.set_route("/c", Scenario(status=404, body=b"short", claimed_length=500000000))
         with self.assertRaises(urllib.error.HTTPError) as claimed:
