@@ -4,6 +4,8 @@
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/Streams.h"
+#include "upgrade/HandOverJournal.h"
+#include "upgrade/HelperCleanup.h"
 #include "upgrade/PathText.h"
 #include "upgrade/Radirazo3/HandOverText.h"
 #include "upgrade/UpgradeDialogs.h"
@@ -144,7 +146,10 @@ TUpgrader::TUpgrader(cl::TComponent* owner)
     OnHostNotReached = [this](cl::TObject*) { HostNotReached(); };
     OnLoginRequest = [this](cl::TObject*, const AnsiString& realm, bool& tryAgain) { LoginRequest(realm, tryAgain); };
     MaxMemoryBody = kMaxInfoFile;
-    DeleteFileA(UpgraderPath().c_str()); // left by an earlier upgrade
+    // A hand-over its helper could not finish is finished or rolled back before its files
+    // are used; the helper's file goes once the helper has ended.
+    RecoverHandOver(cl::Application->ExeName());
+    RemoveHelperFile(UpgraderPath());
     VersionDate = VersionDateToStr(Today());
     window_ = cl::AllocateHWnd([this](cl::TMessage& m) { WndProc(m); });
 }

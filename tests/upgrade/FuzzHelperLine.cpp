@@ -1,10 +1,12 @@
-// Fuzzes the upgrade helper's command-line parsing: any text gives parts within the text,
-// a program path never holds a quote, and the line built from the parts reads back the same.
+// Fuzzes the upgrade helper's command-line and journal parsing: any text gives parts within
+// the text, a program path never holds a quote, and the line or journal built from the
+// parts reads back the same.
 #include "upgrade/Radirazo3/HandOverText.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -24,5 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     up::PlanMoves("C:\\G\\", "Ludora.exe", size % 2 == 1, {raw, raw + ".uTMP"});
+    std::vector<up::TJournalEntry> entries, again;
+    if (up::ParseJournal(raw, entries)) {
+        if (!up::ParseJournal(up::JournalText(entries), again) || again.size() != entries.size())
+            std::abort();
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (again[i].target != entries[i].target || again[i].source != entries[i].source ||
+                again[i].hadOld != entries[i].hadOld || again[i].attributes != entries[i].attributes)
+                std::abort();
+    }
     return 0;
 }

@@ -63,6 +63,7 @@ struct Move {
     const char* source;
     const char* target;
     bool setup;
+    bool program;
 };
 void ExpectPlan(const TMovePlan& plan, std::vector<Move> moves, const char* setupPath)
 {
@@ -72,27 +73,91 @@ void ExpectPlan(const TMovePlan& plan, std::vector<Move> moves, const char* setu
         EXPECT_EQ(plan.moves[i].source, moves[i].source);
         EXPECT_EQ(plan.moves[i].target, moves[i].target);
         EXPECT_EQ(plan.moves[i].setup, moves[i].setup);
+        EXPECT_EQ(plan.moves[i].program, moves[i].program);
     }
     EXPECT_EQ(plan.setupPath, setupPath);
 }
 } // namespace
 
-TEST(HandOverText, SelfUpgradeGivesTheFirstExecutableTheProgramsName)
+// Files are taken in name order, letters without case; the program's file comes last.
+TEST(HandOverText, SelfUpgradeGivesTheFirstExecutableTheProgramsNameAndMovesItLast)
 {
-    ExpectPlan(PlanMoves("C:\\G\\", "Ludora.exe", false, {"NewBox.exe.uTMP", "Tessel.dll.uTMP", "other.exe.uTMP"}),
-               {{"C:\\G\\NewBox.exe.uTMP", "C:\\G\\Ludora.exe", false},
-                {"C:\\G\\Tessel.dll.uTMP", "C:\\G\\Tessel.dll", false},
-                {"C:\\G\\other.exe.uTMP", "C:\\G\\other.exe", false}},
+    ExpectPlan(PlanMoves("C:\\G\\", "Ludora.exe", false, {"Tessel.dll.uTMP", "other.exe.uTMP", "NewBox.exe.uTMP"}),
+               {{"C:\\G\\other.exe.uTMP", "C:\\G\\other.exe", false, false},
+                {"C:\\G\\Tessel.dll.uTMP", "C:\\G\\Tessel.dll", false, false},
+                {"C:\\G\\NewBox.exe.uTMP", "C:\\G\\Ludora.exe", false, true}},
                "");
     // Only lower-case "exe" counts; ".uTMP" alone names nothing.
     ExpectPlan(PlanMoves("C:\\G\\", "Ludora.exe", false, {"SETUP.EXE.uTMP", ".uTMP"}),
-               {{"C:\\G\\SETUP.EXE.uTMP", "C:\\G\\SETUP.EXE", false}}, "");
+               {{"C:\\G\\SETUP.EXE.uTMP", "C:\\G\\SETUP.EXE", false, false}}, "");
+    // A second file for a target already taken is left out; the program's own name, in
+    // any case, is the program's file.
+    ExpectPlan(PlanMoves("C:\\G\\", "Ludora.exe", false, {"Ludora.exe.uTMP", "b.dat.uTMP", "A.exe.uTMP"}),
+               {{"C:\\G\\b.dat.uTMP", "C:\\G\\b.dat", false, false},
+                {"C:\\G\\A.exe.uTMP", "C:\\G\\Ludora.exe", false, true}},
+               "");
+    ExpectPlan(PlanMoves("C:\\G\\", "Ludora.exe", false, {"Data.db.uTMP", "LUDORA.EXE.uTMP"}),
+               {{"C:\\G\\Data.db.uTMP", "C:\\G\\Data.db", false, false},
+                {"C:\\G\\LUDORA.EXE.uTMP", "C:\\G\\LUDORA.EXE", false, true}},
+               "");
 }
 
 TEST(HandOverText, ExternalSetupRunsTheFirstExecutable)
 {
     ExpectPlan(PlanMoves("C:\\G\\", "Ludora.exe", true, {"setup.exe.uTMP"}),
-               {{"C:\\G\\setup.exe.uTMP", "C:\\G\\setup.exe", true}}, "C:\\G\\setup.exe");
+               {{"C:\\G\\setup.exe.uTMP", "C:\\G\\setup.exe", true, false}}, "C:\\G\\setup.exe");
     ExpectPlan(PlanMoves("C:\\G\\", "Ludora.exe", true, {"Tessel.dll.uTMP"}),
-               {{"C:\\G\\Tessel.dll.uTMP", "C:\\G\\Tessel.dll", false}}, "");
+               {{"C:\\G\\Tessel.dll.uTMP", "C:\\G\\Tessel.dll", false, false}}, "");
+}
+
+TEST(HandOverText, JournalNamesBesideTheProgram)
+{
+    EXPECT_EQ(JournalOf("C:\\G\\Ludora.exe"), "C:\\G\\Ludora.exe.uJNL");
+    EXPECT_EQ(BackupOf("C:\\G\\Tessel.dll"), "C:\\G\\Tessel.dll.uOLD");
+}
+
+TEST(HandOverText, JournalTextAndBack)
+{
+    const std::vector<TJournalEntry> entries = {{"C:\\G H\\Tessel.dll", "C:\\G H\\Tessel.dll.uTMP", true, 33},
+                                                {"C:\\G H\\Ludora.exe", "C:\\G H\\NewBox.exe.uTMP", false, 0}};
+    const std::string text = "hand-over journal 1\r\n"
+                             "M|1|33|C:\\G H\\Tessel.dll|C:\\G H\\Tessel.dll.uTMP\r\n"
+                             "M|0|0|C:\\G H\\Ludora.exe|C:\\G H\\NewBox.exe.uTMP\r\n"
+                             "end\r\n";
+    EXPECT_EQ(JournalText(entries), text);
+    std::vector<TJournalEntry> read;
+    ASSERT_TRUE(ParseJournal(text, read));
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].target, "C:\\G H\\Tessel.dll");
+    EXPECT_EQ(read[0].source, "C:\\G H\\Tessel.dll.uTMP");
+    EXPECT_TRUE(read[0].hadOld);
+    EXPECT_EQ(read[0].attributes, 33u);
+    EXPECT_EQ(read[1].target, "C:\\G H\\Ludora.exe");
+    EXPECT_EQ(read[1].source, "C:\\G H\\NewBox.exe.uTMP");
+    EXPECT_FALSE(read[1].hadOld);
+    EXPECT_EQ(read[1].attributes, 0u);
+}
+
+// A journal cut short while it was written, or not one at all, is no journal.
+TEST(HandOverText, JournalNotWholeIsRefused)
+{
+    const char* const texts[] = {
+        "",
+        "hand-over journal 1\r\n",
+        "hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\n",
+        "hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend",
+        "hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a.uT",
+        "hand-over journal 1\r\nend\r\n",
+        "hand-over journal 2\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 1\r\nM|2|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 1\r\nM|1|x|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 1\r\nM|1|9999999999|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 1\r\nM|1|33|C:\\G\\a\r\nend\r\n",
+        "hand-over journal 1\r\nM|1|33||C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a|b\r\nend\r\n",
+    };
+    for (const char* text : texts) {
+        std::vector<TJournalEntry> read;
+        EXPECT_FALSE(ParseJournal(text, read)) << text;
+    }
 }

@@ -1,6 +1,8 @@
 // The upgrade helper under Wine, in a scratch folder whose path holds runs of blanks: a
 // small catcher program stands in for the game box and for a setup program and records
-// the command line it was started with.
+// the command line it was started with. The helper's test build marks where it stands
+// ("waiting" while the program holds its file, "held" when it holds after a move).
+#include "upgrade/HandOverJournal.h"
 #include "upgrade/Radirazo3/HandOverText.h"
 
 #include "WinTestUtil.h"
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,9 +37,11 @@ protected:
         WriteWhole(folder + "Ludora.exe", catcher);
     }
     // Starts the helper as the program would; the handle of its process.
-    HANDLE StartHelper(const std::string& tail)
+    HANDLE StartHelper(const std::string& tail, const std::string& helper = WinPath(LUDORA_RADIRAZO3),
+                       const std::string& programFolder = std::string())
     {
-        std::string command = up::HelperCommandLine(WinPath(LUDORA_RADIRAZO3), folder + "Ludora.exe", tail);
+        const std::string in = programFolder.empty() ? folder : programFolder;
+        std::string command = up::HelperCommandLine(helper, in + "Ludora.exe", tail);
         STARTUPINFOA si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
@@ -71,6 +76,19 @@ protected:
 
 } // namespace
 
+namespace {
+// Whatever is left of a hand-over beside the program: nothing once it is over.
+void ExpectNoLeftovers(const std::string& folder, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(Exists(folder + name + ".uTMP"));
+        EXPECT_FALSE(Exists(folder + name + ".uOLD"));
+    }
+    EXPECT_FALSE(Exists(folder + "Ludora.exe.uJNL"));
+}
+} // namespace
+
 // The first downloaded executable takes the program's name; every file is replaced whole.
 TEST_F(Radirazo3Test, SelfUpgradeReplacesTheProgramAndALibrary)
 {
@@ -83,8 +101,7 @@ TEST_F(Radirazo3Test, SelfUpgradeReplacesTheProgramAndALibrary)
     EXPECT_EQ(ReadWhole(folder + "Tessel.dll"), "new library");
     EXPECT_EQ(ReadWhole(folder + "Ludora.exe"), catcher + "NEW");
     EXPECT_FALSE(Exists(folder + "NewBox.exe"));
-    EXPECT_FALSE(Exists(folder + "Tessel.dll.uTMP"));
-    EXPECT_FALSE(Exists(folder + "NewBox.exe.uTMP"));
+    ExpectNoLeftovers(folder, {"Tessel.dll", "NewBox.exe", "Ludora.exe"});
 }
 
 // The setup program runs hidden with the restart parameter, is deleted once it has ended,
@@ -100,32 +117,72 @@ TEST_F(Radirazo3Test, ExternalSetupRunsThenRestarts)
     EXPECT_EQ(ReadWhole(folder + "Ludora.exe"), catcher);
 }
 
-// A file in use keeps its old version whole; the rest goes on.
-TEST_F(Radirazo3Test, ALockedFileKeepsTheOldVersion)
+// One file in use fails the hand-over: every file moved before it is put back, a new file
+// is taken away again, the program keeps its old file and is started again.
+TEST_F(Radirazo3Test, AFileInUseLeavesTheProgramWholeAndOld)
 {
+    WriteWhole(folder + "Data.db", "old data");
+    WriteWhole(folder + "Data.db.uTMP", "new data");
+    WriteWhole(folder + "Atlas.dat.uTMP", "new atlas");
     WriteWhole(folder + "Tessel.dll", "old library");
     WriteWhole(folder + "Tessel.dll.uTMP", "new library");
-    WriteWhole(folder + "Data.db.uTMP", "new data");
+    WriteWhole(folder + "NewBox.exe.uTMP", catcher + "NEW");
     HANDLE held = CreateFileA((folder + "Tessel.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                               nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(RunHelper("/afterupdate0"));
+    const bool ended = RunHelper("/afterupdate0");
     CloseHandle(held);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
+    EXPECT_EQ(ReadWhole(folder + "Ludora.exe"), catcher);
+    EXPECT_EQ(ReadWhole(folder + "Data.db"), "old data");
+    EXPECT_EQ(ReadWhole(folder + "Tessel.dll"), "old library");
+    EXPECT_FALSE(Exists(folder + "Atlas.dat"));
+    ExpectNoLeftovers(folder, {"Data.db", "Atlas.dat", "Tessel.dll", "NewBox.exe", "Ludora.exe"});
+}
+
+// A download cut short (still hidden and temporary) is deleted, never moved.
+TEST_F(Radirazo3Test, AnIncompleteDownloadIsDeletedNotMoved)
+{
+    WriteWhole(folder + "Tessel.dll", "old library");
+    WriteWhole(folder + "Tessel.dll.uTMP", "new lib");
+    SetFileAttributesA((folder + "Tessel.dll.uTMP").c_str(),
+                       FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY);
+    WriteWhole(folder + "Data.db.uTMP", "new data");
+    SetFileAttributesA((folder + "Data.db.uTMP").c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    ASSERT_TRUE(RunHelper("/afterupdate0"));
     EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
     EXPECT_EQ(ReadWhole(folder + "Tessel.dll"), "old library");
     EXPECT_EQ(ReadWhole(folder + "Data.db"), "new data");
+    ExpectNoLeftovers(folder, {"Tessel.dll", "Data.db"});
 }
 
-// Nothing is moved while the program still holds its executable.
+// A read-only program file is replaced like any other, and the program restarts.
+TEST_F(Radirazo3Test, AReadOnlyProgramIsReplacedAndRestarted)
+{
+    WriteWhole(folder + "NewBox.exe.uTMP", catcher + "NEW");
+    SetFileAttributesA((folder + "Ludora.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(RunHelper("/afterupdate0"));
+    EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
+    EXPECT_EQ(ReadWhole(folder + "Ludora.exe"), catcher + "NEW");
+    ExpectNoLeftovers(folder, {"NewBox.exe", "Ludora.exe"});
+}
+
+// Nothing is moved while the program still holds its executable: the helper has found it
+// held twice and still waits.
 TEST_F(Radirazo3Test, WaitsUntilTheProgramHasEnded)
 {
     WriteWhole(folder + "Tessel.dll.uTMP", "new library");
     HANDLE held = CreateFileA((folder + "Ludora.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                               nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    HANDLE process = StartHelper("/afterupdate0");
+    HANDLE process = StartHelper("/afterupdate0", WinPath(LUDORA_RADIRAZO3_HOLD));
     ASSERT_NE(process, nullptr);
-    EXPECT_EQ(WaitForSingleObject(process, 500), DWORD(WAIT_TIMEOUT));
+    const std::string waiting = folder + "waiting";
+    EXPECT_TRUE(PumpUntil([&] { return Exists(waiting); }, 30000));
+    EXPECT_TRUE(PumpUntil([&] { return DeleteFileA(waiting.c_str()) != FALSE; }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return Exists(waiting); }, 30000));
+    EXPECT_EQ(WaitForSingleObject(process, 0), DWORD(WAIT_TIMEOUT));
     EXPECT_TRUE(Exists(folder + "Tessel.dll.uTMP"));
     EXPECT_FALSE(Exists(folder + "Tessel.dll"));
     CloseHandle(held);
@@ -135,32 +192,79 @@ TEST_F(Radirazo3Test, WaitsUntilTheProgramHasEnded)
     EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
 }
 
-// However far the helper got before it was killed, every file is the old one or the new
-// one, whole, and what was not moved is still waiting as ".uTMP".
+// A helper killed between two moves (held there by its test build) leaves a journal; the
+// program's next start finds every file old, or every file new, and nothing else. The
+// moves: Atlas.dat (new, none before), Data.db, Tessel.dll (read-only), the program last.
 TEST_F(Radirazo3Test, AHelperKilledMidwayLeavesEveryFileWhole)
 {
-    const int count = 40;
-    auto name = [](int i) { return "part" + std::to_string(i) + ".dat"; };
-    const std::string oldBody(20000, 'o'), newBody(30000, 'n');
-    for (int i = 0; i < count; ++i) {
-        WriteWhole(folder + name(i), oldBody);
-        WriteWhole(folder + name(i) + ".uTMP", newBody);
-    }
-    HANDLE process = StartHelper("/afterupdate0");
-    ASSERT_NE(process, nullptr);
-    // Wherever it stands now (waiting, moving or done), it ends here.
-    WaitForSingleObject(process, 50);
-    TerminateProcess(process, 9);
-    WaitForSingleObject(process, 10000);
-    CloseHandle(process);
-    for (int i = 0; i < count; ++i) {
-        SCOPED_TRACE(name(i));
-        const std::string body = ReadWhole(folder + name(i));
-        EXPECT_TRUE(body == oldBody || body == newBody) << body.size();
-        if (body == oldBody) {
-            EXPECT_EQ(ReadWhole(folder + name(i) + ".uTMP"), newBody);
+    struct Case {
+        int holdAfter;
+        up::TRecovery recovery;
+        bool isNew;
+    };
+    const Case cases[] = {
+        {1, up::TRecovery::rolledBack, false},
+        {3, up::TRecovery::rolledBack, false},
+        {4, up::TRecovery::finished, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.holdAfter);
+        const uptest::TScratchFolder inner(folder + "case " + std::to_string(c.holdAfter) + "\\");
+        const std::string& in = inner.Path();
+        WriteWhole(in + "Ludora.exe", catcher);
+        WriteWhole(in + "Atlas.dat.uTMP", "new atlas");
+        WriteWhole(in + "Data.db", "old data");
+        WriteWhole(in + "Data.db.uTMP", "new data");
+        WriteWhole(in + "Tessel.dll", "old library");
+        WriteWhole(in + "Tessel.dll.uTMP", "new library");
+        WriteWhole(in + "NewBox.exe.uTMP", catcher + "NEW");
+        SetFileAttributesA((in + "Tessel.dll").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+
+        SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", std::to_string(c.holdAfter).c_str());
+        HANDLE process = StartHelper("/afterupdate0", WinPath(LUDORA_RADIRAZO3_HOLD), in);
+        SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", nullptr);
+        ASSERT_NE(process, nullptr);
+        EXPECT_TRUE(PumpUntil([&] { return Exists(in + "held"); }, 30000));
+        // A program started while the helper is at work leaves the hand-over alone.
+        EXPECT_EQ(up::RecoverHandOver(in + "Ludora.exe"), up::TRecovery::busy);
+        TerminateProcess(process, 9);
+        EXPECT_EQ(WaitForSingleObject(process, 10000), DWORD(WAIT_OBJECT_0));
+        CloseHandle(process);
+        EXPECT_TRUE(Exists(in + "Ludora.exe.uJNL"));
+
+        EXPECT_EQ(up::RecoverHandOver(in + "Ludora.exe"), c.recovery);
+        if (c.isNew) {
+            EXPECT_EQ(ReadWhole(in + "Ludora.exe"), catcher + "NEW");
+            EXPECT_EQ(ReadWhole(in + "Atlas.dat"), "new atlas");
+            EXPECT_EQ(ReadWhole(in + "Data.db"), "new data");
+            EXPECT_EQ(ReadWhole(in + "Tessel.dll"), "new library");
         } else {
-            EXPECT_FALSE(Exists(folder + name(i) + ".uTMP"));
+            EXPECT_EQ(ReadWhole(in + "Ludora.exe"), catcher);
+            EXPECT_FALSE(Exists(in + "Atlas.dat"));
+            EXPECT_EQ(ReadWhole(in + "Data.db"), "old data");
+            EXPECT_EQ(ReadWhole(in + "Tessel.dll"), "old library");
+            EXPECT_EQ(GetFileAttributesA((in + "Tessel.dll").c_str()),
+                      DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
         }
+        ExpectNoLeftovers(in, {"Atlas.dat", "Data.db", "Tessel.dll", "NewBox.exe", "Ludora.exe"});
+        // Once over, a start finds nothing to do.
+        EXPECT_EQ(up::RecoverHandOver(in + "Ludora.exe"), up::TRecovery::none);
     }
+}
+
+// The helper's own file goes once the helper has ended: the program it restarted waits
+// for it.
+TEST_F(Radirazo3Test, TheHelpersFileGoesOnceItHasEnded)
+{
+    const std::string helper = folder + "Radirazo3.exe";
+    ASSERT_TRUE(CopyFileA(WinPath(LUDORA_RADIRAZO3).c_str(), helper.c_str(), FALSE));
+    WriteWhole(folder + "Data.db.uTMP", "new data");
+    HANDLE process = StartHelper("/afterupdate0", helper);
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(WaitForSingleObject(process, 60000), DWORD(WAIT_OBJECT_0));
+    CloseHandle(process);
+    // The catcher writes what it was started with after its removal has run.
+    EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
+    EXPECT_FALSE(Exists(helper));
+    EXPECT_EQ(ReadWhole(folder + "Data.db"), "new data");
 }

@@ -1,6 +1,8 @@
 // The hand-over between the program and its upgrade helper as text.
 #include "HandOverText.h"
 
+#include <algorithm>
+
 namespace up {
 namespace {
 
@@ -18,6 +20,15 @@ std::string TrimRight(std::string s)
     while (!s.empty() && IsBlank(s.back()))
         s.pop_back();
     return s;
+}
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        return UpperAscii(x) == UpperAscii(y);
+    });
 }
 
 bool EndsWith(const std::string& s, const char* tail)
@@ -79,8 +90,12 @@ std::string FolderOf(const std::string& path)
 }
 
 TMovePlan PlanMoves(const std::string& folder, const std::string& programName, bool externalSetup,
-                    const std::vector<std::string>& downloaded)
+                    std::vector<std::string> downloaded)
 {
+    std::sort(downloaded.begin(), downloaded.end(), [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char x, char y) { return UpperAscii(x) < UpperAscii(y); });
+    });
     TMovePlan plan;
     bool exeTreated = false;
     for (const std::string& name : downloaded) {
@@ -99,9 +114,79 @@ TMovePlan PlanMoves(const std::string& folder, const std::string& programName, b
             }
         }
         move.target = folder + target;
-        plan.moves.push_back(move);
+        move.program = !move.setup && SameName(target, programName);
+        const bool taken = std::any_of(plan.moves.begin(), plan.moves.end(),
+                                       [&](const TFileMove& m) { return SameName(m.target, move.target); });
+        if (!taken)
+            plan.moves.push_back(move);
     }
+    std::stable_partition(plan.moves.begin(), plan.moves.end(), [](const TFileMove& m) { return !m.program; });
     return plan;
+}
+
+std::string BackupOf(const std::string& target) { return target + ".uOLD"; }
+
+std::string JournalOf(const std::string& programPath) { return programPath + ".uJNL"; }
+
+namespace {
+const char* const kJournalHeader = "hand-over journal 1";
+const char* const kJournalEnd = "end";
+const char kField = '|'; // no file name holds it
+} // namespace
+
+std::string JournalText(const std::vector<TJournalEntry>& entries)
+{
+    std::string text = std::string(kJournalHeader) + "\r\n";
+    for (const TJournalEntry& e : entries)
+        text += std::string("M") + kField + (e.hadOld ? "1" : "0") + kField + std::to_string(e.attributes) + kField +
+                e.target + kField + e.source + "\r\n";
+    return text + kJournalEnd + "\r\n";
+}
+
+bool ParseJournal(const std::string& text, std::vector<TJournalEntry>& entries)
+{
+    entries.clear();
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t eol = text.find("\r\n", at);
+        if (eol == std::string::npos)
+            break; // a line cut short
+        lines.push_back(text.substr(at, eol - at));
+        at = eol + 2;
+    }
+    if (lines.empty() || lines[0] != kJournalHeader)
+        return false;
+    std::size_t i = 1;
+    for (; i < lines.size() && lines[i] != kJournalEnd; ++i) {
+        // M|hadOld|attributes|target|source
+        const std::string& line = lines[i];
+        std::size_t f[4];
+        std::size_t from = 0;
+        for (std::size_t& pos : f) {
+            pos = line.find(kField, from);
+            if (pos == std::string::npos)
+                return false;
+            from = pos + 1;
+        }
+        if (f[0] != 1 || line[0] != 'M' || f[1] != 3 || (line[2] != '0' && line[2] != '1'))
+            return false;
+        const std::string attributes = line.substr(f[1] + 1, f[2] - f[1] - 1);
+        if (attributes.empty() || attributes.size() > 9 ||
+            attributes.find_first_not_of("0123456789") != std::string::npos)
+            return false; // attributes fit in far fewer digits
+        TJournalEntry e;
+        e.hadOld = line[2] == '1';
+        for (char c : attributes)
+            e.attributes = e.attributes * 10 + static_cast<unsigned long>(c - '0');
+        e.target = line.substr(f[2] + 1, f[3] - f[2] - 1);
+        e.source = line.substr(f[3] + 1);
+        if (e.target.empty() || e.source.empty() || e.source.find(kField) != std::string::npos)
+            return false;
+        entries.push_back(e);
+    }
+    // No end line: cut short while it was written.
+    return i < lines.size() && !entries.empty();
 }
 
 } // namespace up

@@ -1,6 +1,7 @@
 // The hand-over between the program and its upgrade helper as text: the helper's command
-// line, its parsing, and the plan of which downloaded file goes where. Plain C++, shared
-// by the program, the helper and the native tests.
+// line, its parsing, the plan of which downloaded file goes where, and the journal that
+// records a hand-over under way. Plain C++, shared by the program, the helper and the
+// native tests.
 #pragma once
 
 #include <string>
@@ -26,18 +27,39 @@ bool ParseHelperCommandLine(const std::string& raw, THandOverArgs& args);
 std::string FolderOf(const std::string& path);
 
 struct TFileMove {
-    std::string source; // "<name>.uTMP" in the folder
-    std::string target; // the file it replaces
-    bool setup = false; // the setup program to run (external-setup mode)
+    std::string source;   // "<name>.uTMP" in the folder
+    std::string target;   // the file it replaces
+    bool setup = false;   // the setup program to run (external-setup mode)
+    bool program = false; // the program's own file: replaced in one step, never missing
 };
 struct TMovePlan {
     std::vector<TFileMove> moves;
     std::string setupPath; // empty unless a setup program is among the moves
 };
-// The moves for the downloaded files named (in the order the system lists them):
-// each replaces its name less ".uTMP"; the first whose target ends in "exe" takes the
-// program's file name, or, in external-setup mode, is the setup program.
+// The moves for the complete downloaded files named, taken in name order (ASCII letters
+// compared without case, as the system lists a folder): each replaces its name less
+// ".uTMP"; the first whose target ends in "exe" takes the program's file name, or, in
+// external-setup mode, is the setup program. A file whose target an earlier one already
+// takes is left out. The move onto the program's file comes last.
 TMovePlan PlanMoves(const std::string& folder, const std::string& programName, bool externalSetup,
-                    const std::vector<std::string>& downloaded);
+                    std::vector<std::string> downloaded);
+
+// Where a replaced file waits until the hand-over is done.
+std::string BackupOf(const std::string& target);
+// The journal of a hand-over, beside the program.
+std::string JournalOf(const std::string& programPath);
+
+// One move as the journal records it, with what the old file was before it.
+struct TJournalEntry {
+    std::string target;
+    std::string source;
+    bool hadOld = false;         // the target existed
+    unsigned long attributes = 0; // its attributes then
+};
+// The journal's text, written whole before the first move.
+std::string JournalText(const std::vector<TJournalEntry>& entries);
+// False when the text is not a whole journal (cut short before its end line, or not one):
+// then no move had been made yet.
+bool ParseJournal(const std::string& text, std::vector<TJournalEntry>& entries);
 
 } // namespace up

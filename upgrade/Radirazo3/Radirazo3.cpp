@@ -1,8 +1,12 @@
 // The upgrade helper: started by the program from the temporary folder once a download
-// has finished, it waits until the program has ended, moves the downloaded ".uTMP" files
-// over the files they replace (or runs the downloaded setup program) and starts the
-// program again. Plain Win32: no class library.
+// has finished, it waits until the program has ended, puts the complete downloaded ".uTMP"
+// files in place over the files they replace, all or none (or runs the downloaded setup
+// program), and always starts the program again, the old one when nothing was replaced.
+// Plain Win32: no class library.
 #include "HandOverText.h"
+#include "upgrade/HandOverJournal.h"
+
+#include "classlib/WinHandle.h"
 
 #include <windows.h>
 
@@ -11,17 +15,53 @@
 
 namespace {
 
-// How long the helper waits for the program, and for a setup program, to end before it
-// gives up (the program never ending leaves every file as it was).
+// The program closes itself right after it has started the helper: one that still holds
+// its file after this long is stuck, or the file cannot be written for a reason waiting
+// does not mend (permissions). The helper then leaves every file as it was and restarts
+// the program, so the user is never left without one.
 constexpr DWORD kProgramWaitMs = 120 * 1000;
-constexpr DWORD kSetupWaitMs = 60 * 60 * 1000;
+// After the setup's own process has ended, only a process the setup started can still
+// hold its file; that one gets this long before the program is started beside it.
+constexpr DWORD kSetupChildWaitMs = 60 * 60 * 1000;
+
+#ifdef LUDORA_HELPER_HOLD
+// The test build's seams (never in the shipped helper): marks in the program's folder
+// that tell a test where the helper stands, and a hold after a given move until a file
+// named "release" appears there.
+std::string TestFolder;
+void MarkTest(const char* name)
+{
+    CloseHandle(CreateFileA((TestFolder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+}
+void HoldAfterMove(std::size_t moved)
+{
+    char after[16] = "";
+    GetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", after, sizeof after);
+    if (std::to_string(moved) != after)
+        return;
+    MarkTest("held");
+    while (GetFileAttributesA((TestFolder + "release").c_str()) == INVALID_FILE_ATTRIBUTES)
+        Sleep(20);
+}
+#endif
 
 bool CanOpenForWriting(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
+    cl::FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    return static_cast<bool>(file);
+}
+
+// Handles any window messages waiting; false on a quit.
+bool DispatchWaiting()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            return false;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
     return true;
 }
 
@@ -34,85 +74,106 @@ bool WaitUntilWritable(const std::string& path, DWORD timeoutMs)
     while (!CanOpenForWriting(path)) {
         if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
             return true; // gone: nothing holds it any more
+#ifdef LUDORA_HELPER_HOLD
+        MarkTest("waiting");
+#endif
         if (GetTickCount64() >= deadline)
             return false;
         // Blocks on messages between tries, so a sleeping program costs nothing.
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                return false;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (!DispatchWaiting())
+            return false;
     }
     return true;
 }
 
-std::vector<std::string> DownloadedFiles(const std::string& folder)
+// The complete downloads in the folder. A download still marked hidden and temporary was
+// cut short: it is never moved (the hand-over deletes it with the rest). Either mark is
+// enough, since not every file system keeps both; a complete download carries neither.
+std::vector<std::string> CompleteDownloads(const std::string& folder)
 {
+    constexpr DWORD kIncomplete = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY;
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((folder + "*.uTMP").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return names;
     do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & kIncomplete))
             names.push_back(data.cFileName);
     } while (FindNextFileA(find, &data));
     FindClose(find);
     return names;
 }
 
-std::string CommandOf(const std::string& program, const std::string& param)
+// Starts the program (or setup) with the parameter; the process, empty when it could not
+// be started. Not WinExec: that waits until the new program is idle, and the helper should
+// end at once so its file can go.
+cl::KernelHandle Start(const std::string& program, const std::string& param)
 {
     std::string command = "\"" + program + "\"";
     if (!param.empty())
         command += " " + param;
-    return command;
-}
-
-void Start(const std::string& program, const std::string& param)
-{
-    WinExec(CommandOf(program, param).c_str(), SW_SHOWNORMAL);
-}
-
-// Runs the setup program and waits until it has ended and its file is free again. The
-// process handle closes the gap in which a program just started does not hold its file
-// yet; the file wait covers a setup that hands over to a process of its own.
-bool RunSetup(const std::string& setup, const std::string& param)
-{
-    std::string command = CommandOf(setup, param);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
+        return {};
     CloseHandle(pi.hThread);
-    const ULONGLONG start = GetTickCount64();
-    bool ended = false;
+    return cl::KernelHandle(pi.hProcess);
+}
+
+// Runs the setup program and waits as long as its process runs, then until its file is
+// free again (a setup may hand over to a process of its own). False when it could not be
+// started or its file stays held.
+bool RunSetup(const std::string& setup, const std::string& param)
+{
+    const cl::KernelHandle process = Start(setup, param);
+    if (!process)
+        return false;
     for (;;) {
-        const DWORD waited = static_cast<DWORD>(GetTickCount64() - start);
-        if (waited >= kSetupWaitMs)
+        HANDLE h = process.get();
+        const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0)
             break;
-        HANDLE process = pi.hProcess;
-        const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, kSetupWaitMs - waited, QS_ALLINPUT);
-        if (r == WAIT_OBJECT_0) {
-            ended = true;
-            break;
-        }
-        if (r != WAIT_OBJECT_0 + 1)
-            break;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (r != WAIT_OBJECT_0 + 1 || !DispatchWaiting())
+            return false;
     }
-    CloseHandle(pi.hProcess);
-    return ended && WaitUntilWritable(setup, kSetupWaitMs);
+    return WaitUntilWritable(setup, kSetupChildWaitMs);
+}
+
+// Waits for the program to end and puts the downloads in place; false when nothing was
+// replaced. Whatever happens, no download is left behind.
+bool HandOver(const up::THandOverArgs& args, up::TMovePlan& plan)
+{
+    const std::string folder = up::FolderOf(args.programPath);
+    std::string programName = args.programPath.substr(folder.size());
+    DWORD programAttributes = INVALID_FILE_ATTRIBUTES;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(args.programPath.c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+        programName = data.cFileName; // its actual name
+        programAttributes = data.dwFileAttributes;
+        // A read-only program file would never open for writing.
+        if (programAttributes & FILE_ATTRIBUTE_READONLY)
+            SetFileAttributesA(args.programPath.c_str(), programAttributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    bool done = false;
+    if (programAttributes == INVALID_FILE_ATTRIBUTES || WaitUntilWritable(args.programPath, kProgramWaitMs)) {
+        plan = up::PlanMoves(folder, programName, args.externalSetup, CompleteDownloads(folder));
+#ifdef LUDORA_HELPER_HOLD
+        done = up::ApplyMoves(plan, up::JournalOf(folder + programName), HoldAfterMove);
+#else
+        done = up::ApplyMoves(plan, up::JournalOf(folder + programName), nullptr);
+#endif
+    }
+    up::DeleteDownloads(folder); // cut short, or not taken
+    if (!done && programAttributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(args.programPath.c_str(), programAttributes);
+    return done;
 }
 
 int Run()
@@ -123,40 +184,21 @@ int Run()
                     "Radirazo3", MB_OK | MB_ICONINFORMATION);
         return 0;
     }
-    const std::string folder = up::FolderOf(args.programPath);
-    std::string programName = args.programPath.substr(folder.size());
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(args.programPath.c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
-        programName = data.cFileName; // its actual name
-        if (!WaitUntilWritable(args.programPath, kProgramWaitMs))
-            return 1; // the program still runs: touch nothing
-    }
-
-    const up::TMovePlan plan = up::PlanMoves(folder, programName, args.externalSetup, DownloadedFiles(folder));
-    bool setupInPlace = false;
-    for (const up::TFileMove& move : plan.moves) {
-        SetFileAttributesA(move.target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        // One step that replaces the old file or leaves it whole; a file that cannot be
-        // moved keeps the old one.
-        if (!MoveFileExA(move.source.c_str(), move.target.c_str(), MOVEFILE_REPLACE_EXISTING))
-            continue;
-        SetFileAttributesA(move.target.c_str(),
-                           FILE_ATTRIBUTE_ARCHIVE | (move.setup ? FILE_ATTRIBUTE_HIDDEN : 0));
-        if (move.setup)
-            setupInPlace = true;
-    }
-
-    if (args.externalSetup && setupInPlace) {
+#ifdef LUDORA_HELPER_HOLD
+    TestFolder = up::FolderOf(args.programPath);
+#endif
+    up::TMovePlan plan;
+    const bool replaced = HandOver(args, plan);
+    if (replaced && args.externalSetup && !plan.setupPath.empty()) {
         const bool ended = RunSetup(plan.setupPath, args.restartParam);
+        // Never the program's own file, even if the setup was named like it.
         if (ended && lstrcmpiA(plan.setupPath.c_str(), args.programPath.c_str()) != 0) {
             SetFileAttributesA(plan.setupPath.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(plan.setupPath.c_str());
         }
     }
     Start(args.programPath, args.restartParam);
-    return 0;
+    return replaced ? 0 : 1;
 }
 
 } // namespace
