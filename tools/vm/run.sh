@@ -84,10 +84,7 @@ came_up() { # true once the guest's first process has mounted the shares, within
 accel=${LUDORA_VM_ACCEL:-}
 if [ -z "$accel" ]; then
   accel=tcg
-  if { exec {probe}<>/dev/kvm; } 2>/dev/null; then
-    exec {probe}>&-
-    accel=kvm
-  fi
+  [ -c /dev/kvm ] && [ -r /dev/kvm ] && [ -w /dev/kvm ] && accel=kvm
 fi
 trap 'kill "$qpid" 2>/dev/null || true' EXIT
 trap 'exit 143' TERM INT
