@@ -18,7 +18,8 @@ if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$root")}
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-# An emulated machine runs the Windows tests many times slower: their time limit grows.
+# A virtual machine (emulated, or KVM that falls back) can run the Windows tests many times
+# slower: their time limit grows.
 win_timeout=120
 "$root/tools/can-run-x86.sh" || win_timeout=900
 cmake -S "$root" -B "$build/win32" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -56,7 +57,8 @@ built=$(date +%s)
 echo "set-up and build took $((built - start)) s"
 
 # Wine runs 32-bit x86 code; some virtual machines cannot execute it at all. There the
-# Windows tree's tests run inside an emulated x86-64 machine (tools/vm/).
+# Windows tree's tests run inside an x86-64 virtual machine (tools/vm/): with KVM where it
+# comes up, else in emulation without help.
 summary() { # CTest log: "passed failed"
   local line
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$1" 2>/dev/null | tail -1 || true)
@@ -66,11 +68,12 @@ summary() { # CTest log: "passed failed"
     echo "0 0"
   fi
 }
-vm_pid=
+vm_pid= way="directly (32-bit x86 programs run here)"
 if "$root/tools/can-run-x86.sh"; then
+  echo "This machine runs 32-bit x86 programs: the Windows tests run directly"
   printf 'subdirs("native" "win32")\n' > "$build/CTestTestfile.cmake"
 else
-  echo "This machine cannot run 32-bit x86 programs: the Windows tests run in an emulated machine"
+  echo "This machine cannot run 32-bit x86 programs: the Windows tests run in a virtual machine"
   printf 'subdirs("native")\n' > "$build/CTestTestfile.cmake"
   # It boots and makes its Wine prefix while the native tests run; its output follows theirs.
   mkdir -p "$build/vm"
@@ -91,12 +94,17 @@ if [ -n "$vm_pid" ]; then
   set -e
   vm_pid=
   read -r p f < <(summary "$build/vm/ctest.log")
+  case $(cat "$build/vm/accel" 2>/dev/null) in
+    kvm) way="in the machine with KVM" ;;
+    tcg) way="in emulation without help" ;;
+    *) way="in a machine that did not start" ;;
+  esac
   passed=$((passed + p)) failed=$((failed + f))
   if [ "$vm_rc" -ne 0 ]; then
     rc=$vm_rc
-    [ "$f" -gt 0 ] || echo "THE WINDOWS TESTS DID NOT RUN TO THE END in the emulated machine" >&2
+    [ "$f" -gt 0 ] || echo "THE WINDOWS TESTS DID NOT RUN TO THE END in the virtual machine" >&2
   fi
 fi
-echo "whole run took $(( $(date +%s) - start )) s"
+echo "whole run took $(( $(date +%s) - start )) s; the Windows tests ran $way"
 echo "$passed passed, $failed failed"
 exit "$rc"

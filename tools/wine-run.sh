@@ -52,16 +52,17 @@ fi
 if ! wineserver -k0 2>/dev/null; then
   wineserver -p </dev/null >/dev/null 2>&1
   env "${locale[@]}" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-  # The virtual desktop comes up with the first window; programs started in parallel
-  # before it stands can fail to create theirs. Bring it up first.
-  if [ -n "${DISPLAY:-}" ]; then
-    env "${locale[@]}" wine explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 9>&- &
-    # Bounded generously: an emulated or loaded machine takes many seconds to show it.
-    for _ in $(seq 3000); do
-      xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
-      sleep 0.1
-    done
-  fi
+fi
+# The virtual desktop comes up with the first window and goes a moment after its last
+# program ends; programs started in parallel before it stands can fail to create theirs.
+# Bring it up whenever it is not there.
+if [ -n "${DISPLAY:-}" ] && ! xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop'; then
+  env "${locale[@]}" wine explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 9>&- &
+  # Bounded generously: an emulated or loaded machine takes many seconds to show it.
+  for _ in $(seq 3000); do
+    xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
+    sleep 0.1
+  done
 fi
 flock -u 9
 exec 9>&-
@@ -70,4 +71,18 @@ exec 9>&-
 if [ -n "${LUDORA_WINE_LOCALE:-}" ]; then
   locale=(LC_ALL="$LUDORA_WINE_LOCALE" LANG="$LUDORA_WINE_LOCALE")
 fi
-exec env "${locale[@]}" wine "$@"
+# A process Wine starts for the program (the desktop's explorer, when the program's first
+# window brings the desktop up) inherits the program's output and can outlive it: it must
+# not hold our reader's pipe. The program writes to a file, which is followed until the
+# program ends.
+out=$(mktemp "$winedir/output.XXXXXX")
+env "${locale[@]}" wine "$@" >"$out" 2>&1 &
+pid=$!
+tail -n +1 -s 0.1 -f --pid="$pid" "$out" &
+follower=$!
+trap 'kill "$pid" 2>/dev/null' TERM INT HUP
+set +e
+while wait "$pid"; rc=$?; kill -0 "$pid" 2>/dev/null; do :; done
+wait "$follower"
+rm -f "$out"
+exit "$rc"

@@ -15,42 +15,113 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 
 namespace {
 
-// Records every address a pane is asked to load (the browser raises BeforeNavigate2 even
-// without an HTML engine) and keeps the form's own handler in the chain.
-struct NavigationLog {
-    std::map<TWebPane*, std::vector<std::wstring>> urls;
-    void Watch(TWebPane* pane)
-    {
-        auto previous = pane->OnBeforeNavigate2;
-        pane->OnBeforeNavigate2 = [this, pane, previous](cl::TObject* s, IDispatch* d, const VARIANT& url,
-                                                           const VARIANT& f, const VARIANT& t, const VARIANT& p,
-                                                           const VARIANT& h, bool& cancel) {
-            urls[pane].push_back(V_VT(&url) == VT_BSTR ? V_BSTR(&url) : L"?");
-            cancel = true; // nothing is loaded
-            if (previous) previous(s, d, url, f, t, p, h, cancel);
-        };
-    }
-    std::wstring Last(TWebPane* pane) const
-    {
-        auto it = urls.find(pane);
-        return it == urls.end() || it->second.empty() ? L"" : it->second.back();
-    }
-};
-
-// The browser raises BeforeNavigate2 from its queue: pump messages until the log settles.
-void Settle()
+// Handles messages until done() holds, waiting on the queue, for at most 5 s; false if it
+// never held. A WM_QUIT met on the way stays queued and ends the wait.
+bool PumpUntil(const std::function<bool()>& done)
 {
-    DWORD until = GetTickCount() + 300;
-    while (GetTickCount() < until) {
+    const DWORD start = GetTickCount(), bound = 5000;
+    for (;;) {
         cl::Application->ProcessMessages();
-        Sleep(10);
+        if (done()) return true;
+        MSG quit;
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= bound || PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, bound - spent, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
+
+// Records every address the watched panes are asked to load (the browser raises
+// BeforeNavigate2 even without an HTML engine), cancels the load and keeps the pane's
+// earlier handler in the chain. When the log goes, a pane still there gets its earlier
+// handler back if the log's is still current; a handler of a log gone that is still
+// chained only passes the event on.
+class NavigationLog : public cl::TComponent {
+public:
+    NavigationLog() : TComponent(nullptr) {}
+    ~NavigationLog() override
+    {
+        record_->open = false;
+        for (const auto& watched : previous_) {
+            TWebPane* pane = watched.first;
+            const Recorder* current = pane->OnBeforeNavigate2.target<Recorder>();
+            if (current && current->record == record_) pane->OnBeforeNavigate2 = watched.second;
+            pane->RemoveFreeNotification(*this);
+        }
+    }
+
+    void Watch(TWebPane* pane)
+    {
+        previous_[pane] = pane->OnBeforeNavigate2;
+        pane->OnBeforeNavigate2 = Recorder{record_, pane, pane->OnBeforeNavigate2};
+        pane->FreeNotification(*this);
+    }
+
+    // The browser raises the event from its queue, in order: each watched pane is asked
+    // for one more, marked address, and the log waits until every mark has come, so that
+    // every address asked for before has been recorded. The marks are not kept.
+    bool Settle()
+    {
+        const std::wstring mark = L"about:blank#navigation-log-mark";
+        for (const auto& watched : previous_) watched.first->Navigate(mark);
+        const bool settled = PumpUntil([&] {
+            for (const auto& watched : previous_)
+                if (Last(watched.first) != mark) return false;
+            return true;
+        });
+        for (auto& pane : record_->urls) {
+            auto& urls = pane.second;
+            urls.erase(std::remove(urls.begin(), urls.end(), mark), urls.end());
+        }
+        return settled;
+    }
+
+    std::wstring Last(TWebPane* pane) const
+    {
+        auto it = record_->urls.find(pane);
+        return it == record_->urls.end() || it->second.empty() ? L"" : it->second.back();
+    }
+
+protected:
+    void Notification(cl::TComponent& component, cl::TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation != cl::TOperation::opRemove) return;
+        for (auto it = previous_.begin(); it != previous_.end(); ++it)
+            if (static_cast<cl::TComponent*>(it->first) == &component) {
+                previous_.erase(it);
+                return;
+            }
+    }
+
+private:
+    struct Record {
+        std::map<TWebPane*, std::vector<std::wstring>> urls;
+        bool open = true;
+    };
+    struct Recorder {
+        std::shared_ptr<Record> record;
+        TWebPane* pane;
+        cl::TWebBeforeNavigate2Event previous;
+        void operator()(cl::TObject* s, IDispatch* d, const VARIANT& url, const VARIANT& f, const VARIANT& t,
+                        const VARIANT& p, const VARIANT& h, bool& cancel) const
+        {
+            if (record->open) {
+                record->urls[pane].push_back(V_VT(&url) == VT_BSTR ? V_BSTR(&url) : L"?");
+                cancel = true; // nothing is loaded
+            }
+            if (previous) previous(s, d, url, f, t, p, h, cancel);
+        }
+    };
+    std::shared_ptr<Record> record_ = std::make_shared<Record>();
+    std::map<TWebPane*, cl::TWebBeforeNavigate2Event> previous_;
+};
 
 std::wstring Wide(const cl::AnsiString& s) { return std::wstring(s.begin(), s.end()); } // ASCII paths
 
@@ -176,7 +247,7 @@ TEST_F(MainWindow, NavigationWordsAreExactAndMoveThePanes)
         log.Watch(MainForm->webLeft);
         log.Watch(MainForm->webMain);
         MainForm->Navigate(c.word);
-        Settle();
+        ASSERT_TRUE(log.Settle());
         EXPECT_EQ(log.Last(MainForm->webLeft), c.left);
         EXPECT_EQ(log.Last(MainForm->webMain), c.main);
         EXPECT_EQ(MainForm->webLeft->Visible(), c.leftVisible);
@@ -189,7 +260,7 @@ TEST_F(MainWindow, StartUpNavigatesThePanesAndSetsTheVolume)
     NavigationLog log;
     for (TWebPane* pane : {MainForm->webTop, MainForm->webLeft, MainForm->webMain}) log.Watch(pane);
     MainForm->Show();
-    Settle();
+    ASSERT_TRUE(log.Settle());
     EXPECT_EQ(log.Last(MainForm->webTop), Wide(AppPath) + L"LocalPage\\navigate\\topbanner.html");
     EXPECT_EQ(log.Last(MainForm->webLeft), Wide(AppPath) + L"LocalPage\\catalog\\catalogflash.html");
     EXPECT_EQ(log.Last(MainForm->webMain), L"http://127.0.0.1:9/box/");
@@ -289,7 +360,7 @@ TEST_F(MainWindow, StatusBarClickZones)
     clickAt(r - 81);
     EXPECT_FALSE(volume->Mute());
     clickAt(r - 70);
-    Settle();
+    ASSERT_TRUE(log.Settle());
     EXPECT_EQ(log.Last(MainForm->webMain), Wide(AppPath) + L"LocalPage\\management\\localflash.html?item=1");
     EXPECT_FALSE(volume->Mute());
 }
@@ -391,7 +462,7 @@ TEST_F(MainWindow, ScriptReachesTheWindowThroughExternal)
     TScriptHost script;
     script.AddObject(L"external", ext.get());
     EXPECT_EQ(script.Run(L"external.Navigate('favorites')").hr, S_OK);
-    Settle();
+    ASSERT_TRUE(log.Settle());
     EXPECT_EQ(log.Last(MainForm->webMain), Wide(AppPath) + L"LocalPage\\management\\localflash.html?item=2");
     EXPECT_EQ(script.Run(L"external.DelGame('Local', '')").value, L"0");
     script.Run(L"external.Test()");
@@ -410,7 +481,7 @@ TEST_F(MainWindow, ObjectsWithoutAWindowDoNothing)
     TScriptHost script;
     script.AddObject(L"external", ext);
     EXPECT_EQ(script.Run(L"external.Navigate('local')").hr, S_OK);
-    Settle();
+    ASSERT_TRUE(log.Settle());
     EXPECT_EQ(log.Last(MainForm->webMain), L"");
     EXPECT_EQ(script.Run(L"external.DelGame('Local', 'x')").value, L"0");
     ext->Release();
@@ -505,7 +576,7 @@ TEST_F(MainWindow, FeedbackButtonShowsTheFeedbackPageUntilThePageClosesIt)
     EXPECT_TRUE(modalSeen);
     EXPECT_EQ(closeResult, S_OK);
     // Freed once, by the release both the window's close and the main window ask for.
-    for (int i = 0; i < 50 && counter.freed == 0; ++i) cl::Application->ProcessMessages();
+    EXPECT_TRUE(PumpUntil([&] { return counter.freed > 0; }));
     cl::Application->ProcessMessages();
     EXPECT_EQ(counter.freed, 1);
     EXPECT_EQ(OpenForm<TFeedBackForm>(), nullptr);
@@ -515,18 +586,21 @@ TEST_F(MainWindow, FeedbackButtonShowsTheFeedbackPageUntilThePageClosesIt)
 TEST_F(MainWindow, FeedbackPageComesFromThePortal)
 {
     Create(nullptr);
-    WhenModal([&] {
-        auto* feedback = OpenForm<TFeedBackForm>();
-        ASSERT_NE(feedback, nullptr);
-        feedback->Close();
-    });
-    // The window's own show handler navigates; watch the pane as it is made.
+    // The window's own show handler navigates; watch the pane as it is made, and let the
+    // log settle while the window is open (it goes when it closes).
     auto* feedback = cl::CreateForm<TFeedBackForm>(nullptr);
-    TWebPane* pane = feedback->webFeedBack; // a key of the log only: the window goes when it closes
+    TWebPane* pane = feedback->webFeedBack;
     NavigationLog log;
     log.Watch(pane);
+    bool settled = false;
+    WhenModal([&] {
+        settled = log.Settle();
+        auto* open = OpenForm<TFeedBackForm>();
+        ASSERT_NE(open, nullptr);
+        open->Close();
+    });
     feedback->ShowModal();
-    Settle();
+    EXPECT_TRUE(settled);
     EXPECT_EQ(log.Last(pane), L"http://127.0.0.1:9/box/feedback.html");
 }
 
@@ -551,7 +625,7 @@ TEST_F(MainWindow, AboutItemShowsTheAboutWindowWhosePictureOpensTheHomePage)
         SendMessageA(about->btnOk->Handle(), BM_CLICK, 0, 0);
     });
     SendMessageA(MainForm->Handle(), WM_SKIN_CAPTION_MENU, 2, 0);
-    for (int i = 0; i < 50 && counter.freed == 0; ++i) cl::Application->ProcessMessages();
+    EXPECT_TRUE(PumpUntil([&] { return counter.freed > 0; }));
     EXPECT_EQ(counter.freed, 1);
     EXPECT_EQ(OpenForm<TAboutForm>(), nullptr);
 }

@@ -169,8 +169,13 @@ TEST(Program, TwoCopiesStartedTogetherLeaveExactlyOne)
     TProgram a, b;
     ASSERT_TRUE(a.Started() && b.Started());
     ASSERT_TRUE(WaitFor([&] { return !a.Running() || !b.Running(); }, 120000));
-    Sleep(1000); // the survivor stays
-    EXPECT_NE(a.Running(), b.Running());
+    // The survivor is the first copy: it shows its main window, which a second copy never
+    // does, and then it stays.
+    const TProgram& survivor = a.Running() ? a : b;
     const TProgram& ended = a.Running() ? b : a;
+    HWND main = survivor.Window("TMainForm");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 60000));
+    EXPECT_TRUE(survivor.Running());
     EXPECT_EQ(ended.WaitExit(0), 0);
 }

@@ -40,11 +40,32 @@ bool PumpUntil(const std::function<bool()>& done)
     return true;
 }
 
-// Handles what is queued for a while, so that a wrong engine would have had its chance.
-void Settle()
+// Handles every message queued so far, and what those post in turn (an engine's skin
+// start): a mark posted last tells when they are done. False if the marks never came.
+bool Drain()
 {
-    const DWORD end = GetTickCount() + 300;
-    PumpUntil([end] { return GetTickCount() >= end; });
+    static const UINT mark = RegisterWindowMessageA("TwoEnginesDrainMark");
+    for (int round = 0; round < 2; ++round) {
+        if (!PostThreadMessageA(GetCurrentThreadId(), mark, 0, 0)) return false;
+        const DWORD end = GetTickCount() + 2000;
+        MSG msg;
+        for (;;) {
+            if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    PostQuitMessage(static_cast<int>(msg.wParam));
+                    return false;
+                }
+                if (msg.message == mark && !msg.hwnd) break;
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+                continue;
+            }
+            const DWORD now = GetTickCount();
+            if (now >= end) return false;
+            MsgWaitForMultipleObjectsEx(0, nullptr, end - now, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        }
+    }
+    return true;
 }
 
 void Activate(HWND wnd)
@@ -104,7 +125,7 @@ TEST_F(TwoEngines, LibraryFormIsTheLibrarys)
     ASSERT_NE(wnd, nullptr);
     Activate(wnd);
     EXPECT_TRUE(PumpUntil([&] { return moduleSkins(wnd) == 1; }));
-    Settle();
+    ASSERT_TRUE(Drain());
     EXPECT_FALSE(OursSkins(wnd));
     EXPECT_EQ(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 1);
 }
@@ -116,7 +137,7 @@ TEST_F(TwoEngines, ProgramWindowGoesToTheLibraryFirst)
     HWND wnd = windows.back();
     Activate(wnd);
     EXPECT_TRUE(PumpUntil([&] { return moduleSkins(wnd) == 1; }));
-    Settle();
+    ASSERT_TRUE(Drain());
     EXPECT_FALSE(OursSkins(wnd)); // skinned once, by the hook installed last
 }
 
@@ -127,6 +148,6 @@ TEST_F(TwoEngines, ProgramDialogStaysWithTheProgram)
     HWND wnd = windows.back();
     Activate(wnd);
     EXPECT_TRUE(PumpUntil([&] { return OursSkins(wnd); }));
-    Settle();
+    ASSERT_TRUE(Drain());
     EXPECT_EQ(moduleSkins(wnd), 0);
 }

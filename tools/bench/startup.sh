@@ -18,8 +18,10 @@ wine_run "$build/win32/tools/bench/StartupBench.exe" "$runs" \
   "$(win "$build/win32/tools/bench/BrowserWindow.exe")"
 
 wine_run "$build/win32/bin/Ludora.exe" >/dev/null 2>&1 &
-# The window is shown within seconds (StartupBench above); wait for the process and a bit more.
-for _ in $(seq 100); do pid=$(pgrep -n -f 'bin.Ludora.exe' || true); [ -n "$pid" ] && break; sleep 0.2; done
+# The window is shown within seconds (StartupBench above); wait for the process (not the
+# runner, whose command line names it too) and a bit more.
+client() { for p in $(pgrep -f 'bin.Ludora.exe'); do tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q wine-run.sh || echo "$p"; done; }
+for _ in $(seq 100); do pid=$(client | tail -1); [ -n "$pid" ] && break; sleep 0.2; done
 sleep 10
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 before=$(ticks)
