@@ -47,6 +47,10 @@ std::string HeaderKey(std::string_view header)
 #ifdef _WIN32
     constexpr DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
     const int n = static_cast<int>(header.size());
+    // One call for the usual short header; a longer key is measured first.
+    char small[256];
+    if (const int got = LCMapStringA(LOCALE_USER_DEFAULT, flags, header.data(), n, small, sizeof small); got > 0)
+        return std::string(small, static_cast<std::size_t>(got));
     const int size = LCMapStringA(LOCALE_USER_DEFAULT, flags, header.data(), n, nullptr, 0);
     if (size > 0) {
         std::string key(static_cast<std::size_t>(size), '\0');
