@@ -6,6 +6,7 @@
 #endif
 
 #include <algorithm>
+#include <string>
 
 namespace skin {
 
@@ -38,15 +39,30 @@ bool KeyIs(std::string_view line, std::string_view key)
 }
 
 // Section headers compare as the user's locale does, ignoring case; on Windows that also
-// folds letters beyond ASCII (full-width, Greek, Cyrillic) of the code page. The portable
-// build compares ASCII letters only.
-bool SameHeader(std::string_view a, std::string_view b)
+// folds letters beyond ASCII (full-width, Greek, Cyrillic) of the code page. They are
+// indexed by their sort key, which is equal for two texts exactly when the locale's
+// compare finds them equal. The portable build folds ASCII letters only.
+std::string HeaderKey(std::string_view header)
 {
 #ifdef _WIN32
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
+    constexpr DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int n = static_cast<int>(header.size());
+    // One call for the usual short header; a longer key is measured first.
+    char small[256];
+    if (const int got = LCMapStringA(LOCALE_USER_DEFAULT, flags, header.data(), n, small, sizeof small); got > 0)
+        return std::string(small, static_cast<std::size_t>(got));
+    const int size = LCMapStringA(LOCALE_USER_DEFAULT, flags, header.data(), n, nullptr, 0);
+    if (size > 0) {
+        std::string key(static_cast<std::size_t>(size), '\0');
+        if (LCMapStringA(LOCALE_USER_DEFAULT, flags, header.data(), n, key.data(), size) == size) return key;
+    }
+    // Without a sort key the exact text stands (kept apart from every sort key, which
+    // never begins with a character 0).
+    return std::string(1, '\0').append(header);
 #else
-    return cl::SameText(a, b);
+    std::string key(header);
+    for (char& c : key) c = LowerAscii(c);
+    return key;
 #endif
 }
 
@@ -56,10 +72,18 @@ void TQuickIni::LoadFromStream(std::string_view text)
 {
     lines_.clear();
     sections_.clear();
+    index_.clear();
+    // At most one line per LF (or per CR, in a text without LF): one allocation up front.
+    const std::string_view body = text.substr(0, text.find('\0'));
+    const auto breaks = std::count(body.begin(), body.end(), '\n');
+    lines_.reserve(static_cast<std::size_t>(breaks ? breaks : std::count(body.begin(), body.end(), '\r')) + 1);
     ForEachLine(text, [this](std::string_view raw) {
         std::string_view line = Trimmed(raw);
         if (!line.empty() && line[0] != ';') {
-            if (IsHeader(line)) sections_.emplace_back(line, static_cast<int>(lines_.size()));
+            if (IsHeader(line)) {
+                sections_.emplace_back(line, static_cast<int>(lines_.size()));
+                index_.emplace(HeaderKey(line), static_cast<int>(lines_.size())); // the first one stays
+            }
             lines_.emplace_back(line);
         }
         return true;
@@ -76,12 +100,12 @@ void TQuickIni::LoadFromStream(cl::TStream* Stream)
 
 int TQuickIni::SectionIndex(std::string_view Section) const
 {
+    if (index_.empty()) return -1;
     cl::AnsiString header;
     header.reserve(Section.size() + 2);
     header.append(1, '[').append(Section).append(1, ']');
-    for (const auto& s : sections_)
-        if (SameHeader(s.first, header)) return s.second;
-    return -1;
+    const auto found = index_.find(HeaderKey(header));
+    return found == index_.end() ? -1 : found->second;
 }
 
 cl::AnsiString TQuickIni::ReadString(std::string_view Section, std::string_view Key, const cl::AnsiString& Default) const

@@ -6,7 +6,9 @@
 #include "classlib/SysUtils.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -49,7 +51,8 @@ public:
     // The section names without brackets, in text order, replacing Strings' contents.
     void ReadSections(std::vector<cl::AnsiString>& Strings) const;
     // Index in Lines of the first header "[Section]", or -1. Case is ignored as the user's
-    // locale does it on Windows (ASCII only in the portable build).
+    // locale does it on Windows (ASCII only in the portable build). The headers are
+    // indexed once per load, so a lookup does not walk them.
     int SectionIndex(std::string_view Section) const;
 
     const std::vector<cl::AnsiString>& Lines() const { return lines_; }
@@ -59,6 +62,8 @@ public:
 private:
     std::vector<cl::AnsiString> lines_;
     std::vector<std::pair<cl::AnsiString, int>> sections_;
+    // The first header of each name, by its case-folded key (see SectionIndex).
+    std::unordered_map<std::string, int> index_;
 };
 
 } // namespace skin

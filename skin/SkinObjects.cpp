@@ -209,33 +209,18 @@ struct TSkinObjects::Reading {
     void CaptionButtons(const std::vector<cl::AnsiString>& sections) const
     {
         s.CaptionButtons.clear();
-        std::vector<cl::AnsiString> kept;
-        for (const cl::AnsiString& name : sections) {
-            if (!IsCaptionButtonSection(name)) continue;
-            if (Int(name, "Action", 0) == -1 && Int(name, "Visibility", -1) != 0) continue;
-            kept.push_back(name);
-        }
-        int rememberedX = 0, rememberedY = 0;
-        for (const cl::AnsiString& name : kept) {
-            auto b = std::make_unique<TDataSkinSysButton>(cl::UpperCase(name));
-            b->Action = Int(name, "Action", 0);
-            b->Align = Int(name, "Align", 0);
-            b->XCoord = Int(name, "Xcoord", 0);
-            b->YCoord = Int(name, "Ycoord", 0);
-            b->Visibility = Int(name, "Visibility", 0);
-            b->Visibility1 = Int(name, "Visibility1", b->Action == -1 ? -1 : 0);
-            b->CombineOp = Int(name, "CombineOp", -1);
-            b->Frame = Int(name, "frame", 0);
-            Load(*b->Bitmap, Str(name, "ButtonImage"));
-            if (b->Action == 1 && b->Visibility == 2) {
-                rememberedX = b->XCoord;
-                rememberedY = b->YCoord;
-            }
-            if (b->Action == 4) {
-                b->XCoord = rememberedX;
-                b->YCoord = rememberedY;
-            }
-            b->Frame = CaptionButtonFrames(b->Frame, b->Bitmap->Width(), b->Bitmap->Height(), b->Action);
+        const std::vector<TCaptionButtonKeys> kept = ReadCaptionButtonKeys(ini, sections);
+        for (const TCaptionButtonKeys& k : kept) {
+            auto b = std::make_unique<TDataSkinSysButton>(k.name);
+            b->Action = k.action;
+            b->Align = k.align;
+            b->XCoord = k.x;
+            b->YCoord = k.y;
+            b->Visibility = k.visibility;
+            b->Visibility1 = k.visibility1;
+            b->CombineOp = k.combineOp;
+            Load(*b->Bitmap, k.image);
+            b->Frame = CaptionButtonFrames(k.frame, b->Bitmap->Width(), b->Bitmap->Height(), b->Action);
             if (b->Action == 3 || b->Action == 11) b->Bitmap->SetSize(0, 0);
             s.CaptionButtons.push_back(std::move(b));
         }

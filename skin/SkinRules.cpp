@@ -34,6 +34,39 @@ bool IsCaptionButtonSection(std::string_view name)
            upper != "BUTTON.CHECKBOX";
 }
 
+std::vector<TCaptionButtonKeys> ReadCaptionButtonKeys(const TQuickIni& ini, const std::vector<cl::AnsiString>& sections)
+{
+    std::vector<TCaptionButtonKeys> buttons;
+    int rememberedX = 0, rememberedY = 0;
+    for (const cl::AnsiString& name : sections) {
+        if (buttons.size() == MaxCaptionButtons) break;
+        if (!IsCaptionButtonSection(name)) continue;
+        const int action = ini.ReadInteger(name, "Action", 0);
+        if (action == -1 && ini.ReadInteger(name, "Visibility", -1) != 0) continue;
+        TCaptionButtonKeys b;
+        b.name = cl::UpperCase(name);
+        b.action = action;
+        b.align = ini.ReadInteger(name, "Align", 0);
+        b.x = ini.ReadInteger(name, "Xcoord", 0);
+        b.y = ini.ReadInteger(name, "Ycoord", 0);
+        b.visibility = ini.ReadInteger(name, "Visibility", 0);
+        b.visibility1 = ini.ReadInteger(name, "Visibility1", action == -1 ? -1 : 0);
+        b.combineOp = ini.ReadInteger(name, "CombineOp", -1);
+        b.frame = ini.ReadInteger(name, "frame", 0);
+        b.image = ini.ReadString(name, "ButtonImage", "");
+        if (b.action == 1 && b.visibility == 2) {
+            rememberedX = b.x;
+            rememberedY = b.y;
+        }
+        if (b.action == 4) {
+            b.x = rememberedX;
+            b.y = rememberedY;
+        }
+        buttons.push_back(std::move(b));
+    }
+    return buttons;
+}
+
 int CaptionButtonFrames(int frame, int width, int height, int action)
 {
     if (frame > 0) return frame;

@@ -4,8 +4,11 @@
 #pragma once
 
 #include "skin/ImgUtil.h"
+#include "skin/QuickIni.h"
 
+#include <cstddef>
 #include <string_view>
+#include <vector>
 
 namespace skin {
 
@@ -16,6 +19,23 @@ TColor ParseColor(std::string_view Text, TColor Default);
 // A section whose upper-cased name begins with "BUTTON" and is not one of "BUTTON",
 // "BUTTONS", "BUTTON.RADIO", "BUTTON.CHECKBOX".
 bool IsCaptionButtonSection(std::string_view name);
+
+// At most this many caption buttons are read from a description: each one becomes an
+// object of every skinned window, and no skin needs more.
+constexpr std::size_t MaxCaptionButtons = 64;
+
+// The keys of one caption-button section, as read (before the image decides the frames).
+struct TCaptionButtonKeys {
+    cl::AnsiString name; // upper-cased
+    int action = 0, align = 0, x = 0, y = 0, visibility = 0, visibility1 = 0, combineOp = -1, frame = 0;
+    cl::AnsiString image;
+};
+
+// The caption buttons of a description, in text order, from its section names: caption-
+// button sections, less those with "Action" -1 whose "Visibility" is not 0, at most
+// MaxCaptionButtons. A button of action 4 takes the place of the latest button of action
+// 1 and visibility 2 before it (0, 0 when none).
+std::vector<TCaptionButtonKeys> ReadCaptionButtonKeys(const TQuickIni& ini, const std::vector<cl::AnsiString>& sections);
 
 // Frame count of a caption button: a "frame" value above 0 stands; otherwise 6, or 3 for
 // a non-empty image at most 3.8 times as wide as high, and 6 for any negative action.

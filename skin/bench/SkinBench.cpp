@@ -1,10 +1,13 @@
 // Benchmark (not a test): LZHUF decoding throughput on mixed data, and the time to unpack
 // a skin file, parse its description and extract every entry; on Windows also the time of
-// the whole load into skin objects (bitmaps, derived images).
+// the whole load into skin objects (bitmaps, derived images). Then a hostile description
+// of 1 MiB (tens of thousands of sections, caption buttons and extra colours among them)
+// parsed and read as a load reads it; the bound for that is 100 ms.
 //   skin_bench MIXED.lzh MIXED.raw [SKIN]
 #include "skin/LZH.h"
 #include "skin/QuickIni.h"
 #include "skin/SkinReader.h"
+#include "skin/SkinRules.h"
 #ifdef _WIN32
 #include "skin/SkinObjects.h"
 #endif
@@ -13,6 +16,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -38,6 +42,38 @@ double Best(int runs, F f)
         best = std::min(best, Seconds(start));
     }
     return best;
+}
+
+// About 1 MiB of description: sections of caption buttons, extra colours and others by
+// turns, each with a key or two.
+std::string HostileDescription()
+{
+    std::string text;
+    for (int i = 0; text.size() < (1u << 20); ++i) {
+        const std::string n = std::to_string(i);
+        switch (i % 3) {
+        case 0: text += "[Button" + n + "]\r\nAction=2\r\nXcoord=" + n + "\r\n"; break;
+        case 1: text += "[Colour" + n + "]\r\ncolor=1 2 3\r\n"; break;
+        default: text += "[Part" + n + "]\r\nImage=x.bmp\r\n"; break;
+        }
+    }
+    return text;
+}
+
+// What a load reads that needs no bitmap: the portable build's share of the skin load.
+std::size_t ReadLikeALoad(const skin::TQuickIni& ini)
+{
+    std::vector<cl::AnsiString> sections;
+    ini.ReadSections(sections);
+    std::size_t n = skin::ReadCaptionButtonKeys(ini, sections).size();
+    for (const cl::AnsiString& name : sections) {
+        const cl::AnsiString upper = cl::UpperCase(name);
+        if (upper.rfind("COLOUR", 0) == 0 && upper != "COLOURS") n += skin::ParseColor(ini.ReadString(name, "color", ""), 0) & 1;
+    }
+    for (const char* section : {"Personality", "Colours", "Buttons", "Progress", "Tabs", "Scrollbar", "MenuItem"})
+        for (const char* key : {"Image", "Bitmap", "Frame", "LeftWidth", "TopHeight", "Trans", "Tile", "Style"})
+            n += ini.ReadString(section, key, "").size();
+    return n;
 }
 
 } // namespace
@@ -103,5 +139,28 @@ int main(int argc, char** argv)
         std::printf("Skin load into skin objects (decode, read, bitmaps, derived images): %.2f ms\n", whole * 1e3);
 #endif
     }
+
+    const std::string hostile = HostileDescription();
+    std::size_t sections = 0, read = 0;
+    double h = Best(20, [&] {
+        skin::TQuickIni ini;
+        ini.LoadFromStream(std::string_view(hostile));
+        sections = ini.Sections().size();
+        read = ReadLikeALoad(ini);
+    });
+    std::printf("Hostile description: %zu bytes, %zu sections: parse and read %.1f ms (bound 100 ms, %zu values)\n",
+                hostile.size(), sections, h * 1e3, read);
+#ifdef _WIN32
+    double hw = Best(20, [&] {
+        skin::TQuickIni ini;
+        ini.LoadFromStream(std::string_view(hostile));
+        skin::TSkinReader none; // no container: every bitmap is missing
+        skin::TSkinObjects objects;
+        objects.ReadSkin(none, ini);
+        read = objects.CaptionButtons.size();
+    });
+    std::printf("Hostile description into skin objects: %.1f ms (bound 100 ms, %zu caption buttons)\n", hw * 1e3,
+                read);
+#endif
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace skin {
 
@@ -75,13 +76,19 @@ TSkinComBox::~TSkinComBox()
     edit_.reset(); // back to the edit's own procedure only while ours is current
     // A list bar still there belongs to our owner, which frees it.
     if (listBar_) listBar_->RemoveFreeNotification(*this);
-    cl::Free(listBars_);
+    // The simple combo's bars are freed here unless the skinned window freed them first.
+    if (TSkinScrollbarH* bars = std::exchange(listBars_, nullptr)) {
+        bars->RemoveFreeNotification(*this);
+        cl::Free(bars);
+    }
 }
 
 void TSkinComBox::Notification(cl::TComponent& component, cl::TOperation operation)
 {
     TSkinControl::Notification(component, operation);
-    if (operation == cl::TOperation::opRemove && &component == listBar_) listBar_ = nullptr;
+    if (operation != cl::TOperation::opRemove) return;
+    if (&component == listBar_) listBar_ = nullptr;
+    if (&component == listBars_) listBars_ = nullptr;
 }
 
 void TSkinComBox::ReadStyles()
@@ -111,6 +118,8 @@ void TSkinComBox::InitControl(TSkinnedForm* form, TSkinData* data, bool colourCo
     ListWindow = Info.hwndList;
     if (ListWindow && !IsDropDownWindow(ListWindow) && (GetWindowLongX(ListWindow, GWL_STYLE) & WS_CHILD)) {
         listBars_ = new TSkinScrollbarH(Owner());
+        // The skinned window lists it too and may free it first (it frees from the back).
+        listBars_->FreeNotification(*this);
         listBars_->InitHwnd(ListWindow, SkinData, Form, Canvas);
     }
 }
@@ -158,6 +167,7 @@ void TSkinComBox::Unsubclass()
     }
     if (TSkinScrollbarH* bars = listBars_) {
         listBars_ = nullptr;
+        bars->RemoveFreeNotification(*this);
         bars->Unsubclass();
         cl::Free(bars);
     }
@@ -305,6 +315,8 @@ TComboxScrollBar::TComboxScrollBar(cl::TComponent* owner)
 {
 }
 
+TComboxScrollBar::~TComboxScrollBar() { *alive_ = false; }
+
 bool TComboxScrollBar::BeforeProc(cl::TMessage& m)
 {
     switch (m.Msg) {
@@ -409,10 +421,13 @@ bool TComboxScrollBar::TrackThumb(LPARAM lParam, DWORD idleMs)
     const HWND list = Handle;
     tracking_ = true;
     trackLost_ = false;
+    // What the loop dispatches may free this skin (with its combo): then only locals are used.
+    const std::shared_ptr<bool> alive = alive_;
 
     // Waits on the queue: ends on release, on losing the capture, on cancel mode, on the
     // list going away, on WM_QUIT (posted again for the caller's loop) and when idle too long.
     for (;;) {
+        if (!*alive) break;
         MSG msg{};
         if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (trackLost_ || !IsWindow(list) || GetCapture() != list) break;
@@ -441,9 +456,9 @@ bool TComboxScrollBar::TrackThumb(LPARAM lParam, DWORD idleMs)
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (trackLost_ || !IsWindow(list)) break;
+        if (!*alive || trackLost_ || !IsWindow(list)) break;
     }
-    tracking_ = false;
+    if (*alive) tracking_ = false;
     if (IsWindow(list) && GetCapture() == list) ReleaseCapture();
     return true;
 }

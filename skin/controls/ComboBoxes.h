@@ -50,7 +50,7 @@ private:
 
     std::unique_ptr<cl::TWindowSubclass> edit_;
     TComboxScrollBar* listBar_ = nullptr; // owned by this skin's owner
-    TSkinScrollbarH* listBars_ = nullptr; // a simple combo's list; freed here
+    TSkinScrollbarH* listBars_ = nullptr; // a simple combo's list; freed here or by the skinned window
 };
 
 // The vertical bar of a combo box's drop-down list: painted straight into the list's
@@ -59,6 +59,7 @@ class TComboxScrollBar : public TSkinControl {
     CL_CLASS(TComboxScrollBar)
 public:
     explicit TComboxScrollBar(cl::TComponent* owner);
+    ~TComboxScrollBar() override;
     bool BeforeProc(cl::TMessage& m) override;
     void AfterProc(cl::TMessage& m) override;
     void Paint(HDC dc, const RECT& rect) override;
@@ -73,6 +74,7 @@ public:
 private:
     bool tracking_ = false;
     bool trackLost_ = false; // capture went elsewhere or the mode was cancelled
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true); // false once freed
 };
 
 } // namespace skin

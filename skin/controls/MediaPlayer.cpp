@@ -11,6 +11,7 @@
 #include "classlib/WinHandle.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace skin {
 
@@ -171,7 +172,16 @@ const cl::TClass& TSkinMP::StaticClass() { return cl::DefineClass<TSkinMP, TSkin
 TSkinMP::~TSkinMP()
 {
     // The overlay outlives a player whose window went first: it must not reach either.
-    if (Overlay) Overlay->Bind(nullptr, nullptr, nullptr);
+    if (TWMediaPlayer* overlay = std::exchange(Overlay, nullptr)) {
+        overlay->RemoveFreeNotification(*this);
+        overlay->Bind(nullptr, nullptr, nullptr);
+    }
+}
+
+void TSkinMP::Notification(cl::TComponent& component, cl::TOperation operation)
+{
+    TSkinControl::Notification(component, operation);
+    if (operation == cl::TOperation::opRemove && &component == Overlay) Overlay = nullptr;
 }
 
 void TSkinMP::InitControl(TSkinnedForm* form, TSkinData* data, bool colourControl, cl::TCanvas* canvas)
@@ -182,6 +192,8 @@ void TSkinMP::InitControl(TSkinnedForm* form, TSkinData* data, bool colourContro
     // Owned by the skinned window, or by this skin when there is none.
     cl::TComponent* owner = form ? static_cast<cl::TComponent*>(form) : this;
     Overlay = new TWMediaPlayer(owner);
+    // Its parent, the player's, frees it first when the two go together.
+    Overlay->FreeNotification(*this);
     Overlay->Bind(Control, this, data);
     if (data) Overlay->SetTag(data->DisableTag);
     Overlay->SetBounds(Control->Left(), Control->Top(), Control->Width(), Control->Height());
@@ -207,8 +219,9 @@ void TSkinMP::Unsubclass()
     const bool wasActive = Active;
     TSkinControl::Unsubclass();
     if (!wasActive || State == cssReleased || !Overlay) return;
-    cl::Free(Overlay);
-    Overlay = nullptr;
+    TWMediaPlayer* overlay = std::exchange(Overlay, nullptr);
+    overlay->RemoveFreeNotification(*this);
+    cl::Free(overlay);
 }
 
 } // namespace skin

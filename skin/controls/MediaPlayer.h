@@ -59,7 +59,10 @@ public:
     // Detaches and frees the overlay, unless the player's window is already gone.
     void Unsubclass() override;
 
-    TWMediaPlayer* Overlay = nullptr;
+    TWMediaPlayer* Overlay = nullptr; // null once freed, by us or by its parent
+
+protected:
+    void Notification(cl::TComponent& component, cl::TOperation operation) override;
 };
 
 } // namespace skin

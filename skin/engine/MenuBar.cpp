@@ -494,9 +494,13 @@ bool TSkinnedForm::OpenMenuBarItem(TMenuBtn* Item)
         SkinManager->MenuFromBar = true;
     }
     InstallMenuFilter();
+    // The menu's loop dispatches the posted command and more: the window and its skin may
+    // be gone when it returns.
+    const std::shared_ptr<bool> alive = alive_;
     if (Item->ItemEnabled)
         TrackPopupMenu(Item->SubMenu, RightToLeft ? 0x8A : 0x82, at.x, at.y, 0, Window, nullptr);
     RemoveMenuFilter();
+    if (!*alive) return false;
     tracking.form = nullptr;
     InMenuLoop = false;
     return true;

@@ -87,10 +87,17 @@ void TSkinManage::RemoveSkinData(TSkinData& data)
     auto it = std::find(skinDatas_.begin(), skinDatas_.end(), &data);
     if (it == skinDatas_.end()) return;
     skinDatas_.erase(it);
-    // Windows skinned with it lose their skin while it still exists.
+    // Windows skinned with it lose their skin while it still exists: a window that stays
+    // gets its frame, region and system menu back; one going away is only unhooked.
     for (size_t i = forms_.size(); i-- > 0;)
         if (i < forms_.size() && forms_[i]->SkinData == &data) {
             TSkinnedForm* form = forms_[i];
+            const bool staying = form->SkinState != ssReleased && IsWindow(form->Window) &&
+                                 !(form->FormControl && form->FormControl->HasState(cl::csDestroying));
+            if (staying) {
+                UnskinEntry(form);
+                continue;
+            }
             form->Unhook();
             cl::Free(form);
         }

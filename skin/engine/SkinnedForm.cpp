@@ -39,6 +39,7 @@ TSkinnedForm::TSkinnedForm(cl::TComponent* owner)
 
 TSkinnedForm::~TSkinnedForm()
 {
+    *alive_ = false;
     ForgetMenuBarTracking(*this);
     FreeControlSkins();
     if (SkinManager) SkinManager->RemoveForm(*this);
@@ -1001,7 +1002,10 @@ void TSkinnedForm::BuildRegion()
             };
             cl::RegionHandle left = edge(1, borders[0]->Trans == 1 && H > 1, RECT{0, 0, L, H});
             cl::RegionHandle right = edge(2, borders[1]->Trans == 1 && H > 1, RECT{W - R, 0, W, H});
-            cl::RegionHandle bottom = edge(4, borders[3]->Trans == 1 && B >= 2, RECT{L, H - B, W - R, H});
+            // Side borders wider than the window leave the bottom edge no width, not a negative one.
+            const int bottomRight = std::max(L, W - R);
+            cl::RegionHandle bottom =
+                edge(4, borders[3]->Trans == 1 && B >= 2 && bottomRight > L, RECT{L, H - B, bottomRight, H});
             cl::RegionHandle top = edge(3, borders[2]->Trans == 1 && T > 1 && W - L - R > 0, RECT{L, 0, W - R, T});
             CombineRgn(top.get(), top.get(), bottom.get(), RGN_OR);
             CombineRgn(left.get(), left.get(), right.get(), RGN_OR);

@@ -142,7 +142,8 @@ public:
 
     // Menu bar.
     TSkinnedMenuBar* MenuBar() const { return menuBar_.get(); }
-    // Posts the item's command and tracks its drop-down; false when it has none.
+    // Posts the item's command and tracks its drop-down; false when it has none, or when
+    // this object was freed while the drop-down was open (the caller must not touch it).
     bool OpenMenuBarItem(TMenuBtn* Item);
     // Posts a press one pixel inside the item, which opens it.
     void ClickMenuBarItem(TMenuBtn* Item);
@@ -268,6 +269,7 @@ private:
     std::unique_ptr<TSkinnedMenuBar> menuBar_;
     DWORD lastSystemMenuTick_ = 0;
     DWORD doubleClickTime_ = 500;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true); // false once freed
 };
 
 } // namespace skin

@@ -2,6 +2,7 @@
 // control skins on real windows: pixels read back from bitmaps the skins paint into, real
 // messages, and small stand-in control classes with the property names the skins read.
 #include "skin/controls/ComboBoxes.h"
+#include "skin/controls/ScrollBars.h"
 #include "skin/controls/ScrollGeometry.h"
 #include "skin/controls/DateTime.h"
 #include "skin/controls/Headers.h"
@@ -15,6 +16,9 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
 
 #include <memory>
 #include <vector>
@@ -485,6 +489,39 @@ TEST_F(ListBar, TrackingEndsOnQuitLostCaptureAndCancelMode)
     DestroyWindow(taker);
 }
 
+namespace {
+cl::TComponent* g_freeOnApp = nullptr;
+LRESULT CALLBACK Freer(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_APP) cl::Free(std::exchange(g_freeOnApp, nullptr));
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+} // namespace
+
+// A message dispatched while the thumb is dragged frees the bar's skin: the drag ends and
+// touches nothing of it.
+TEST_F(ListBar, SkinFreedDuringTheDragEndsIt)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Freer;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"LudoraSkinFreer";
+    RegisterClassW(&wc);
+    HWND freer = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD, 0, 0, 1, 1, parent, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(freer, nullptr);
+    skins.erase(std::find(skins.begin(), skins.end(), bar)); // freed by the test's message
+    g_freeOnApp = bar;
+    PostMove(10);
+    PostMessageW(freer, WM_APP, 0, 0);
+    PostMove(20);
+    SendMessageW(list, WM_NCLBUTTONDOWN, HTVSCROLL, OnThumb());
+    EXPECT_EQ(g_freeOnApp, nullptr);
+    EXPECT_NE(GetCapture(), list);
+    EXPECT_EQ(SendMessageW(list, WM_SKIN_QUERY, 0, 0), 0); // the list is its own again
+    DestroyWindow(freer);
+}
+
 TEST(ComboThumb, PositionFromTheDrag)
 {
     struct Case {
@@ -680,6 +717,29 @@ TEST_F(Stand, ASimpleCombosListGetsItsOwnBarsUntilUnskinned)
     EXPECT_EQ(SendMessageW(ci.hwndList, WM_SKIN_QUERY, 0, 0), 1);
     skin->Unsubclass();
     EXPECT_EQ(skin->ListBars(), nullptr);
+    EXPECT_EQ(SendMessageW(ci.hwndList, WM_SKIN_QUERY, 0, 0), 0);
+}
+
+// The skinned window frees its companions from the back, so the list's bars go before the
+// combo's skin: the combo's skin must neither reach them afterwards nor free them again.
+TEST_F(Stand, ASimpleCombosBarsGoOnceWhenTheSkinnedWindowFreesItsCompanions)
+{
+    data->Skin3rd()->Add("TTestSimpleCombo=combobox");
+    auto* combo = Make<TTestSimpleCombo>(120, 200);
+    TSkinnedForm skinned(nullptr);
+    skinned.FormControl = &form;
+    skinned.SkinData = data.get();
+    skinned.SkinFormControls();
+    auto* skin = dynamic_cast<TSkinComBox*>(skinned.FindControlSkin(combo->Handle()));
+    ASSERT_NE(skin, nullptr);
+    ASSERT_NE(skin->ListBars(), nullptr);
+    EXPECT_EQ(skinned.ControlSkins().back(), static_cast<TSkinControl*>(skin->ListBars()));
+    COMBOBOXINFO ci{};
+    ci.cbSize = sizeof ci;
+    ASSERT_TRUE(GetComboBoxInfo(combo->Handle(), &ci));
+    skinned.FreeControlSkins();
+    EXPECT_TRUE(skinned.ControlSkins().empty());
+    EXPECT_EQ(combo->Perform(WM_SKIN_QUERY), 0);
     EXPECT_EQ(SendMessageW(ci.hwndList, WM_SKIN_QUERY, 0, 0), 0);
 }
 

@@ -169,3 +169,13 @@ TEST_F(MediaPlayer, DiscoveryGivesAPlayerItsOverlayAndLeavesTheOverlayUnskinned)
     skinned.SkinFormControls();
     EXPECT_EQ(skinned.ControlSkins().size(), 1u);
 }
+
+// The overlay sits on the player's parent, which frees it first when both go: the skin
+// forgets it then and does not reach it again.
+TEST_F(MediaPlayer, OverlayFreedByItsParentIsForgotten)
+{
+    cl::Free(skin->Overlay);
+    EXPECT_EQ(skin->Overlay, nullptr);
+    skin->Unsubclass();
+    EXPECT_EQ(skin->Overlay, nullptr);
+}

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 using namespace skin;
@@ -305,6 +306,26 @@ TEST_F(MenuBar, PressOpensTheDropDownSkinnedAsABarMenu)
     EXPECT_EQ(SkinManager->MenuKind, 0);
     EXPECT_FALSE(SkinManager->MenuFromBar);
     EXPECT_EQ(f->HotObject, nullptr);
+}
+
+// What the drop-down's loop dispatches may free the window's skin: once the drop-down
+// closes, nothing of it is touched.
+TEST_F(MenuBar, SkinFreedWhileTheDropDownIsOpen)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    HWND wnd = f->Window;
+    probe = [&] {
+        if (!f) return;
+        watched = nullptr;
+        cl::Free(std::exchange(f, nullptr));
+    };
+    WatchMenus();
+    EXPECT_EQ(SendMessageA(wnd, WM_NCLBUTTONDOWN, HTMENU, At(*f, 0)), 0);
+    EXPECT_EQ(f, nullptr);
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_EQ(SkinManager->FindSkinForm(wnd), nullptr);
+    EXPECT_EQ(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 0);
 }
 
 TEST_F(MenuBar, ArrowKeysMoveToTheNeighbouringItem)

@@ -703,3 +703,66 @@ TEST_F(Engine, UnskinUnderAnotherSubclassStaysAPassThrough)
     EXPECT_EQ(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 0); // no longer skinned
     EXPECT_EQ(seen[WM_SKIN_QUERY], 1);                   // and the window's own procedure still hears it
 }
+
+// A component going unskins its windows fully, as the unskin action does: the frame, the
+// region and the system menu come back, so a second skin finds the window as it was.
+TEST_F(Engine, ComponentGoingGivesTheFrameBackAndASecondSkinKeepsTheMinimiseButton)
+{
+    auto withMinimise = [] {
+        auto d = SolidSkin(true);
+        auto b = std::make_unique<TDataSkinSysButton>("BUTTON2");
+        b->Action = 2;
+        b->Align = 1;
+        b->XCoord = 30;
+        b->YCoord = 7;
+        b->Visibility = 8; // with a minimise or maximise box and a system menu
+        b->Frame = 6;
+        Fill(*b->Bitmap, 150, 15, [](int, int) { return MakeRGB(9, 9, 9); });
+        d->CaptionButtons.push_back(std::move(b));
+        return d;
+    };
+    data.reset();
+    Start(withMinimise());
+    HWND wnd = Raw();
+    const SIZE before = SizeOf(wnd);
+    ASSERT_NE(Skin(wnd), nullptr);
+    SendMessageA(wnd, WM_NCPAINT, 1, 0); // the skin draws the caption: the platform's buttons go
+    ASSERT_EQ(GetWindowLongA(wnd, GWL_STYLE) & WS_SYSMENU, 0);
+    data.reset();
+    EXPECT_EQ(SizeOf(wnd).cx, before.cx);
+    EXPECT_EQ(SizeOf(wnd).cy, before.cy);
+    cl::RegionHandle rgn(CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(GetWindowRgn(wnd, rgn.get()), ERROR);
+    EXPECT_NE(GetWindowLongA(wnd, GWL_STYLE) & WS_SYSMENU, 0);
+
+    Start(withMinimise());
+    TSkinnedForm* again = Skin(wnd);
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(again->CaptionObjects.size(), 1u);
+    EXPECT_TRUE(again->IsButtonVisible(0));
+}
+
+// Side borders wider than the window leave the shaped bottom edge no width: the region is
+// still built for the new size, and nothing is reported.
+TEST_F(Engine, SideBordersWiderThanTheWindowStillGiveARegion)
+{
+    constexpr int Side = 150;
+    auto d = SolidSkin(false, true);
+    Fill(*d->LeftBorder->Bitmap, 2 * Side, 40, [](int, int) { return LeftOn; });
+    Fill(*d->RightBorder->Bitmap, 2 * Side, 40, [](int, int) { return RightOn; });
+    data.reset();
+    Start(std::move(d));
+    MessageBoxes boxes;
+    HWND wnd = Raw(400, 200);
+    ASSERT_NE(Skin(wnd), nullptr);
+    SetWindowPos(wnd, nullptr, 0, 0, 200, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE size = SizeOf(wnd);
+    ASSERT_LT(size.cx, 2 * Side);
+    cl::RegionHandle rgn(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(wnd, rgn.get()), ERROR);
+    RECT box{};
+    GetRgnBox(rgn.get(), &box);
+    EXPECT_EQ(box.right, size.cx); // built for this size, not kept from the wider one
+    EXPECT_EQ(box.bottom, size.cy);
+    EXPECT_TRUE(boxes.texts.empty());
+}

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace skin;
 
 TEST(SkinRules, ParseColor)
@@ -74,4 +77,33 @@ TEST(SkinRules, ToolbarGradient)
     // A saturated one (0, 120, 215): saturation 255, amount (5625 - 6375) / 140 + 50 = 45.
     TGradientColors blue = ToolbarGradient(MakeRGB(240, 240, 240), MakeRGB(0, 120, 215));
     EXPECT_EQ(blue.bottom, BlendRGB(MakeRGB(0, 120, 215), MakeRGB(255, 255, 255), 45));
+}
+
+// Caption buttons in text order, the dropped ones skipped, at most 64 of them; action 4
+// stands where the latest maximise button with visibility 2 stood.
+TEST(SkinRules, CaptionButtonKeysStopAtTheCap)
+{
+    std::string text = "[Buttons]\nAction=1\n";
+    for (int i = 0; i < 70; ++i) {
+        text += "[Button" + std::to_string(i) + "]\nXcoord=" + std::to_string(i) + "\n";
+        if (i == 3) text += "Action=-1\n";                  // dropped: no "Visibility" 0
+        if (i == 5) text += "Action=1\nVisibility=2\nYcoord=9\n";
+        if (i == 6) text += "Action=4\nButtonImage=help.bmp\n";
+    }
+    TQuickIni ini;
+    ini.LoadFromStream(std::string_view(text));
+    std::vector<cl::AnsiString> sections;
+    ini.ReadSections(sections);
+    const std::vector<TCaptionButtonKeys> keys = ReadCaptionButtonKeys(ini, sections);
+    ASSERT_EQ(keys.size(), 64u);
+    EXPECT_EQ(keys[0].name, "BUTTON0");
+    EXPECT_EQ(keys[3].name, "BUTTON4");
+    EXPECT_EQ(keys[5].name, "BUTTON6");
+    EXPECT_EQ(keys[5].action, 4);
+    EXPECT_EQ(keys[5].x, 5);
+    EXPECT_EQ(keys[5].y, 9);
+    EXPECT_EQ(keys[5].image, "help.bmp");
+    EXPECT_EQ(keys[5].combineOp, -1);
+    EXPECT_EQ(keys.back().name, "BUTTON64");
+    EXPECT_EQ(keys.back().x, 64);
 }
