@@ -648,8 +648,15 @@ TEST_F(Caption, RawComboBoxButtonIsNormalAgainOnceTheMouseLeft)
     ASSERT_TRUE(skin->Hot());
     EXPECT_EQ(button(), ComboC(4));
     EXPECT_EQ(f->HotControlSkin, skin);
-    // The timer, driven here, tells the combo the mouse has left its window.
-    SetCursorPos(c.left + 10, c.bottom + 150);
+    // The timer, driven here, tells the combo the mouse has left its window. The platform
+    // may report the old pointer position until it has handled the move.
+    const POINT away{c.left + 10, c.bottom + 150};
+    ASSERT_TRUE(PumpUntil([away] {
+        SetCursorPos(away.x, away.y);
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        return cursor.x == away.x && cursor.y == away.y;
+    }));
     f->HoverTimer();
     EXPECT_FALSE(skin->Hot());
     EXPECT_EQ(f->HotControlSkin, nullptr);
