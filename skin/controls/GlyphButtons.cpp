@@ -4,6 +4,7 @@
 #include "skin/SkinDraw.h"
 #include "skin/controls/ControlDraw.h"
 #include "skin/controls/PropAccess.h"
+#include "skin/controls/Sheets.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinnedForm.h"
 
@@ -16,36 +17,6 @@ namespace skin {
 namespace {
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
-
-// A greyed copy of a one-cell glyph: its shape embossed in highlight and shadow on the
-// face colour.
-std::unique_ptr<cl::TBitmap> CreateDisabledGlyph(cl::TBitmap& source)
-{
-    const int w = source.Width(), h = source.Height();
-    auto result = std::make_unique<cl::TBitmap>();
-    result->SetPixelFormat(cl::pf24bit);
-    result->SetSize(w, h);
-    const HDC r = result->Canvas()->Handle();
-    FillColorRect(r, RECT{0, 0, w, h}, cl::clBtnFace);
-    // The mask: set where the glyph differs from its corner (transparent) colour.
-    cl::BitmapHandle mask(CreateBitmap(w, h, 1, 1, nullptr));
-    cl::MemoryDc maskDc(CreateCompatibleDC(nullptr));
-    cl::SelectGuard selectMask(maskDc.get(), mask.get());
-    const HDC s = source.Canvas()->Handle();
-    SetBkColor(s, static_cast<COLORREF>(source.TransparentColor() & 0xFFFFFF));
-    BitBlt(maskDc.get(), 0, 0, w, h, s, 0, 0, NOTSRCCOPY);
-    SetTextColor(r, RGB(0, 0, 0));
-    SetBkColor(r, RGB(255, 255, 255));
-    // 0xE20746: the brush where the mask is set (white on this DC), the destination elsewhere.
-    auto emboss = [&](int dx, int dy, TColor colour) {
-        cl::BrushHandle brush(CreateSolidBrush(static_cast<COLORREF>(cl::ColorToRGB(colour))));
-        cl::SelectGuard select(r, brush.get());
-        BitBlt(r, dx, dy, w, h, maskDc.get(), 0, 0, 0xE20746);
-    };
-    emboss(1, 1, cl::clBtnHighlight);
-    emboss(0, 0, cl::clBtnShadow);
-    return result;
-}
 
 // One cell of a glyph strip of count cells at (x, y), its corner colour left out. A
 // one-cell glyph shown disabled is greyed instead.
@@ -122,7 +93,8 @@ void TSkinBitButton::Paint(HDC dc, const RECT& R)
     if (SeeThrough && Control) PaintParentBackground(*Control, b);
     else FillFace(b, R);
     DrawSkinFrame(b, R, buttons->Frame, state, *buttons);
-    DrawGlyphAndCaption(R, state, GlyphStateOf(state), false);
+    // "NormalColour2" colours the caption in every state; the PNG variant keeps it to state 1.
+    DrawGlyphAndCaption(R, state, GlyphStateOf(state), !png);
     BitBlt(dc, R.left, R.top, Width(R), Height(R), b, 0, 0, SRCCOPY);
 }
 

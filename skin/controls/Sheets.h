@@ -80,8 +80,9 @@ public:
     void Paint(HDC dc, const RECT& rect) override;
 };
 
-// A new bitmap of source's size: the face colour with the glyph's dark pixels embossed in
-// highlight (one pixel down and right) and shadow. The caller owns it.
+// A new bitmap of source's size: the face colour with the glyph's non-white pixels
+// embossed in highlight (one pixel down and right) and shadow; the glyph drawing shows a
+// one-cell glyph of a disabled button so. The caller owns it.
 std::unique_ptr<cl::TBitmap> CreateDisabledGlyph(cl::TBitmap& source);
 
 } // namespace skin

@@ -94,6 +94,8 @@ void TSkinControl::NewWndProc(cl::TMessage& m)
         CallPrevProc(m);
         return;
     }
+    // A raw window's skin tells the control skin under the mouse when the mouse has left.
+    if (m.Msg == WM_MOUSEMOVE && Form && !Form->FormControl) Form->HotControlSkin = this;
     if (BeforeProc(m)) {
         CallPrevProc(m);
         AfterProc(m);

@@ -3,6 +3,7 @@
 #include "skin/SkinDraw.h"
 #include "skin/SkinRules.h"
 #include "skin/engine/CaptionRules.h"
+#include "skin/engine/SkinControl.h"
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
@@ -11,6 +12,7 @@
 #include "classlib/Encoding.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace skin {
 
@@ -18,13 +20,20 @@ namespace {
 
 int Frames(const TDataSkinSysButton& d) { return AtLeastOneFrame(d.Frame); }
 
-// True while one of the engine's popup menus is being tracked.
-bool menuTracking = false;
+bool MenuTracking() { return SkinManager && SkinManager->MenuTracking; }
 
+// The manager's tracking state while a caption or system menu is up; the manager may be
+// gone when the menu's loop returns.
 class TrackingScope {
 public:
-    TrackingScope() { menuTracking = true; }
-    ~TrackingScope() { menuTracking = false; }
+    TrackingScope()
+    {
+        if (SkinManager) SkinManager->MenuTracking = true;
+    }
+    ~TrackingScope()
+    {
+        if (SkinManager) SkinManager->MenuTracking = false;
+    }
     TrackingScope(const TrackingScope&) = delete;
     TrackingScope& operator=(const TrackingScope&) = delete;
 };
@@ -390,6 +399,11 @@ void TSkinnedForm::StopHoverTimer()
     if (hoverTimer_) hoverTimer_->SetEnabled(false);
 }
 
+void TSkinnedForm::LeaveHotControlSkin()
+{
+    if (TSkinControl* control = std::exchange(HotControlSkin, nullptr)) control->SendMouseLeave();
+}
+
 void TSkinnedForm::HideHint()
 {
     if (!SkinData) return;
@@ -399,10 +413,16 @@ void TSkinnedForm::HideHint()
 
 void TSkinnedForm::HoverTimer()
 {
-    if (menuTracking || MenuBarTracking(this) || !SkinData) return;
-    if (!HotObject) return;
+    if (MenuTracking() || MenuBarTracking(this) || !SkinData) return;
     POINT cursor{};
     GetCursorPos(&cursor);
+    // A raw window's controls hear of no mouse leaving from a class library: the control
+    // skin last under the mouse is told once the cursor is off its window.
+    if (!FormControl && HotControlSkin) {
+        RECT r{};
+        if (!GetWindowRect(HotControlSkin->Window(), &r) || !PtInRect(&r, cursor)) LeaveHotControlSkin();
+    }
+    if (!HotObject) return;
     const POINT p = ScreenToWindow(cursor.x, cursor.y);
     if (!PtInRect(&HotObject->Rect, p)) {
         HotObject->Leave();
@@ -436,7 +456,7 @@ void TSkinnedForm::HoverTimer()
 
 void TSkinnedForm::PopupSystemMenu(POINT Point)
 {
-    if (menuTracking) return;
+    if (MenuTracking()) return;
     const DWORD now = GetTickCount();
     if (now - lastSystemMenuTick_ > doubleClickTime_) {
         if (SkinManager) SkinManager->MenuKind = 2;
@@ -570,7 +590,7 @@ void TSkinnedForm::FixedSystemMenuClick(cl::TObject* Sender)
 
 void TSkinnedForm::PopupCaptionMenu()
 {
-    if (menuTracking) return;
+    if (MenuTracking()) return;
     if (SkinManager) SkinManager->MenuKind = 2;
     CreateCaptionMenu();
     POINT origin{0, 0};

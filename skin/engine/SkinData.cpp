@@ -217,36 +217,62 @@ void TSkinData::SetStreamValue(const cl::TBytes& value)
 
 bool TSkinData::LoadSkin()
 {
-    Empty = true;
     if (HasState(cl::csDesigning)) return false;
+    return LoadSkinFrom(SkinStream) == slLoaded;
+}
+
+// The skin's objects change only once the container has opened and holds a description,
+// so that a file that is no skin leaves the skin in use as it was.
+TSkinData::TSkinLoad TSkinData::LoadSkinFrom(const std::vector<std::uint8_t>& file)
+{
     TSkinReader reader;
-    if (!reader.Open(SkinStream)) return false; // the reader itself tells of an unknown version
+    if (!reader.Open(file)) return slNotASkin; // the reader itself tells of an unknown version
     std::vector<std::uint8_t> text;
     cl::AnsiString found;
     reader.FindFile(".ini", text, found);
-    // A container without a description is no skin.
-    if (found.empty()) return false;
+    if (found.empty()) return slNoDescription;
     TQuickIni ini;
     ini.LoadFromStream(text);
+    Empty = true;
     ReadSkin(reader, ini);
-    return true;
+    return slLoaded;
 }
 
 void TSkinData::SetSkinFile(const cl::AnsiString& file)
 {
-    Empty = true;
     skinFile_ = file;
     if (HasState(cl::csDesigning)) {
+        Empty = true;
         if (!file.empty()) SkinStream.clear();
         return;
     }
+    // The new skin is loaded before the old one goes: a file that cannot serve leaves the
+    // skin in use (and its bytes) in place, and the user is told why.
+    std::vector<std::uint8_t> bytes;
+    TSkinLoad result = slUnreadable;
     const DWORD attributes = GetFileAttributesA(file.c_str());
-    if (file.empty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return;
-    SkinStream.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    LoadSkin();
+    if (!file.empty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        std::ifstream in(file, std::ios::binary);
+        if (in) {
+            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            result = LoadSkinFrom(bytes);
+        }
+    }
+    if (result != slLoaded) {
+        ShowLoadFailure(file, result);
+        return;
+    }
+    SkinStream = std::move(bytes);
     SkinChanged();
+}
+
+void TSkinData::ShowLoadFailure(const cl::AnsiString& file, TSkinLoad result)
+{
+    if (!cl::Application) return;
+    const char* why = result == slUnreadable      ? "The file cannot be read."
+                      : result == slNoDescription ? "The file holds no skin description."
+                                                  : "The file is not a skin file.";
+    cl::Application->MessageBox("Skin file not loaded: " + file + "\r" + why, cl::Application->Title(), MB_OK);
 }
 
 void TSkinData::SkinChanged()

@@ -52,7 +52,8 @@ public:
 
     void Loaded() override;
 
-    // Loads the skin in SkinStream; false (and Empty) when it is not a skin file.
+    // Loads the skin in SkinStream; false when it is not a skin file, which leaves the skin
+    // loaded before (or none) in place.
     bool LoadSkin();
     // Re-applies a newly loaded skin to the windows already skinned.
     void SkinChanged();
@@ -67,6 +68,8 @@ public:
     TSkinOptions Options = 0;
     cl::TStringList* Skin3rd() const { return skin3rd_.get(); }
     const cl::AnsiString& SkinFile() const { return skinFile_; }
+    // At run time loads the named file and re-applies it; a file that is missing or no skin
+    // keeps the skin in use and says why in a message box.
     void SetSkinFile(const cl::AnsiString& file);
     cl::AnsiString SkinStore() const;
     TSkinFormType SkinFormtype = sfMainform;
@@ -104,6 +107,9 @@ public:
     void HideCaptionHint();
 
 private:
+    enum TSkinLoad { slLoaded, slUnreadable, slNotASkin, slNoDescription };
+    TSkinLoad LoadSkinFrom(const std::vector<std::uint8_t>& file);
+    void ShowLoadFailure(const cl::AnsiString& file, TSkinLoad result);
     cl::TBytes StreamValue() const;
     void SetStreamValue(const cl::TBytes& value);
     void BuildAppIcon();

@@ -72,6 +72,8 @@ public:
     int Mode = 0; // 0 nothing activated yet, 1 running, +1 per form-only component, 4 being destroyed
     int MenuKind = 0;
     bool MenuFromBar = false;
+    // True while the caption menu or the skinned system menu of a window is tracked.
+    bool MenuTracking = false;
     bool MDIMaximized = false;
     HWND MDIClientWindow = nullptr;
     cl::TCustomForm* MDIForm = nullptr;

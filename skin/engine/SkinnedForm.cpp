@@ -34,7 +34,6 @@ TSkinnedForm::TSkinnedForm(cl::TComponent* owner)
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0))
         titleFont_->SetHandle(CreateFontIndirectA(&metrics.lfCaptionFont));
     captionBuffer_->SetPixelFormat(cl::pf24bit);
-    doubleClickTime_ = GetDoubleClickTime();
 }
 
 TSkinnedForm::~TSkinnedForm()
@@ -59,7 +58,7 @@ void TSkinnedForm::AttachForm(TSkinData& data, cl::TCustomForm& form)
     if (FrameSkinning)
         formHook_ = std::make_unique<cl::TWindowProcHook>(form, [this](cl::TMessage& m) { FormWindowProc(m); });
     savedColor_ = form.Color();
-    form.SetColor(data.FormColor);
+    form.SetColor(data.Colors[scButtonFace]);
     if (data.Has(xcMenuItem)) SetMainMenusOwnerDraw(form, true);
 }
 
@@ -211,7 +210,7 @@ void TSkinnedForm::SkinChildWindow(HWND window)
                      SkinData->SkinControls);
     if (rule.children) SkinChildWindows(window);
     if (rule.formColour)
-        if (cl::TControl* control = ControlOfWindow(window)) control->SetColor(SkinData->FormColor);
+        if (cl::TControl* control = ControlOfWindow(window)) control->SetColor(SkinData->Colors[scButtonFace]);
     AttachChildSkin(window, rule.skin);
 }
 
@@ -227,6 +226,7 @@ void TSkinnedForm::RemoveControlSkin(TSkinControl& control)
 {
     auto it = std::find(controlSkins_.begin(), controlSkins_.end(), &control);
     if (it != controlSkins_.end()) controlSkins_.erase(it);
+    if (HotControlSkin == &control) HotControlSkin = nullptr;
     control.Form = nullptr;
 }
 
@@ -474,6 +474,11 @@ void TSkinnedForm::OnSkinInit()
     }
     AfterSkin();
     SkinState = ssSkinned;
+    // The window was activated before it was skinned (its first activation skins it), so
+    // no later WM_NCACTIVATE starts the timer.
+    if (FrameSkinning && (!ChildWindow || WindowKind == wkMDIChild) && Active &&
+        (WindowKind == wkMDIChild || GetActiveWindow() == Window))
+        StartHoverTimer();
 }
 
 void TSkinnedForm::AfterSkin()
@@ -582,8 +587,12 @@ void TSkinnedForm::OnNcActivate(cl::TMessage& m)
         SendMessageA(SkinManager->MDIClientWindow, WM_NCACTIVATE, m.WParam, 0);
     if (WindowKind == wkMDIChild) CallOldWndProc(m);
     if (!MaximisedMDIChild()) PaintFrame(nullptr);
-    if (Active && SkinState == ssSkinned) StartHoverTimer();
-    else StopHoverTimer();
+    if (Active && SkinState == ssSkinned) {
+        StartHoverTimer();
+    } else {
+        StopHoverTimer();
+        LeaveHotControlSkin();
+    }
     m.Result = 1;
 }
 
@@ -642,10 +651,10 @@ void TSkinnedForm::ApplyColours()
 {
     ForgetFrameImages();
     if (FormControl && SkinData) {
-        FormControl->SetColor(SkinData->FormColor);
+        FormControl->SetColor(SkinData->Colors[scButtonFace]);
         for (int i = 0; i < FormControl->ComponentCount(); ++i)
             if (auto* form = dynamic_cast<cl::TCustomForm*>(FormControl->Components(i)))
-                form->SetColor(SkinData->FormColor);
+                form->SetColor(SkinData->Colors[scButtonFace]);
     }
     SkinState = ssRefreshing;
     const std::vector<TSkinControl*> companions = controlSkins_;
@@ -928,9 +937,13 @@ void TSkinnedForm::PaintTitleText(cl::TCanvas& canvas, const RECT& area)
 {
     const std::wstring text = titlePrefix_ + TitleText() + titleSuffix_;
     const TDataSkinTitle& title = *SkinData->Title;
+    // Room is kept for the right-aligned buttons that show, not for every button of the skin.
     RightButtonReserve = 0;
-    for (const auto& b : SkinData->CaptionButtons)
-        if (b->Align == 1 && b->HasImage()) RightButtonReserve = std::max(RightButtonReserve, b->XCoord);
+    for (size_t i = 0; i < CaptionObjects.size(); ++i) {
+        const TSkinSysButton& b = *CaptionObjects[i];
+        if (IsButtonVisible(static_cast<int>(i)) && b.Data->Align == 1 && b.Data->HasImage())
+            RightButtonReserve = std::max(RightButtonReserve, b.Data->XCoord);
+    }
     HDC dc = canvas.Handle();
     cl::SelectGuard font(dc, titleFont_->Handle());
     const int oldMode = SetBkMode(dc, TRANSPARENT);

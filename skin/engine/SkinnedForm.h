@@ -42,7 +42,7 @@ public:
     ~TSkinnedForm() override;
 
     // Skins a form of this module: its WindowProc is taken over too, its colour set to the
-    // skin's form colour.
+    // skin's ButtonFace.
     void AttachForm(TSkinData& data, cl::TCustomForm& form);
     // Skins a raw window.
     void AttachWindow(TSkinData& data);
@@ -162,6 +162,8 @@ public:
 
     std::vector<std::unique_ptr<TSkinSysButton>> CaptionObjects;
     TNCObject* HotObject = nullptr; // cleared whenever caption objects or bar items are rebuilt
+    // The control skin of a raw window that last saw the mouse move over it.
+    TSkinControl* HotControlSkin = nullptr;
     int SmallIconSize = 16;
     cl::TPopupMenu* CaptionMenu() const { return captionMenu_.get(); }
     cl::TPopupMenu* SystemPopupMenu() const { return systemPopup_.get(); }
@@ -232,6 +234,8 @@ private:
     bool OnNcMouse(cl::TMessage& m);
     void StartHoverTimer();
     void StopHoverTimer();
+    // The hot control skin hears that the mouse left it and is hot no longer.
+    void LeaveHotControlSkin();
     void HideHint();
     void MDIChildCommand(WPARAM command);
     // Gives the window its menu back and frees the bar.
@@ -268,7 +272,7 @@ private:
     std::unique_ptr<cl::TTimer> hoverTimer_;
     std::unique_ptr<TSkinnedMenuBar> menuBar_;
     DWORD lastSystemMenuTick_ = 0;
-    DWORD doubleClickTime_ = 500;
+    DWORD doubleClickTime_ = GetDoubleClickTime(); // as the user had it when the window was skinned
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true); // false once freed
 };
 

@@ -1,6 +1,7 @@
 // Caption buttons on real skinned windows: their painting, the actions a click carries
 // out, the caption menu, the system-menu button's double click, the visibility query and
 // the hover hint.
+#include "skin/controls/ComboBoxes.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinMessages.h"
@@ -103,7 +104,7 @@ struct Caption : ::testing::Test {
         for (HWND w : windows)
             if (IsWindow(w)) DestroyWindow(w);
     }
-    TSkinnedForm* Skinned(DWORD style = WS_OVERLAPPEDWINDOW)
+    HWND Window(DWORD style)
     {
         static const ATOM cls = [] {
             WNDCLASSA wc{};
@@ -116,6 +117,27 @@ struct Caption : ::testing::Test {
         HWND wnd = CreateWindowExA(0, "SkinCaptionTest", "Caption", style, 100, 100, 300, 200, nullptr, nullptr,
                                    GetModuleHandleA(nullptr), nullptr);
         windows.push_back(wnd);
+        return wnd;
+    }
+    // A window active before the skin comes: its activation skins it through the manager's
+    // hook, as it does the program's main window.
+    TSkinnedForm* ActivatedThenSkinned(HWND wnd)
+    {
+        ShowWindow(wnd, SW_SHOW);
+        SetForegroundWindow(wnd);
+        TSkinnedForm* f = nullptr;
+        EXPECT_TRUE(PumpUntil([&] {
+            f = SkinManager->FindSkinForm(wnd);
+            return f && f->Initialised;
+        }));
+        if (!f) return nullptr;
+        EXPECT_EQ(GetActiveWindow(), wnd);
+        SendMessageA(wnd, WM_SKIN_NCPAINT, 0, 0); // places the buttons; activation stays as it is
+        return f;
+    }
+    TSkinnedForm* Skinned(DWORD style = WS_OVERLAPPEDWINDOW)
+    {
+        HWND wnd = Window(style);
         ShowWindow(wnd, SW_SHOWNA);
         EXPECT_TRUE(SkinManager->SkinWindow(wnd));
         TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
@@ -242,6 +264,8 @@ void CALLBACK PickThird(HWND, UINT, UINT_PTR id, DWORD)
     for (int i = 0; i < 3; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
+// Whether the skin manager said it was tracking a menu while one was open.
+bool trackingSeen = false;
 // Records the open popup menu's place and closes it unpicked; gives up after 40 ticks.
 void CALLBACK Dismiss(HWND, UINT, UINT_PTR id, DWORD)
 {
@@ -252,6 +276,7 @@ void CALLBACK Dismiss(HWND, UINT, UINT_PTR id, DWORD)
         ticks = 0;
         if (menu) {
             GetWindowRect(menu, &menuRect);
+            trackingSeen = SkinManager && SkinManager->MenuTracking;
             PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         }
         menuSeen = menu != nullptr;
@@ -483,4 +508,157 @@ TEST_F(Caption, RebuildingTheCaptionObjectsClearsTheHotObject)
     EXPECT_EQ(f->HotObject, nullptr);
     f->HoverTimer();
     EXPECT_EQ(f->HotObject, nullptr);
+}
+
+// ---------------------------------------------------------------------------------------
+// The title's room, the hover timer of a window skinned while active, menu tracking
+
+TEST_F(Caption, TitleKeepsRoomOnlyForTheRightAlignedButtonsShown)
+{
+    // A pop-up window's title ends the reserve + 5 pixels left of the caption's right end;
+    // the reserve is the largest Xcoord of the right-aligned buttons shown: 80 (the caption
+    // menu's) while the queried button (Xcoord 100) stays hidden, 100 once it shows.
+    struct Case {
+        LRESULT answer;
+        int reserve;
+    } cases[] = {{0, 80}, {1, 100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reserve);
+        visibleAnswer = c.answer;
+        TSkinnedForm* f = Skinned(WS_POPUP | WS_CAPTION | WS_SYSMENU);
+        ASSERT_NE(f, nullptr);
+        SetWindowTextA(f->Window, std::string(80, 'M').c_str());
+        RECT w{};
+        GetWindowRect(f->Window, &w);
+        const int W = w.right - w.left;
+        cl::TBitmap image;
+        image.SetPixelFormat(cl::pf24bit);
+        image.SetSize(W, w.bottom - w.top);
+        f->PaintFrame(image.Canvas()->Handle());
+        EXPECT_EQ(f->RightButtonReserve, c.reserve);
+        EXPECT_EQ(f->TitleTextRect.right, W - R - c.reserve - 5);
+        // Title pixels (not the caption's colour) between the two ends, below the buttons.
+        int title = 0;
+        for (int y = 4 + BH; y < T; ++y)
+            for (int x = W - R - 105 + 2; x < W - R - 85 - 2; ++x) title += image.Canvas()->Pixel(x, y) != Edge;
+        if (c.reserve == 80) {
+            EXPECT_GT(title, 0);
+        } else {
+            EXPECT_EQ(title, 0);
+        }
+    }
+}
+
+TEST_F(Caption, WindowSkinnedWhileActiveRunsItsHoverTimer)
+{
+    data->Options |= Bit(xoCaptionButtonHint);
+    TSkinnedForm* f = ActivatedThenSkinned(Window(WS_OVERLAPPEDWINDOW));
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(f->HoverTimerControl(), nullptr);
+    EXPECT_TRUE(f->HoverTimerControl()->Enabled());
+    // The timer shows the hovered button's hint (after a second of ticks) ...
+    const LPARAM p = At(*f, Maximise);
+    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+    SendMessageA(f->Window, WM_NCMOUSEMOVE, HTCAPTION, p);
+    ASSERT_EQ(f->HotObject, f->CaptionObjects[Maximise].get());
+    auto hintShown = [this] { return data->HintWindow.Handle() && IsWindowVisible(data->HintWindow.Handle()); };
+    EXPECT_TRUE(PumpUntil(hintShown, 10000));
+    // ... and, the cursor gone, makes the button normal and hides the hint.
+    RECT w{};
+    GetWindowRect(f->Window, &w);
+    SetCursorPos(w.left + 150, w.bottom + 100);
+    EXPECT_TRUE(PumpUntil([&] { return f->HotObject == nullptr && !hintShown(); }, 10000));
+    EXPECT_EQ(f->CaptionObjects[Maximise]->State, osNormal);
+}
+
+TEST_F(Caption, ManagerTracksTheCaptionMenuAndTheTimerGoesOnAfterIt)
+{
+    TSkinnedForm* f = ActivatedThenSkinned(Window(WS_OVERLAPPEDWINDOW));
+    ASSERT_NE(f, nullptr);
+    const LPARAM p = At(*f, Menu);
+    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+    menuSeen = trackingSeen = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Dismiss);
+    SendMessageA(f->Window, WM_NCLBUTTONDOWN, HTCAPTION, p);
+    SendMessageA(f->Window, WM_NCLBUTTONUP, HTCAPTION, p); // returns when the menu closes
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(menuSeen);
+    EXPECT_TRUE(trackingSeen); // the manager knew of the open menu
+    EXPECT_FALSE(SkinManager->MenuTracking);
+    // Back on the button and off again: the timer makes it normal.
+    SendMessageA(f->Window, WM_NCMOUSEMOVE, HTCAPTION, p);
+    ASSERT_EQ(f->HotObject, f->CaptionObjects[Menu].get());
+    RECT w{};
+    GetWindowRect(f->Window, &w);
+    SetCursorPos(w.left + 150, w.bottom + 100);
+    EXPECT_TRUE(PumpUntil([f] { return f->HotObject == nullptr; }, 10000));
+    EXPECT_EQ(f->CaptionObjects[Menu]->State, osNormal);
+}
+
+TEST_F(Caption, NoCaptionMenuWhileTheManagerTracksAMenu)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    SkinManager->MenuTracking = true;
+    f->PopupCaptionMenu();
+    EXPECT_EQ(f->CaptionMenu(), nullptr);
+    SkinManager->MenuTracking = false;
+}
+
+namespace {
+TColor ComboC(int k) { return MakeRGB(10 * k, 200, 0); }
+} // namespace
+
+TEST_F(Caption, RawComboBoxButtonIsNormalAgainOnceTheMouseLeft)
+{
+    data->ComboButton = std::make_unique<TDataSkinBorder>("ComboButton");
+    data->SunkEdge = std::make_unique<TDataSkinObject>("SunkEdge");
+    cl::TBitmap& strip = *data->ComboButton->Bitmap;
+    Solid(strip, 32, 8, ComboC(1));
+    for (int k = 2; k <= 4; ++k) {
+        strip.Canvas()->Brush().SetColor(ComboC(k));
+        strip.Canvas()->FillRect(RECT{(k - 1) * 8, 0, k * 8, 8});
+    }
+    data->ComboButton->Frame = 4;
+    Solid(*data->SunkEdge->Bitmap, 32, 8, Edge);
+    data->SunkEdge->Frame = 4;
+    HWND wnd = Window(WS_OVERLAPPEDWINDOW);
+    HWND combo = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 10, 120, 200, wnd,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(combo, nullptr);
+    TSkinnedForm* f = ActivatedThenSkinned(wnd);
+    ASSERT_NE(f, nullptr);
+    auto* skin = dynamic_cast<TSkinComBox*>(f->FindControlSkin(combo));
+    ASSERT_NE(skin, nullptr);
+    RECT c{};
+    GetWindowRect(combo, &c);
+    auto button = [&] {
+        cl::TBitmap shot;
+        shot.SetPixelFormat(cl::pf24bit);
+        shot.SetSize(c.right - c.left, c.bottom - c.top);
+        skin->PaintControl(shot.Canvas()->Handle());
+        return shot.Canvas()->Pixel(c.right - c.left - 3, (c.bottom - c.top) / 2);
+    };
+    ASSERT_EQ(button(), ComboC(1)); // painted once: the button's place is known
+    POINT in{(skin->ButtonRect.left + skin->ButtonRect.right) / 2, (skin->ButtonRect.top + skin->ButtonRect.bottom) / 2};
+    POINT screen = in;
+    ClientToScreen(combo, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageA(combo, WM_MOUSEMOVE, 0, MAKELPARAM(in.x, in.y));
+    ASSERT_TRUE(skin->Hot());
+    EXPECT_EQ(button(), ComboC(4));
+    EXPECT_EQ(f->HotControlSkin, skin);
+    // The timer, driven here, tells the combo the mouse has left its window. The platform
+    // may report the old pointer position until it has handled the move.
+    const POINT away{c.left + 10, c.bottom + 150};
+    ASSERT_TRUE(PumpUntil([away] {
+        SetCursorPos(away.x, away.y);
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        return cursor.x == away.x && cursor.y == away.y;
+    }));
+    f->HoverTimer();
+    EXPECT_FALSE(skin->Hot());
+    EXPECT_EQ(f->HotControlSkin, nullptr);
+    EXPECT_EQ(button(), ComboC(1));
 }

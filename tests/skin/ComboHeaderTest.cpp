@@ -83,7 +83,7 @@ std::unique_ptr<TSkinData> ComboSkin()
     d->Buttons->Frame = 2;
     d->Colors[scButtonFace] = Face;
     d->Colors[scButtonShadow] = Shadow;
-    d->FormColor = Face;
+    d->FormColor = MakeRGB(45, 55, 73); // the top border's sample: never a control's face
     d->FormBrush.reset(CreateSolidBrush(static_cast<COLORREF>(Face)));
     d->Empty = false;
     return d;

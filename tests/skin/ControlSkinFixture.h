@@ -46,7 +46,7 @@ inline std::unique_ptr<skin::TSkinData> ControlSkin()
     d->Colors[skin::scButtonFace] = Face;
     d->Colors[skin::scButtonShadow] = Shadow;
     d->Colors[skin::scButtonText] = MakeRGB(0, 0, 0);
-    d->FormColor = Face;
+    d->FormColor = MakeRGB(45, 55, 73); // the top border's sample: never a control's face
     d->Empty = false;
     return d;
 }

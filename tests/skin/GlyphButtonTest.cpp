@@ -168,18 +168,83 @@ TEST_F(Buttons, GlyphSitsWhereLayoutMarginAndSpacingPutItInTheStatesCell)
 
 TEST_F(Buttons, OneCellGlyphIsGreyedWhenDisabled)
 {
+    // A 16 x 16 glyph with a square shape at (4 .. 11, 4 .. 11), margin 0: at (0, 12) of the
+    // 100 x 40 button. The greyed copy embosses the glyph's non-white pixels: shadow on
+    // them, highlight one pixel down and right; white becomes the face. Automatic
+    // transparency then leaves out the colour of its bottom-left corner.
+    const auto sys = [](int index) { return static_cast<TColor>(GetSysColor(index)); };
+    const TColor white = MakeRGB(255, 255, 255), dark = MakeRGB(0, 0, 128);
+    struct Case {
+        const char* name;
+        TColor ground, shape;
+        TColor inside, edge; // at (6, 6) and, one pixel past the shape's top-left, (4, 4) or (12, 12)
+        POINT edgeAt;
+    } cases[] = {
+        {"a dark shape on white: the face around it is left out", white, dark, sys(COLOR_BTNSHADOW),
+         sys(COLOR_BTNHIGHLIGHT), {12, 12}},
+        {"a white shape on a dark ground: the shadowed ground is left out", dark, white, sys(COLOR_BTNFACE),
+         sys(COLOR_BTNHIGHLIGHT), {4, 4}},
+    };
     TTestBitBtn& bit = *form.Bit;
-    GlyphStrip(*bit.Glyph(), 1);
     bit.Margin = 0;
     EnableWindow(bit.Handle(), FALSE);
-    auto* skin = new TSkinBitButton(&bit);
-    skin->InitControl(nullptr, data.get(), false, nullptr);
-    Shot shot(*skin, 100, 40);
-    // The shape in the shadow colour; the face around it is left out.
-    const TColor shadow = static_cast<TColor>(GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(shot.At(5, 12 + 5), shadow);
-    EXPECT_EQ(shot.At(14, 12 + 14), shadow);
-    EXPECT_EQ(shot.At(40, 20), DisabledC);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Strip(*bit.Glyph(), {c.ground}, 16, 16);
+        for (int y = 4; y <= 11; ++y)
+            for (int x = 4; x <= 11; ++x) bit.Glyph()->Canvas()->SetPixel(x, y, c.shape);
+        auto* skin = new TSkinBitButton(&bit);
+        skin->InitControl(nullptr, data.get(), false, nullptr);
+        Shot shot(*skin, 100, 40);
+        EXPECT_EQ(shot.At(6, 12 + 6), c.inside);
+        EXPECT_EQ(shot.At(c.edgeAt.x, 12 + c.edgeAt.y), c.edge);
+        EXPECT_EQ(shot.At(1, 12 + 1), DisabledC); // the ground
+        EXPECT_EQ(shot.At(40, 20), DisabledC);
+        cl::Free(skin);
+    }
+}
+
+TEST_F(Buttons, NormalColour2ColoursAGlyphButtonsCaptionInEveryStateThePngVariantsOnlyWhenNormal)
+{
+    const TColor ink = MakeRGB(0, 160, 0), own = MakeRGB(160, 0, 160);
+    data->Buttons->HasNormalColour2 = true;
+    data->Buttons->NormalColour2 = ink;
+    struct Case {
+        const char* name;
+        bool png, isDefault;
+        TColor caption;
+    } cases[] = {
+        {"normal", false, false, ink},
+        {"default (the focused state)", false, true, ink},
+        {"PNG variant, normal", true, false, ink},
+        {"PNG variant, focused", true, true, own},
+    };
+    TTestBitBtn& bit = *form.Bit;
+    bit.SetCaption("MMM");
+    bit.Font()->SetHeight(-24);
+    bit.Font()->SetStyle(1u << cl::fsBold);
+    bit.Font()->SetColor(own);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bit.SetDefault(c.isDefault && !c.png);
+        // The PNG variant does not consult "Default": it takes the focused state from the focus.
+        if (c.isDefault && c.png) bit.SetFocus();
+        else SetFocus(nullptr);
+        auto* skin = new TSkinBitButton(&bit);
+        if (c.png) skin->GraphicProperty = "PngImage";
+        skin->InitControl(nullptr, data.get(), false, nullptr);
+        Shot shot(*skin, 100, 40);
+        EXPECT_EQ(shot.At(2, 2), c.isDefault ? FocusedC : Normal);
+        int inked = 0, owned = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 100; ++x) {
+                inked += shot.At(x, y) == ink;
+                owned += shot.At(x, y) == own;
+            }
+        EXPECT_GT(c.caption == ink ? inked : owned, 20);
+        EXPECT_EQ(c.caption == ink ? owned : inked, 0);
+        cl::Free(skin);
+    }
 }
 
 TEST_F(Buttons, SpeedButtonFrameFollowsFlatDownHotAndEnabled)

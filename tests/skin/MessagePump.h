@@ -1,4 +1,5 @@
-// The skin tests' message loop: dispatches until a condition holds, for at most 2 s.
+// The skin tests' message loop: dispatches until a condition holds, for at most 2 s unless
+// the caller gives another bound.
 #pragma once
 
 #include <windows.h>
@@ -8,9 +9,9 @@
 namespace skintest {
 
 // Waits on the queue; a WM_QUIT it meets is posted again and ends the wait.
-inline bool PumpUntil(const std::function<bool()>& done)
+inline bool PumpUntil(const std::function<bool()>& done, DWORD bound = 2000)
 {
-    const DWORD end = GetTickCount() + 2000;
+    const DWORD end = GetTickCount() + bound;
     MSG msg;
     while (!done()) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

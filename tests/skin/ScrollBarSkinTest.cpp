@@ -62,7 +62,7 @@ std::unique_ptr<TSkinData> ScrollSkin()
     d->VertScrollThumb = image("VertScrollThumb", ThumbC, 3, 8, 8);
     d->Colors[scButtonFace] = Face;
     d->Colors[scButtonShadow] = Shadow;
-    d->FormColor = Face;
+    d->FormColor = MakeRGB(45, 55, 73); // the top border's sample: never a control's face
     d->SkinControls |= Bit(xcScrollbar);
     d->Empty = false;
     return d;

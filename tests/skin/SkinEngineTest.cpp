@@ -7,6 +7,7 @@
 
 #include "Fixtures.h"
 
+#include "classlib/ExtCtrlsPanels.h"
 #include "classlib/FormReader.h"
 #include "classlib/Forms.h"
 #include "classlib/Seams.h"
@@ -66,7 +67,7 @@ std::unique_ptr<TSkinData> SolidSkin(bool shapedTop = false, bool shapedBottom =
     d->TopBorder->Trans = shapedTop ? 1 : 0;
     d->BottomBorder->Trans = shapedBottom ? 1 : 0;
     d->Colors[scButtonFace] = Face;
-    d->FormColor = Face;
+    d->FormColor = TopOn; // sampled from the top border, as a skin file gives it: never a form's face
     d->FormBrush.reset(CreateSolidBrush(static_cast<COLORREF>(Face)));
     d->Empty = false;
     return d;
@@ -116,6 +117,16 @@ SIZE ClientOf(HWND wnd)
     RECT r{};
     GetClientRect(wnd, &r);
     return {r.right, r.bottom};
+}
+
+// What a window's background erasing paints, read back from a bitmap.
+TColor Erased(HWND wnd)
+{
+    cl::TBitmap image;
+    image.SetPixelFormat(cl::pf24bit);
+    image.SetSize(20, 20);
+    SendMessageA(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(image.Canvas()->Handle()), 0);
+    return image.Canvas()->Pixel(10, 10);
 }
 
 struct Engine : ::testing::Test {
@@ -250,20 +261,26 @@ TEST(SkinData, SkinStreamProperty)
 
 TEST(SkinData, SkinFile)
 {
+    MessageBoxes boxes;
     TSkinData d(nullptr);
     d.SetSkinFile("Z:\\no\\such\\file.skin");
     EXPECT_TRUE(d.Empty);
     EXPECT_TRUE(d.SkinStream.empty());
     EXPECT_EQ(SkinManager, nullptr);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Skin file not loaded: Z:\\no\\such\\file.skin\rThe file cannot be read.");
     d.SetSkinFile(LUDORA_SKIN_FILE);
     EXPECT_FALSE(d.Empty);
     EXPECT_EQ(d.SkinStream, skintest::ReadFile(LUDORA_SKIN_FILE));
+    EXPECT_EQ(boxes.texts.size(), 1u);
     // A new skin at run time is re-applied through the manager, made when there is none.
     ASSERT_NE(SkinManager, nullptr);
     EXPECT_EQ(SkinManager->ActionSkinData, &d);
+    // A file that is not there leaves the skin in use, and its bytes.
     d.SetSkinFile("Z:\\no\\such\\file.skin");
-    EXPECT_TRUE(d.Empty); // marked as not loaded; the old skin's bytes stay
-    EXPECT_FALSE(d.SkinStream.empty());
+    EXPECT_FALSE(d.Empty);
+    EXPECT_EQ(d.SkinStream, skintest::ReadFile(LUDORA_SKIN_FILE));
+    EXPECT_EQ(boxes.texts.size(), 2u);
 }
 
 TEST(SkinData, FromAFormResource)
@@ -528,7 +545,35 @@ TEST_F(Engine, FramePaintedFromTheSkin)
     for (const Probe& p : probes) EXPECT_EQ(image.Canvas()->Pixel(p.x, p.y), p.inactive) << p.x << "," << p.y;
     EXPECT_EQ(SendMessageA(wnd, WM_SKIN_IS_FORM, 0, SKIN_MAGIC), SKIN_MAGIC);
     EXPECT_EQ(SendMessageA(wnd, WM_SKIN_IS_FORM, 0, 0), 1);
+    // The client area wears ButtonFace, not the colour sampled from the top border.
     EXPECT_EQ(plain.form->Color(), Face);
+    EXPECT_EQ(Erased(wnd), Face);
+}
+
+TEST_F(Engine, RefreshedFormsAndRawWindowsPanelsWearButtonFace)
+{
+    PlainForm plain;
+    HWND wnd = plain.form->Handle();
+    auto* owned = new cl::TForm(plain.form.get());
+    ASSERT_NE(Skin(wnd), nullptr);
+    plain.form->SetColor(cl::clRed);
+    owned->SetColor(cl::clRed);
+    SendMessageA(wnd, WM_SKIN_REFRESH, 0, 0);
+    EXPECT_EQ(plain.form->Color(), Face);
+    EXPECT_EQ(owned->Color(), Face);
+    EXPECT_EQ(Erased(wnd), Face);
+    // A class-library panel met among a raw window's children.
+    PlainForm host;
+    auto* panel = new cl::TPanel(host.form.get());
+    panel->SetParent(host.form.get());
+    panel->SetBounds(10, 10, 100, 60);
+    panel->SetColor(cl::clRed);
+    panel->HandleNeeded();
+    TSkinnedForm raw(nullptr);
+    raw.SkinData = data.get();
+    raw.SkinChildWindows(host.form->Handle());
+    EXPECT_EQ(panel->Color(), Face);
+    EXPECT_EQ(Erased(panel->Handle()), Face);
 }
 
 // A form's frame painted into a bitmap of the window's size, first filled white, so that
@@ -765,4 +810,62 @@ TEST_F(Engine, SideBordersWiderThanTheWindowStillGiveARegion)
     EXPECT_EQ(box.right, size.cx); // built for this size, not kept from the wider one
     EXPECT_EQ(box.bottom, size.cy);
     EXPECT_TRUE(boxes.texts.empty());
+}
+
+// ---------------------------------------------------------------------------------------
+// Skin changes through SkinFile
+
+TEST(SkinChange, AFileThatCannotServeKeepsTheSkinInUse)
+{
+    const std::string fixtures = SKIN_FIXTURES;
+    MessageBoxes boxes;
+    auto data = std::make_unique<TSkinData>(nullptr);
+    data->SetSkinFile(fixtures + "/skins/plain.skin"); // registers with a new manager
+    ASSERT_FALSE(data->Empty);
+    ASSERT_NE(SkinManager, nullptr);
+    SkinManager->Active = true;
+    {
+        PlainForm plain;
+        HWND wnd = plain.form->Handle();
+        ASSERT_TRUE(SkinManager->SkinWindow(wnd));
+        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(PumpUntil([f] { return f->Initialised; }));
+        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+        FramePicture picture(wnd);
+        const TColor plainLeft = MakeRGB(200, 0, 0);
+        picture.Paint();
+        ASSERT_EQ(picture.At(1, 100), plainLeft);
+        // The skin's ButtonFace, not its top border's sample (45, 55, 73).
+        EXPECT_EQ(plain.form->Color(), MakeRGB(220, 210, 200));
+
+        struct Case {
+            const char* file;
+            std::vector<std::string> messages;
+        } cases[] = {
+            {"/skins/missing.skin", {"The file cannot be read."}},
+            {"/containers/empty_line_lf.skin", {"The file holds no skin description."}},
+            {"/containers/unknown_version.skin", {TSkinReader::OlderSkinMessage, "The file is not a skin file."}},
+            {"/containers/huge_size.skin", {"The file is not a skin file."}},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.file);
+            boxes.texts.clear();
+            const std::string path = fixtures + c.file;
+            data->SetSkinFile(path);
+            EXPECT_FALSE(data->Empty);
+            ASSERT_EQ(boxes.texts.size(), c.messages.size());
+            const std::string last = "Skin file not loaded: " + path + "\r" + c.messages.back();
+            EXPECT_EQ(boxes.texts.back(), last);
+            if (c.messages.size() == 2) {
+                EXPECT_EQ(boxes.texts[0], c.messages[0]);
+            }
+            SendMessageA(wnd, WM_NCPAINT, 1, 0);
+            picture.Paint();
+            EXPECT_EQ(picture.At(1, 100), plainLeft); // the frame is still painted, from the old skin
+            EXPECT_EQ(picture.At(picture.size.cx / 2, picture.size.cy - 2), MakeRGB(200, 200, 0));
+        }
+    }
+    data.reset();
+    EXPECT_EQ(SkinManager, nullptr);
 }

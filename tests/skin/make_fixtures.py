@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the skin tests' fixtures into OUTDIR, compressed with tools/skinpack.py:
-lzh/NAME.raw with lzh/NAME.lzh (size dword + stream), and container cases
-containers/NAME.skin whose expected outcomes the container tests list by NAME."""
+lzh/NAME.raw with lzh/NAME.lzh (size dword + stream), container cases
+containers/NAME.skin whose expected outcomes the container tests list by NAME, and whole
+skins skins/NAME.skin of solid borders for the engine's tests on windows."""
 import os
 import random
 import struct
@@ -72,6 +73,35 @@ def object_bitmaps():
     }
 
 
+def solid_skin(left, right, top, bottom, face):
+    """A skin of solid borders, two frames each (active, then inactive at half the
+    brightness): left 4, caption 30, right 5 and bottom 6 pixels, none shaping the window.
+    Its top border's sample (the skin's form colour) is the caption colour, which differs
+    from its ButtonFace."""
+    def dim(c):
+        return tuple(v // 2 for v in c)
+
+    bitmaps = {
+        'left.bmp': bmp(8, 40, lambda x, y: left if x < 4 else dim(left)),
+        'right.bmp': bmp(10, 40, lambda x, y: right if x < 5 else dim(right)),
+        'top.bmp': bmp(40, 60, lambda x, y: top if y < 30 else dim(top)),
+        'bottom.bmp': bmp(40, 12, lambda x, y: bottom if y < 6 else dim(bottom)),
+    }
+    ini = ['[Personality]']
+    for part in ('Left', 'Right', 'Top', 'Bottom'):
+        ini += ['%s=%s.bmp' % (part, part.lower()), '%sFrame=2' % part, '%sTrans=0' % part]
+    ini += ['[Colours]', 'ButtonFace=%d %d %d' % face]
+    text = '\r\n'.join(ini).encode('latin-1') + b'\r\n'
+    return image('\r\n'.join(['skin.ini'] + list(bitmaps)), [text] + list(bitmaps.values()))
+
+
+def skins():
+    return {
+        'plain': solid_skin((200, 0, 0), (0, 200, 0), (45, 55, 73), (200, 200, 0), (220, 210, 200)),
+        'other': solid_skin((0, 0, 200), (200, 0, 200), (90, 30, 30), (0, 200, 200), (230, 230, 250)),
+    }
+
+
 def lzh_cases(rng):
     words = b'skin border title button progress scroll thumb menu track tab '
     text = b''.join(rng.choice(words.split()) + b' ' for _ in range(4000))
@@ -115,6 +145,7 @@ def main():
     out = sys.argv[1]
     os.makedirs(os.path.join(out, 'lzh'), exist_ok=True)
     os.makedirs(os.path.join(out, 'containers'), exist_ok=True)
+    os.makedirs(os.path.join(out, 'skins'), exist_ok=True)
     for name, raw in lzh_cases(random.Random(6)).items():
         with open(os.path.join(out, 'lzh', name + '.raw'), 'wb') as f:
             f.write(raw)
@@ -122,6 +153,9 @@ def main():
             f.write(skinpack.skin_file(raw))
     for name, img in container_cases().items():
         with open(os.path.join(out, 'containers', name + '.skin'), 'wb') as f:
+            f.write(skinpack.skin_file(img))
+    for name, img in skins().items():
+        with open(os.path.join(out, 'skins', name + '.skin'), 'wb') as f:
             f.write(skinpack.skin_file(img))
     # Claims 2 GiB unpacked with a tiny stream: refused before decoding.
     with open(os.path.join(out, 'containers', 'huge_size.skin'), 'wb') as f:
