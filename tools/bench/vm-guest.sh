@@ -29,7 +29,7 @@ for bench in "${args[@]}"; do
   case $bench in
     startup) bash "$root/tools/bench/startup.sh" 5 20 ;;
     player) bash "$root/tools/bench/player.sh" 5 ;;
-    player-movie | player-play | player-windows) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
+    player-movie | player-play | player-windows | player-catalogue) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
     download) python3 "$root/tools/bench/download_bench.py" "$build" 3 ;;
     frame) bash "$root/tools/bench/frame.sh" ;;
     skin) bash "$root/tools/bench/skin.sh" ;;
