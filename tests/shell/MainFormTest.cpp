@@ -739,18 +739,12 @@ TEST_F(Games, DelGameRemovesTheEntryAndConfirms)
 }
 
 namespace {
-BOOL CALLBACK CollectPlayer(HWND w, LPARAM found)
-{
-    if (auto* form = dynamic_cast<TPlayForm*>(cl::TWinControl::FindControl(w)))
-        reinterpret_cast<std::vector<TPlayForm*>*>(found)->push_back(form);
-    return TRUE;
-}
-
-// The program's own player windows of this thread.
+// The program's own player windows, whether their window exists yet or not.
 std::vector<TPlayForm*> ProgramPlayers()
 {
     std::vector<TPlayForm*> found;
-    EnumThreadWindows(GetCurrentThreadId(), CollectPlayer, reinterpret_cast<LPARAM>(&found));
+    for (int i = 0; i < cl::Screen->FormCount(); ++i)
+        if (auto* form = dynamic_cast<TPlayForm*>(cl::Screen->Forms(i))) found.push_back(form);
     return found;
 }
 
