@@ -110,11 +110,13 @@ void TPlayForm::FormShow(cl::TObject*)
 
 void TPlayForm::FormClose(cl::TObject*, cl::TCloseAction& action)
 {
-    // The blank page ends the game's sound and movie; the window is hidden whatever the
-    // navigation does, and freed once the messages now queued have run: it is never shown
+    // Hidden first, so that the wait for the blank page (which never ends under an engine
+    // without pages) leaves nothing on the screen. The blank page ends the game's sound and
+    // movie; the window is freed once the messages now queued have run: it is never shown
     // again, and each closed window kept would hold its browser controls to the end.
     TInUse inUse(*this);
     action = cl::caHide;
+    Hide();
     try {
         webPlay->Stop();
         webPlay->NavigateBlankWait(WaitTimeoutMs);
@@ -175,7 +177,7 @@ void TPlayForm::RecordGame(const cl::AnsiString& url, IDispatch* playDocument, b
     if (complete) {
         f = cl::GetProperty(cl::GetProperty(playDocument, L"Script").AsDispatch().get(), L"f");
         Ini->WriteString(url, "swf", MoviePathOf(f.AsString()));
-        Ini->WriteString(url, "title", Caption());
+        Ini->WriteString(url, "title", DescriptionLine(Caption()));
         cl::TComPtr<IDispatch> element =
             cl::CallMethod(playDocument, L"getElementByID", {cl::TOleVariant("HowToPlay")}).AsDispatch();
         Ini->WriteString(url, "desc", DescriptionLine(cl::GetProperty(element.get(), L"innerHTML").AsString()));

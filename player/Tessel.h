@@ -9,5 +9,5 @@
 extern "C" void __stdcall ShowForm(HWND host, const char* address);
 using TShowFormProc = void(__stdcall*)(HWND host, const char* address);
 
-// The library's file, loaded by this plain name.
+// The library's file name; the program loads it from its own folder.
 inline const char* const TesselLibraryName = "Tessel.dll";

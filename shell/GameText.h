@@ -16,8 +16,8 @@ cl::AnsiString FillOfflinePage(std::string_view format, const cl::AnsiString& ti
 // or all of f when it has none.
 cl::AnsiString MoviePathOf(std::string_view f);
 
-// The record's "desc" value: the page's text with every CR and every LF removed, so it
-// stays one ini line.
+// A record's "desc" (and "title") value: the page's text with every CR and every LF
+// removed, so it stays one ini line.
 cl::AnsiString DescriptionLine(std::string_view html);
 
 // The file name a movie copied from sourceUrl takes in the movie folder: the last path

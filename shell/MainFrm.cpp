@@ -13,6 +13,8 @@
 #include "shell/SettingFrm.h"
 #include "shell/UnConst.h"
 
+#include <utility>
+
 TMainForm* MainForm = nullptr;
 
 const cl::TClass& TMainForm::StaticClass()
@@ -61,6 +63,7 @@ TMainForm::TMainForm(cl::TComponent* owner) : TForm(owner)
 
 TMainForm::~TMainForm()
 {
+    cl::Free(std::exchange(offlinePlayer_, nullptr));
     if (MainForm == this) MainForm = nullptr;
 }
 
@@ -128,6 +131,7 @@ void TMainForm::FormDestroy(cl::TObject*)
     iniData_.reset();
     iniConfig_.reset();
     volume_.reset();
+    cl::Free(std::exchange(offlinePlayer_, nullptr));
 }
 
 void TMainForm::FormCloseQuery(cl::TObject*, bool& canClose)
@@ -174,23 +178,30 @@ cl::AnsiString WriteOfflinePage(const cl::AnsiString& title, const cl::AnsiStrin
 }
 } // namespace
 
+TPlayForm& TMainForm::OfflinePlayer()
+{
+    if (!offlinePlayer_) offlinePlayer_ = cl::CreateForm<TPlayForm>(nullptr); // owned by nobody, never shown
+    return *offlinePlayer_;
+}
+
 void TMainForm::webLeftBeforeNavigate2(cl::TObject*, IDispatch*, const VARIANT& url, const VARIANT&, const VARIANT&,
                                        const VARIANT&, const VARIANT&, bool&)
 {
-    // A recorded game the catalogue opens also plays offline in a hidden player window of
-    // the program's own; the left pane's navigation always goes on.
+    // A recorded game the catalogue opens also plays offline in the hidden player window of
+    // the program's own; the left pane's navigation always goes on. One window serves every
+    // such navigation: a new one each time would hold two browser controls to the end.
     cl::TOleVariant address;
     cl::OleCheck(VariantCopy(address.put(), const_cast<VARIANT*>(&url)));
     const cl::AnsiString section = address.AsString();
     if (!iniData_->SectionExists(section)) return;
-    TPlayForm* player = cl::CreateForm<TPlayForm>(nullptr); // stays, hidden, until the program ends
     const cl::AnsiString swf = iniData_->ReadString(section, "swf", "");
     if (!FileExists(AppPath + "Data\\swf\\" + swf)) return;
     const cl::AnsiString page = WriteOfflinePage(iniData_->ReadString(section, "title", ""), "swf/" + swf,
                                                  iniData_->ReadString(section, "desc", ""));
-    player->webPlay->OnDocumentComplete = nullptr;
-    player->webPlay->Stop();
-    player->webPlay->NavigateUrl(page);
+    TPlayForm& player = OfflinePlayer();
+    player.webPlay->OnDocumentComplete = nullptr;
+    player.webPlay->Stop();
+    player.webPlay->NavigateUrl(page);
 }
 
 void TMainForm::webLeftNewWindow2(cl::TObject*, cl::TComPtr<IDispatch>& disp, bool& cancel)
@@ -233,7 +244,8 @@ cl::AnsiString TMainForm::GetRealUrl(const cl::AnsiString& key)
 void TMainForm::Play(const cl::AnsiString& key)
 {
     const cl::AnsiString url = GetRealUrl(key);
-    HMODULE library = LoadLibraryA(TesselLibraryName);
+    // By full path: a library of that name elsewhere on the search path must not load.
+    HMODULE library = LoadLibraryA((AppPath + TesselLibraryName).c_str());
     auto showForm = library ? reinterpret_cast<TShowFormProc>(reinterpret_cast<void*>(GetProcAddress(library, "ShowForm"))) : nullptr;
     if (!showForm) {
         // A missing library or export is a silent abort.

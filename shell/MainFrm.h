@@ -22,6 +22,8 @@ using skin::WM_SKIN_CAPTION_MENU;
 
 using browser::TWebPane;
 
+class TPlayForm;
+
 class TMainForm : public cl::TForm {
     CL_CLASS(TMainForm)
 public:
@@ -95,6 +97,7 @@ private:
     void OpenHomePage();
     template <class TWindow> void ShowModalOnce();
     HRESULT NewExternal(cl::TComPtr<IDispatch>& dispatch);
+    TPlayForm& OfflinePlayer();
 
     std::unique_ptr<TVolume> volume_;
     int leftLevel_ = 0;
@@ -105,6 +108,9 @@ private:
     bool closeExit_ = false;
     std::unique_ptr<cl::TIniFile> iniData_;
     std::unique_ptr<cl::TIniFile> iniConfig_;
+    // The hidden player window of the catalogue's recorded games: made on first need, then
+    // reused by every such navigation; freed with this window.
+    TPlayForm* offlinePlayer_ = nullptr;
 };
 
 extern TMainForm* MainForm;

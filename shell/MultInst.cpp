@@ -11,6 +11,7 @@ UINT message = 0;
 WNDPROC oldProc = nullptr;
 cl::KernelHandle mutex;
 bool firstCopy = false;
+bool asked = false; // this copy broadcast its question: only then does an answer end it
 cl::TApplication* application = nullptr;
 HWND subclassed = nullptr;
 
@@ -28,8 +29,9 @@ LRESULT CALLBACK MultInstWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     if (wp == 2 && firstCopy && other) {
         // A new copy asks: answer with our application window.
         PostMessageA(other, message, 1, reinterpret_cast<LPARAM>(wnd));
-    } else if (wp == 1 && other) {
-        // The running copy answered: bring it forward and end this copy.
+    } else if (wp == 1 && other && asked) {
+        // The running copy answered: bring it forward and end this copy. A copy that never
+        // asked ignores the answer, or any program could end it by posting one.
         if (IsIconic(other)) OpenIcon(other);
         else SetForegroundWindow(other);
         if (application) application->Terminate();
@@ -45,6 +47,7 @@ void CheckPrevInstance()
     firstCopy = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
     if (!mutex || firstCopy) return;
     application->SetShowMainForm(false);
+    asked = true;
     DWORD recipients = BSM_APPLICATIONS;
     BroadcastSystemMessageA(BSF_IGNORECURRENTTASK | BSF_POSTMESSAGE, &recipients, message, 2,
                             reinterpret_cast<LPARAM>(application->Handle()));
@@ -79,6 +82,7 @@ void Stop()
     subclassed = nullptr;
     mutex.reset();
     firstCopy = false;
+    asked = false;
     application = nullptr;
 }
 

@@ -1,6 +1,6 @@
 // The program's own player window class. The catalogue pane's navigation handler makes one,
-// hidden, for each recorded game it meets and plays the offline page in it; it is never
-// shown, closed or freed before the program ends.
+// hidden, the first time it meets a recorded game whose movie is present, and plays every
+// such game's offline page in it; it is never shown or closed, and goes with the main window.
 #pragma once
 
 #include "browser/WebPane.h"

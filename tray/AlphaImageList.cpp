@@ -314,8 +314,15 @@ void TAlphaImageList::RebuildNativeList()
     // the whole list again; Loaded builds it once from the items read.
     if (HasState(csLoading)) return;
     if (HandleAllocated()) ImageList_Remove(Handle(), -1);
-    SetHandle(ImageList_Create(Width(), Height(), ILC_COLOR32 | (Masked() ? ILC_MASK : 0), 0, AllocBy()));
-    if (!pngImages_ || !HandleAllocated()) return;
+    // The new list becomes the handle, which announces the change, only once it is filled:
+    // a listener then sees the images.
+    ImageListHandle list(ImageList_Create(Width(), Height(), ILC_COLOR32 | (Masked() ? ILC_MASK : 0), 0, AllocBy()));
+    if (list && pngImages_) Fill(list.get());
+    SetHandle(list.release());
+}
+
+void TAlphaImageList::Fill(HIMAGELIST list) const
+{
     const bool effects = !enabledImages_ && pngOptions_ != 0;
     const bool alphaIcons = ComCtlVersion() >= 0x60000;
     TPngPicture scratch;
@@ -332,7 +339,7 @@ void TAlphaImageList::RebuildNativeList()
         if (png->Empty()) continue;
         // The native list keeps its own copy of the icon.
         IconHandle icon(alphaIcons ? MakeAlphaIcon(*png) : MakeMaskIcon(*png, item->Background()));
-        if (icon) ImageList_ReplaceIcon(Handle(), -1, icon.get());
+        if (icon) ImageList_ReplaceIcon(list, -1, icon.get());
     }
 }
 

@@ -110,6 +110,8 @@ private:
     int AddPicture(std::unique_ptr<cl::TPngPicture> png);
     void InsertPicture(int index, std::unique_ptr<cl::TPngPicture> png);
     void ReplacePicture(int index, std::unique_ptr<cl::TPngPicture> png);
+    // Appends an icon of every item with a picture to list, in collection order.
+    void Fill(HIMAGELIST list) const;
 
     bool enabledImages_ = true;
     TPngOptions pngOptions_ = 1u << pngBlendOnDisabled;

@@ -1,10 +1,13 @@
 // The player library loaded for real, as the program loads it.
 #include "classlib/WinHandle.h"
+#include "player/PFrm.h"
 #include "player/Tessel.h"
 
 #include "../support/WinePath.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,6 +65,17 @@ bool PumpUntil(const std::function<bool()>& done)
 
 constexpr UINT kSkinQuery = 0x3523;
 
+// The library's own object behind one of its windows: its class library's window property
+// (named after the library's module and the thread), read without calling into it.
+const TPlayForm* LibraryPlayForm(HMODULE library, HWND w)
+{
+    char name[32];
+    wsprintfA(name, "ControlOfs%.8X%.8X", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(library)),
+              static_cast<unsigned>(GetCurrentThreadId()));
+    auto* control = static_cast<cl::TWinControl*>(GetPropA(w, name));
+    return control ? static_cast<const TPlayForm*>(control) : nullptr;
+}
+
 } // namespace
 
 TEST(Library, ExportsItsEntriesByNameAndOrdinal)
@@ -94,11 +108,18 @@ TEST(Library, EveryShowFormOpensAnotherUnownedWindow)
     showForm(host, nullptr);
     std::vector<HWND> windows = PlayerWindows();
     ASSERT_EQ(windows.size(), 2u);
+    std::vector<std::string> addresses;
     for (HWND w : windows) {
         EXPECT_TRUE(IsWindowVisible(w));
         EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr);
         EXPECT_EQ(GetParent(w), nullptr);
+        const TPlayForm* form = LibraryPlayForm(lib, w);
+        ASSERT_NE(form, nullptr);
+        addresses.push_back(form->Url);
+        EXPECT_EQ(form->HostHandle, host);
     }
+    std::sort(addresses.begin(), addresses.end());
+    EXPECT_EQ(addresses, (std::vector<std::string>{"", "http://127.0.0.1:9/flash/7"})) << "the first kept its address";
     // Once a window exists the library stays loaded, whatever the caller frees.
     FreeLibrary(lib);
     EXPECT_NE(GetModuleHandleA("Tessel.dll"), nullptr);

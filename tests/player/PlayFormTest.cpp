@@ -89,6 +89,25 @@ void PumpPosted()
     }
 }
 
+// An object without its window: Test still shows its box; AddFav, Refresh and GetSwf
+// answer 0 and add, show and load nothing.
+void ExpectOnlyTestActs(TScriptHost& script, std::vector<std::string>& boxes)
+{
+    const std::string catalogue = ReadBytes(AppPath + kFavourites);
+    EXPECT_EQ(script.Run(L"external.Test()").hr, S_OK);
+    ASSERT_EQ(boxes.size(), 1u) << "the calls reach the object";
+    EXPECT_EQ(boxes[0].substr(0, boxes[0].find('/')), "Tessel 游戏播放器");
+    boxes.clear();
+    for (const wchar_t* call : {L"external.AddFav()", L"external.Refresh()", L"external.GetSwf('x')"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(call)));
+        TScriptHost::Result r = script.Run(call);
+        EXPECT_EQ(r.hr, S_OK);
+        EXPECT_FALSE(r.scriptError);
+    }
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(ReadBytes(AppPath + kFavourites), catalogue);
+}
+
 struct PlayWindow : ::testing::Test {
     TPlayForm* form = nullptr;
     std::vector<std::string> boxes;
@@ -224,6 +243,18 @@ TEST_F(PlayWindow, ACompletedGamePageRewritesItsRecordAndIsAddedOnce)
     EXPECT_TRUE(boxes.empty());
 }
 
+// A title with line breaks would add lines, even sections, to the records file.
+TEST_F(PlayWindow, TheTitleIsRecordedOnOneLine)
+{
+    form->SetCaption("小\r\n[injected]\r\nswf=other.swf\n游\r戏");
+    GamePage page(L"/swf/game42.swf", L"d");
+    form->RecordGame(kGame, &page.document, true, nullptr);
+    EXPECT_EQ(Profile(kGame, "title"), "小[injected]swf=other.swf游戏");
+    EXPECT_EQ(Profile(kGame, "swf"), "swf/game42.swf");
+    EXPECT_EQ(Profile(kGame, "desc"), "d");
+    EXPECT_EQ(Profile("injected", "swf"), "<none>");
+}
+
 TEST_F(PlayWindow, APageStillLoadingErasesTheRecordWithoutRewritingIt)
 {
     GamePage page(L"/swf/game42.swf", L"desc");
@@ -313,7 +344,18 @@ TEST_F(PlayWindow, ClosingHidesTheWindowAtOnceAndFreesItAfterwards)
     cl::TComPtr<IDispatch> ext;
     ASSERT_EQ(form->webTopGetExternal(ext), S_OK);
     const HWND window = form->Handle();
+    ASSERT_TRUE(IsWindowVisible(window));
+    // A message handled inside the wait for the blank page sees whether the window shows.
+    const UINT probe = WM_APP + 0x2B;
+    bool probed = false, visibleInWait = true;
+    form->SetMessageHandler(probe, [&](cl::TMessage&) {
+        probed = true;
+        visibleInWait = IsWindowVisible(window) != FALSE;
+    });
+    PostMessageA(window, probe, 0, 0);
     form->Close(); // under Wine the blank page never completes: the wait gives up
+    ASSERT_TRUE(probed) << "the wait runs the message loop";
+    EXPECT_FALSE(visibleInWait) << "hidden before the wait";
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_TRUE(IsWindow(window)) << "hidden at once, freed later";
     ASSERT_TRUE(AwaitFree());
@@ -321,10 +363,7 @@ TEST_F(PlayWindow, ClosingHidesTheWindowAtOnceAndFreesItAfterwards)
     EXPECT_EQ(static_cast<TPlayExtend*>(ext.get())->PlayForm, nullptr);
     TScriptHost script;
     script.AddObject(L"external", ext.get());
-    for (const wchar_t* call : {L"external.AddFav()", L"external.Refresh()", L"external.GetSwf('x')"})
-        EXPECT_EQ(script.Run(call).hr, S_OK) << testing::PrintToString(std::wstring(call));
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(Entries(kFavourites).empty());
+    ExpectOnlyTestActs(script, boxes);
 }
 
 // A close that arrives while the top page's call waits in the message loop hides the
@@ -440,10 +479,20 @@ TEST(PlayExtendObject, DispatchIdentifiersFollowTheTypeLibrary)
     const GUID iid = {0x30096E3E, 0x5541, 0x455F, {0x97, 0x50, 0x16, 0xE7, 0x64, 0x68, 0x65, 0x4F}};
     EXPECT_TRUE(IsEqualGUID(attr->guid, iid));
     info->ReleaseTypeAttr(attr);
-    // Without a window every method does nothing and answers 0.
-    TScriptHost script;
-    script.AddObject(L"external", ext);
-    for (const wchar_t* call : {L"external.Refresh()", L"external.AddFav()", L"external.GetSwf('x')"})
-        EXPECT_EQ(script.Run(call).hr, S_OK) << testing::PrintToString(std::wstring(call));
+    // Without a window every method but Test does nothing and answers 0.
+    std::vector<std::string> boxes;
+    cl::TMessageBoxService oldBox =
+        cl::ReplaceMessageBox([&boxes](HWND, const cl::AnsiString& text, const cl::AnsiString& caption, UINT) {
+            boxes.push_back(text + "/" + caption);
+            return IDOK;
+        });
+    WriteBytes(AppPath + kFavourites, kEmptyCatalogue);
+    {
+        TScriptHost script;
+        script.AddObject(L"external", ext);
+        ExpectOnlyTestActs(script, boxes);
+    }
+    cl::ReplaceMessageBox(oldBox);
+    DeleteFileA((AppPath + kFavourites).c_str());
     ext->Release();
 }

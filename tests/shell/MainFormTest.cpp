@@ -266,6 +266,11 @@ TEST_F(MainWindow, StartUpNavigatesThePanesAndSetsTheVolume)
     EXPECT_EQ(log.Last(MainForm->webMain), L"http://127.0.0.1:9/box/");
     ASSERT_NE(MainForm->Volume(), nullptr);
     TVolume* volume = MainForm->Volume();
+    // Level 60 on both channels: 60 in the high byte of each 16-bit half. Without a device
+    // (Wine here) the object keeps what it was told.
+    EXPECT_EQ(volume->Value(), 0x3C003C00u);
+    EXPECT_EQ(volume->GetLeft(), 60);
+    EXPECT_EQ(volume->GetRight(), 60);
     MainForm->Hide();
     MainForm->Show();
     EXPECT_EQ(MainForm->Volume(), volume); // made once
@@ -467,9 +472,23 @@ TEST_F(MainWindow, ScriptReachesTheWindowThroughExternal)
     EXPECT_EQ(script.Run(L"external.DelGame('Local', '')").value, L"0");
     script.Run(L"external.Test()");
     EXPECT_EQ(boxes, (std::vector<std::string>{"127.0.0.1:9"}));
+    // These reach nothing from the main window's panes: no box, no page, no window.
+    NavigationLog quiet;
+    for (TWebPane* pane : {MainForm->webTop, MainForm->webLeft, MainForm->webMain}) quiet.Watch(pane);
+    const int forms = cl::Screen->FormCount();
     for (const wchar_t* call : {L"external.Refresh()", L"external.AddFav()", L"external.Down()", L"external.CloseWindow()",
-                                L"external.GetSwf('x')", L"external.Quick_Invoke('CancelConfig')"})
-        EXPECT_EQ(script.Run(call).hr, S_OK) << testing::PrintToString(std::wstring(call));
+                                L"external.GetSwf('x')", L"external.Quick_Invoke('CancelConfig')"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(call)));
+        TScriptHost::Result r = script.Run(call);
+        EXPECT_EQ(r.hr, S_OK);
+        EXPECT_FALSE(r.scriptError);
+    }
+    Settle();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"127.0.0.1:9"}));
+    EXPECT_TRUE(quiet.urls.empty());
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(cl::Screen->FormCount(), forms);
+    EXPECT_FALSE(MainForm->InTray());
 }
 
 TEST_F(MainWindow, ObjectsWithoutAWindowDoNothing)
@@ -729,15 +748,47 @@ TEST_F(Games, AnUnusableTemplateIsAnErrorForThePage)
     EXPECT_EQ(Get("Data\\Temp.html"), "<missing>");
 }
 
+namespace {
+// The build puts the player library beside the test program, as beside the program. This
+// takes it out of the way while it lives, with a copy of another file of that name in its
+// place (none when empty), and puts it back afterwards.
+class TLibraryReplaced {
+public:
+    explicit TLibraryReplaced(const std::string& replacement = "")
+    {
+        aside_ = MoveFileExA(library_.c_str(), aside_path_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        if (!replacement.empty()) copied_ = CopyFileA(replacement.c_str(), library_.c_str(), FALSE) != FALSE;
+    }
+    ~TLibraryReplaced()
+    {
+        if (copied_) DeleteFileA(library_.c_str());
+        if (aside_) MoveFileExA(aside_path_.c_str(), library_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    TLibraryReplaced(const TLibraryReplaced&) = delete;
+    TLibraryReplaced& operator=(const TLibraryReplaced&) = delete;
+    bool Ready(bool wantCopy) const { return aside_ && copied_ == wantCopy; }
+
+private:
+    const std::string library_ = AppPath + "Tessel.dll";
+    const std::string aside_path_ = AppPath + "Tessel.dll.aside";
+    bool aside_ = false;
+    bool copied_ = false;
+};
+} // namespace
+
 TEST_F(Games, PlayWithoutTheLibraryShowsAndReportsNothing)
 {
     Create(nullptr);
+    TLibraryReplaced none;
+    ASSERT_TRUE(none.Ready(false));
+    // A library of that name elsewhere on the search path is not the program's.
+    ASSERT_TRUE(SetDllDirectoryA(WinPath(TESSEL_FOLDER).c_str()));
     cl::TComPtr<IDispatch> ext;
     MainForm->webTopGetExternal(ext);
     TScriptHost script;
     script.AddObject(L"external", ext.get());
-    // The test program's folder holds no Tessel.dll.
     TScriptHost::Result r = script.Run(L"external.Play('42')");
+    SetDllDirectoryA(nullptr);
     EXPECT_EQ(r.hr, S_OK);
     EXPECT_FALSE(r.scriptError);
     EXPECT_EQ(GetModuleHandleA("Tessel.dll"), nullptr);
@@ -761,6 +812,27 @@ TEST_F(Games, DelGameRemovesTheEntryAndConfirms)
     EXPECT_TRUE(boxes.empty());
 }
 
+namespace {
+// The program's own player windows, whether their window exists yet or not.
+std::vector<TPlayForm*> ProgramPlayers()
+{
+    std::vector<TPlayForm*> found;
+    for (int i = 0; i < cl::Screen->FormCount(); ++i)
+        if (auto* form = dynamic_cast<TPlayForm*>(cl::Screen->Forms(i))) found.push_back(form);
+    return found;
+}
+
+// Handles messages until done() holds or 20 s have passed.
+bool PumpUntil(const std::function<bool()>& done)
+{
+    for (const DWORD start = GetTickCount(); !done(); cl::Application->ProcessMessages()) {
+        if (GetTickCount() - start > 20000) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    return true;
+}
+} // namespace
+
 TEST_F(Games, TheCatalogueOpeningARecordedGamePlaysItInAHiddenWindow)
 {
     Create(nullptr);
@@ -778,15 +850,30 @@ TEST_F(Games, TheCatalogueOpeningARecordedGamePlaysItInAHiddenWindow)
     EXPECT_EQ(Get("Data\\Temp.html"), "<missing>");
     EXPECT_FALSE(navigate(L"HTTP://127.0.0.1:9/flash/8")) << "movie missing under Data\\swf";
     EXPECT_EQ(Get("Data\\Temp.html"), "<missing>");
+    EXPECT_TRUE(ProgramPlayers().empty()) << "no window for a game that cannot play";
+
     EXPECT_FALSE(navigate(L"http://127.0.0.1:9/flash/9")) << "the left pane's own navigation goes on";
     EXPECT_EQ(Get("Data\\Temp.html"), "<title>九</title>\r\n<embed src=\"swf/seven.swf\">\r\n<p>d 50%</p>\r\n");
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        char name[32] = "";
-        GetClassNameA(w, name, sizeof name);
-        if (std::string(name) == "TPlayForm") {
-            EXPECT_FALSE(IsWindowVisible(w));
-        }
-    }
+    std::vector<TPlayForm*> players = ProgramPlayers();
+    ASSERT_EQ(players.size(), 1u);
+    TPlayForm* player = players[0];
+    EXPECT_FALSE(IsWindowVisible(player->Handle()));
+
+    // The next one plays in the same hidden window, on the page made anew for it.
+    NavigationLog log;
+    log.Watch(player->webPlay);
+    DeleteFileA((AppPath + "Data\\Temp.html").c_str());
+    EXPECT_FALSE(navigate(L"http://127.0.0.1:9/flash/9"));
+    EXPECT_EQ(Get("Data\\Temp.html"), "<title>九</title>\r\n<embed src=\"swf/seven.swf\">\r\n<p>d 50%</p>\r\n");
+    ASSERT_TRUE(PumpUntil([&] { return !log.Last(player->webPlay).empty(); }));
+    EXPECT_EQ(log.Last(player->webPlay), Wide(AppPath) + L"Data\\Temp.html");
+    EXPECT_EQ(ProgramPlayers(), players);
+    EXPECT_FALSE(IsWindowVisible(player->Handle()));
+
+    // It goes with the main window.
+    const HWND window = player->Handle();
+    cl::Free(MainForm);
+    EXPECT_FALSE(IsWindow(window));
 }
 
 namespace {
@@ -807,23 +894,23 @@ int VisiblePlayers()
 TEST_F(Games, PlayWithALibraryLackingTheEntryReleasesIt)
 {
     Create(nullptr);
-    ASSERT_TRUE(SetDllDirectoryA(WinPath(TESSEL_WITHOUT_ENTRY_FOLDER).c_str()));
+    TLibraryReplaced withoutEntry(WinPath(TESSEL_WITHOUT_ENTRY_FOLDER) + "\\Tessel.dll");
+    ASSERT_TRUE(withoutEntry.Ready(true));
     MainForm->Play("42");
     EXPECT_EQ(GetModuleHandleA("Tessel.dll"), nullptr) << "loaded, no entry found, released";
     EXPECT_EQ(VisiblePlayers(), 0);
     EXPECT_TRUE(boxes.empty());
-    SetDllDirectoryA(nullptr);
 }
 
 TEST_F(Games, PlayOpensAPlayerWindowOfTheLibraryEveryTime)
 {
     Create(nullptr);
-    ASSERT_TRUE(SetDllDirectoryA(WinPath(TESSEL_FOLDER).c_str()));
     MainForm->Play("42");
     MainForm->Play("http://127.0.0.1:9/flash/8"); // a record without its movie: an empty play pane
-    EXPECT_NE(GetModuleHandleA("Tessel.dll"), nullptr) << "the library stays loaded";
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(GetModuleHandleA("Tessel.dll"), path, MAX_PATH);
+    EXPECT_STRCASEEQ(path, (AppPath + "Tessel.dll").c_str()) << "the program folder's library, kept loaded";
     EXPECT_EQ(VisiblePlayers(), 2);
-    SetDllDirectoryA(nullptr);
 }
 
 // The update component as the form resource sets it up, and the caption menu's update

@@ -47,7 +47,7 @@ std::unique_ptr<TSkinData> CaptionSkin()
     struct Button {
         int action, align, x, visibility;
     } buttons[] = {{14, 1, 60, 0}, {1, 1, 40, 0}, {12, 1, 80, 0}, {3, 0, 8, 0}, {20, 1, 100, 1500}};
-    for (const Button& spec : buttons) {
+    for (const Button& button : buttons) {
         auto b = std::make_unique<TDataSkinSysButton>("BUTTON");
         b->Bitmap->SetPixelFormat(cl::pf24bit);
         b->Bitmap->SetSize(4 * BW, BH);
@@ -56,11 +56,11 @@ std::unique_ptr<TSkinData> CaptionSkin()
             b->Bitmap->Canvas()->FillRect(RECT{k * BW, 0, (k + 1) * BW, BH});
         }
         b->Frame = 4;
-        b->Action = spec.action;
-        b->Align = spec.align;
-        b->XCoord = spec.x;
+        b->Action = button.action;
+        b->Align = button.align;
+        b->XCoord = button.x;
         b->YCoord = 4;
-        b->Visibility = spec.visibility;
+        b->Visibility = button.visibility;
         d->CaptionButtons.push_back(std::move(b));
     }
     d->Colors[scButtonFace] = MakeRGB(240, 240, 240);

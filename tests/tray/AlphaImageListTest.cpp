@@ -191,6 +191,33 @@ TEST(AlphaImageList, NativeListShowsTheItemsAndTheDisabledEffects)
     EXPECT_EQ(ItemColor(list, 0), clRed);
 }
 
+// A listener (the tray icon takes its frames this way) hears of a rebuild once the new
+// native list holds the images.
+TEST(AlphaImageList, ListenersHearOfARebuildOnceTheListIsFilled)
+{
+    TAlphaImageList list(nullptr);
+    for (TColor c : {clRed, clLime}) {
+        auto png = Rgba(std::vector<std::pair<TColor, int>>(256, {c, 255}), 16);
+        static_cast<TAlphaImageItem*>(list.PngImages()->Add())->SetPngImage(png.get());
+    }
+    ASSERT_EQ(list.Count(), 2);
+    // The native list's count and its first image's colour at each notification.
+    std::vector<std::pair<int, TColor>> heard;
+    TChangeLink link;
+    link.OnChange = [&](TObject*) {
+        heard.emplace_back(list.Count(), list.Count() > 0 ? NativeColor(list, 0, 5, 5) : clNone);
+    };
+    list.RegisterChanges(&link);
+    list.SetPngOptions(1u << pngGrayscaleOnDisabled); // a rebuild; enabled, so still red
+    EXPECT_EQ(heard, (std::vector<std::pair<int, TColor>>{{2, clRed}}));
+    heard.clear();
+    list.Move(1, 0); // the collection's change and the move's own rebuild
+    ASSERT_FALSE(heard.empty());
+    for (const auto& h : heard) EXPECT_EQ(h.first, 2);
+    EXPECT_EQ(heard.back().second, clLime);
+    list.UnRegisterChanges(&link);
+}
+
 TEST(AlphaImageList, AlphaIconsAreUprightWithThePicturesAlpha)
 {
     // 24 by 16: red at the top-left, blue at the bottom-right with alpha 100.

@@ -13,7 +13,7 @@ TDateTime At(int y, int mo, int d, int h, int mi, int s) { return EncodeDate(y, 
 
 } // namespace
 
-TEST(VersionDate, EncodesDelphiDayNumbers)
+TEST(VersionDate, EncodesDatesAsDaysSince30December1899)
 {
     EXPECT_EQ(EncodeDate(1899, 12, 30), 0);
     EXPECT_EQ(EncodeDate(2000, 1, 1), 36526);

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Player benchmark in the build's Wine prefix on a private screen:
-#   player.sh [runs [parts]]   (parts: any of "movie play windows", default all)
+#   player.sh [runs [parts]]   (parts: any of "movie play windows catalogue", default all)
 #  - the movie copy of a 64 MB URL-cache entry against cp of the same file into the same
 #    folder and against CopyFileA, medians of RUNS copies each;
 #  - Play (load Tessel.dll by name, ShowForm) to a visible player window, first and second
 #    call of a process, medians of RUNS processes, against the main window's own start-up
 #    (process start to visible window, median of RUNS starts);
-#  - handles and private bytes around 100 player windows opened and closed.
+#  - handles and private bytes around 100 player windows opened and closed;
+#  - handles and private bytes around 100 catalogue navigations to a recorded game.
 set -euo pipefail
 # shellcheck source=tools/bench/lib.sh
 . "$(dirname "$0")/lib.sh"
 runs=${1:-5}
-parts=${2:-movie play windows}
-bench_build PlayerBench Tessel Ludora StartupBench
+parts=${2:-movie play windows catalogue}
+bench_build PlayerBench CatalogueBench Tessel Ludora StartupBench
 bench_display
 bench=$build/win32/tools/bench
 median() { sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
@@ -50,6 +51,10 @@ play() {
 
 windows() {
   wine_run "$bench/PlayerBench.exe" windows "$(win "$build/win32/bin/Tessel.dll")" 100 | tr -d '\r'
+}
+
+catalogue() {
+  wine_run "$bench/CatalogueBench.exe" 100 | tr -d '\r'
 }
 
 for part in $parts; do "$part"; done

@@ -30,7 +30,7 @@ for bench in "${args[@]}"; do
     startup) bash "$root/tools/bench/startup.sh" 5 20 ;;
     startup-steps) bash "$root/tools/bench/startup-steps.sh" 5 ;;
     player) bash "$root/tools/bench/player.sh" 5 ;;
-    player-movie | player-play | player-windows) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
+    player-movie | player-play | player-windows | player-catalogue) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
     download) python3 "$root/tools/bench/download_bench.py" "$build" 3 ;;
     download-small) python3 "$root/tools/bench/download_bench.py" "$build" 2 16 ;;
     frame) bash "$root/tools/bench/frame.sh" ;;
