@@ -7,6 +7,7 @@
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
 
+#include "BorderedSkin.h"
 #include "MessagePump.h"
 
 #include <gtest/gtest.h>
@@ -15,21 +16,13 @@
 #include <map>
 
 using namespace skin;
+using namespace skin::test;
 
 namespace {
 
-const TColor Edge = MakeRGB(0, 0, 120);
 // The four frames of every button image: normal, pressed, hover, disabled.
 const TColor FrameColour[4] = {MakeRGB(200, 0, 0), MakeRGB(0, 200, 0), MakeRGB(0, 0, 200), MakeRGB(90, 90, 90)};
-constexpr int L = 4, T = 30, R = 5, B = 6, BW = 10, BH = 8;
-
-void Solid(cl::TBitmap& b, int w, int h, TColor c)
-{
-    b.SetPixelFormat(cl::pf24bit);
-    b.SetSize(w, h);
-    b.Canvas()->Brush().SetColor(c);
-    b.Canvas()->FillRect(RECT{0, 0, w, h});
-}
+constexpr int BW = 10, BH = 8;
 
 // Buttons, in order: home (14) at the right, maximise (1), caption menu (12), system menu
 // (3) at the left, and a button the program shows through the visibility query (20).
@@ -37,13 +30,7 @@ enum { Home, Maximise, Menu, SysMenu, Queried };
 
 std::unique_ptr<TSkinData> CaptionSkin()
 {
-    auto d = std::make_unique<TSkinData>(nullptr);
-    Solid(*d->LeftBorder->Bitmap, L, 40, Edge);
-    Solid(*d->RightBorder->Bitmap, R, 40, Edge);
-    Solid(*d->TopBorder->Bitmap, 40, T, Edge);
-    Solid(*d->BottomBorder->Bitmap, 40, B, Edge);
-    for (TDataSkinBorder* b : {d->LeftBorder.get(), d->RightBorder.get(), d->TopBorder.get(), d->BottomBorder.get()})
-        b->Frame = b->Tile = 1;
+    auto d = BorderedSkin();
     struct Button {
         int action, align, x, visibility;
     } buttons[] = {{14, 1, 60, 0}, {1, 1, 40, 0}, {12, 1, 80, 0}, {3, 0, 8, 0}, {20, 1, 100, 1500}};

@@ -7,6 +7,7 @@
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
 
+#include "BorderedSkin.h"
 #include "MessagePump.h"
 
 #include <gtest/gtest.h>
@@ -14,37 +15,22 @@
 #include <vector>
 
 using namespace skin;
+using namespace skin::test;
 
 namespace {
 
-const TColor Edge = MakeRGB(0, 0, 120);
 const TColor BarColour = MakeRGB(30, 160, 90);
 const TColor Face = MakeRGB(240, 240, 240);
 // Frame 1 of the child's minimise, restore and close buttons; frame 4 of all three.
 const TColor ButtonColour[3] = {MakeRGB(250, 200, 0), MakeRGB(0, 200, 250), MakeRGB(200, 0, 250)};
 const TColor Dimmed = MakeRGB(90, 90, 90);
-constexpr int L = 4, T = 30, R = 5, B = 6;
 constexpr int BW = 12, BH = 10; // one frame of a child button
-
-void Solid(cl::TBitmap& b, int w, int h, TColor c)
-{
-    b.SetPixelFormat(cl::pf24bit);
-    b.SetSize(w, h);
-    b.Canvas()->Brush().SetColor(c);
-    b.Canvas()->FillRect(RECT{0, 0, w, h});
-}
 
 // Borders in one colour, a plain bar, and the three buttons a maximised MDI child shows in
 // the bar, as the skin reader makes them: actions 7, 8, 9, visibility 100, four frames.
 std::unique_ptr<TSkinData> FrameSkin()
 {
-    auto d = std::make_unique<TSkinData>(nullptr);
-    Solid(*d->LeftBorder->Bitmap, L, 40, Edge);
-    Solid(*d->RightBorder->Bitmap, R, 40, Edge);
-    Solid(*d->TopBorder->Bitmap, 40, T, Edge);
-    Solid(*d->BottomBorder->Bitmap, 40, B, Edge);
-    for (TDataSkinBorder* b : {d->LeftBorder.get(), d->RightBorder.get(), d->TopBorder.get(), d->BottomBorder.get()})
-        b->Frame = b->Tile = 1;
+    auto d = BorderedSkin();
     for (int k = 0; k < 3; ++k) {
         auto b = std::make_unique<TDataSkinSysButton>("MDICONTROLS");
         b->Action = 7 + k;

@@ -7,6 +7,7 @@
 #include "skin/engine/SkinnedForm.h"
 #include "skin/engine/SkinnedPopMenu.h"
 
+#include "BorderedSkin.h"
 #include "MessagePump.h"
 
 #include <gtest/gtest.h>
@@ -16,32 +17,17 @@
 #include <vector>
 
 using namespace skin;
+using namespace skin::test;
 
 namespace {
 
-const TColor Edge = MakeRGB(0, 0, 120);
 const TColor BarColour = MakeRGB(30, 160, 90);
 const TColor BarActive = MakeRGB(200, 40, 40), BarInactive = MakeRGB(40, 40, 200);
-constexpr int L = 4, T = 30, R = 5, B = 6;
 constexpr UINT OpenCmd = 101, HelpCmd = 300, CutCmd = 201;
-
-void Solid(cl::TBitmap& b, int w, int h, TColor c)
-{
-    b.SetPixelFormat(cl::pf24bit);
-    b.SetSize(w, h);
-    b.Canvas()->Brush().SetColor(c);
-    b.Canvas()->FillRect(RECT{0, 0, w, h});
-}
 
 std::unique_ptr<TSkinData> BarSkin()
 {
-    auto d = std::make_unique<TSkinData>(nullptr);
-    Solid(*d->LeftBorder->Bitmap, L, 40, Edge);
-    Solid(*d->RightBorder->Bitmap, R, 40, Edge);
-    Solid(*d->TopBorder->Bitmap, 40, T, Edge);
-    Solid(*d->BottomBorder->Bitmap, 40, B, Edge);
-    for (TDataSkinBorder* b : {d->LeftBorder.get(), d->RightBorder.get(), d->TopBorder.get(), d->BottomBorder.get()})
-        b->Frame = b->Tile = 1;
+    auto d = BorderedSkin();
     d->Colors[scMenubar] = BarColour;
     d->Colors[scButtonFace] = MakeRGB(240, 240, 240);
     d->Empty = false;

@@ -7,28 +7,20 @@
 #include "skin/engine/SkinMessages.h"
 #include "skin/engine/SkinnedForm.h"
 
+#include "BorderedSkin.h"
 #include "MessagePump.h"
 
 #include <gtest/gtest.h>
 
 using namespace skin;
+using namespace skin::test;
 
 namespace {
 
-const TColor Edge = MakeRGB(0, 0, 120);
 const TColor Face = MakeRGB(200, 120, 40);
 const TColor OldButton = MakeRGB(250, 200, 0), NewButton = MakeRGB(0, 200, 250);
 const TColor Untouched = MakeRGB(1, 2, 3);
-constexpr int L = 4, T = 30, R = 5, B = 6;
 constexpr int BW = 14, BH = 12;
-
-void Solid(cl::TBitmap& b, int w, int h, TColor c)
-{
-    b.SetPixelFormat(cl::pf24bit);
-    b.SetSize(w, h);
-    b.Canvas()->Brush().SetColor(c);
-    b.Canvas()->FillRect(RECT{0, 0, w, h});
-}
 
 // A close button at the caption's right end: Align 1, 20 pixels from the right edge.
 std::unique_ptr<TDataSkinSysButton> CloseButton(TColor colour, int xCoord)
@@ -45,13 +37,7 @@ std::unique_ptr<TDataSkinSysButton> CloseButton(TColor colour, int xCoord)
 
 std::unique_ptr<TSkinData> Skin()
 {
-    auto d = std::make_unique<TSkinData>(nullptr);
-    Solid(*d->LeftBorder->Bitmap, L, 40, Edge);
-    Solid(*d->RightBorder->Bitmap, R, 40, Edge);
-    Solid(*d->TopBorder->Bitmap, 40, T, Edge);
-    Solid(*d->BottomBorder->Bitmap, 40, B, Edge);
-    for (TDataSkinBorder* b : {d->LeftBorder.get(), d->RightBorder.get(), d->TopBorder.get(), d->BottomBorder.get()})
-        b->Frame = b->Tile = 1;
+    auto d = BorderedSkin();
     d->CaptionButtons.push_back(CloseButton(OldButton, 20));
     d->Colors[scButtonFace] = Face;
     d->Empty = false;
