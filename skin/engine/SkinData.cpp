@@ -233,6 +233,10 @@ TSkinData::TSkinLoad TSkinData::LoadSkinFrom(const std::vector<std::uint8_t>& fi
     if (found.empty()) return slNoDescription;
     TQuickIni ini;
     ini.LoadFromStream(text);
+    // The caption buttons of windows skinned with this component point at the button
+    // objects the read replaces; every load path (SkinFile, SkinStream, LoadSkin) drops
+    // them first, also when the refresh that builds them anew is skipped.
+    if (SkinManager) SkinManager->DropCaptionButtons(*this);
     Empty = true;
     ReadSkin(reader, ini);
     return slLoaded;

@@ -319,8 +319,13 @@ void TSkinManage::RunAction()
 
 void TSkinManage::ResetCaptionButtons()
 {
+    if (ActionSkinData) DropCaptionButtons(*ActionSkinData);
+}
+
+void TSkinManage::DropCaptionButtons(const TSkinData& data)
+{
     for (TSkinnedForm* f : forms_)
-        if (f->SkinData == ActionSkinData) f->FreeCaptionObjects();
+        if (f->SkinData == &data) f->FreeCaptionObjects();
 }
 
 void TSkinManage::SetMDIMaximized(bool maximized)

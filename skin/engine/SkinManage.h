@@ -56,6 +56,8 @@ public:
     // The windows skinned with ActionSkinData drop their caption buttons (their skin's
     // buttons are being replaced).
     void ResetCaptionButtons();
+    // The windows skinned with data drop their caption buttons.
+    void DropCaptionButtons(const TSkinData& data);
     // Skinned MDI children switch between maximised mode (no region) and normal frames.
     void SetMDIMaximized(bool maximized);
     // Unhooks every skinned window and frees it; skinning goes off.

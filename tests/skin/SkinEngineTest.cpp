@@ -869,3 +869,77 @@ TEST(SkinChange, AFileThatCannotServeKeepsTheSkinInUse)
     data.reset();
     EXPECT_EQ(SkinManager, nullptr);
 }
+
+// Every caption object of the window belongs to the skin now loaded (compared as
+// pointers: an object of a freed skin is never read).
+bool CaptionObjectsOfTheSkin(const TSkinnedForm& f, const TSkinData& data)
+{
+    for (const auto& object : f.CaptionObjects) {
+        auto* button = dynamic_cast<const TSkinSysButton*>(object.get());
+        if (!button) continue;
+        bool found = false;
+        for (const auto& b : data.CaptionButtons) found = found || b.get() == button->Data;
+        if (!found) return false;
+    }
+    return true;
+}
+
+TEST(SkinChange, AValidSkinReplacesTheSkinInUse)
+{
+    const std::string fixtures = SKIN_FIXTURES;
+    MessageBoxes boxes;
+    auto data = std::make_unique<TSkinData>(nullptr);
+    int changes = 0;
+    data->OnSkinChanged = [&changes](cl::TObject*) { ++changes; };
+    data->SetSkinFile(fixtures + "/skins/plain.skin");
+    ASSERT_FALSE(data->Empty);
+    ASSERT_NE(SkinManager, nullptr);
+    SkinManager->Active = true;
+    {
+        PlainForm plain;
+        HWND wnd = plain.form->Handle();
+        ASSERT_TRUE(SkinManager->SkinWindow(wnd));
+        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(PumpUntil([f] { return f->Initialised; }));
+        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+        FramePicture picture(wnd);
+        picture.Paint();
+        ASSERT_EQ(picture.At(1, 100), MakeRGB(200, 0, 0));
+        ASSERT_EQ(SkinManager->Mode, 1);
+        ASSERT_FALSE(f->CaptionObjects.empty()); // the three MDI controls every skin has
+
+        // Through SkinFile: the window drops the old buttons at once, the refresh builds
+        // those of the new skin and gives the form the new ButtonFace.
+        data->SetSkinFile(fixtures + "/skins/other.skin");
+        EXPECT_TRUE(boxes.texts.empty());
+        EXPECT_FALSE(data->Empty);
+        ASSERT_TRUE(CaptionObjectsOfTheSkin(*f, *data));
+        picture.Paint(); // before the refresh: the frame already comes from the new images
+        EXPECT_EQ(picture.At(1, 100), MakeRGB(0, 0, 200));
+        ASSERT_TRUE(PumpUntil([&changes] { return changes == 1; }, 5000));
+        EXPECT_EQ(SkinManager->ActionSkinData, nullptr);
+        EXPECT_EQ(f->CaptionObjects.size(), data->CaptionButtons.size());
+        ASSERT_TRUE(CaptionObjectsOfTheSkin(*f, *data));
+        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+        picture.Paint();
+        EXPECT_EQ(picture.At(1, 100), MakeRGB(0, 0, 200));                                     // left
+        EXPECT_EQ(picture.At(picture.size.cx - 2, 100), MakeRGB(200, 0, 200));                 // right
+        EXPECT_EQ(picture.At(picture.size.cx / 2, picture.size.cy - 2), MakeRGB(0, 200, 200)); // bottom
+        EXPECT_EQ(plain.form->Color(), MakeRGB(230, 230, 250));
+
+        // Through LoadSkin alone (as the SkinStream value loads), without a refresh: the
+        // window keeps no button of the freed skin either.
+        data->SkinStream = skintest::ReadFixture("skins/plain.skin");
+        EXPECT_TRUE(data->LoadSkin());
+        EXPECT_FALSE(data->Empty);
+        ASSERT_TRUE(CaptionObjectsOfTheSkin(*f, *data));
+        SendMessageA(wnd, WM_NCPAINT, 1, 0);
+        picture.Paint();
+        EXPECT_EQ(picture.At(1, 100), MakeRGB(200, 0, 0));
+        EXPECT_EQ(picture.At(picture.size.cx / 2, picture.size.cy - 2), MakeRGB(200, 200, 0));
+        EXPECT_EQ(changes, 1);
+    }
+    data.reset();
+    EXPECT_EQ(SkinManager, nullptr);
+}
