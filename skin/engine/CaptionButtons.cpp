@@ -263,7 +263,7 @@ void TSkinnedForm::MDIChildCommand(WPARAM command)
 {
     if (!SkinManager || !SkinManager->MDIClientWindow) return;
     const auto child = reinterpret_cast<HWND>(SendMessageA(SkinManager->MDIClientWindow, WM_MDIGETACTIVE, 0, 0));
-    if (child) PostMessageA(child, WM_SYSCOMMAND, command, 0);
+    if (child) SendMessageA(child, WM_SYSCOMMAND, command, 0);
 }
 
 void TSkinnedForm::ToggleMaximize()
