@@ -1,6 +1,7 @@
 #include "classlib/Forms.h"
 
 #include "classlib/FormReader.h"
+#include "classlib/Menus.h"
 #include "classlib/ModuleFile.h"
 #include "classlib/Seams.h"
 #include "classlib/StartupSteps.h"
@@ -499,6 +500,14 @@ void TCustomForm::FormWndProc(TMessage& message)
         if (control != this && ContainsControl(control)) activeControl_ = control;
         return;
     }
+    case CM_MENUCHANGED:
+        // A changed main menu is shown again, also where a skin had taken it off the window.
+        for (int i = 0; i < ComponentCount(); ++i) {
+            auto* menu = dynamic_cast<TMainMenu*>(Components(i));
+            if (menu && menu->WindowHandle() == Handle() && GetMenu(Handle()) != menu->Handle())
+                SetMenu(Handle(), menu->Handle());
+        }
+        return;
     case CM_DIALOGKEY:
         if (message.WParam == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000)) {
             SelectNext(!(GetKeyState(VK_SHIFT) & 0x8000));

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace skin;
 using skintest::PumpUntil;
@@ -332,6 +333,18 @@ TEST_F(FormMenus, AMainMenuFreedWhileSkinnedLeavesTheBarEmpty)
     EXPECT_EQ(SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item)), 0);
     EXPECT_EQ(item.itemHeight, 15u);
     f->Unskin();
+    EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+}
+
+TEST_F(FormMenus, AChangedMainMenuReachesTheBarAndStaysOffTheWindow)
+{
+    TSkinnedForm* f = Skinned(true);
+    ASSERT_NE(f, nullptr);
+    ASSERT_NE(f->MenuBar(), nullptr);
+    Item(*form, *mainMenu->Items(), "&Help");
+    std::vector<std::wstring> captions;
+    for (const auto& item : f->MenuBar()->Items) captions.push_back(item->Caption);
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&File", L"&Help"}));
     EXPECT_EQ(GetMenu(form->Handle()), nullptr);
 }
 
