@@ -25,7 +25,8 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD ms)
         const ULONGLONG slice = deadline - now < 20 ? deadline - now : 20;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(slice), QS_ALLINPUT);
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // Looked at after every message: a queue that never empties must not hold the pump.
+        while (!done() && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
