@@ -228,6 +228,22 @@ TEST_F(Caption, PressAndReleaseOnHomePostsItsAction)
     EXPECT_EQ(seen[WM_NCLBUTTONUP], 0);
 }
 
+TEST_F(Caption, AMouseClickOnHomePostsItsAction)
+{
+    TSkinnedForm* f = ActivatedThenSkinned(Window(WS_OVERLAPPEDWINDOW));
+    ASSERT_NE(f, nullptr);
+    const LPARAM p = At(*f, Home);
+    ASSERT_TRUE(SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p))));
+    INPUT clicks[2]{};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
+    EXPECT_TRUE(PumpUntil([] { return !program.empty(); }));
+    ASSERT_EQ(program.size(), 1u);
+    EXPECT_EQ(program[0].second, 14u);
+}
+
 TEST_F(Caption, ReleaseWithoutPressDoesNothing)
 {
     TSkinnedForm* f = Skinned();
