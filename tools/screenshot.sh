@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Pictures of the running main window and of a player window under Wine on a private
-# Xvfb screen: screenshot.sh [FOLDER] writes FOLDER/main-window.png and
-# FOLDER/player-window.png (default docs/). On a machine that cannot execute 32-bit x86
+# Pictures of the running main window (its caption menu open), of its about window and of a
+# player window under Wine on a private Xvfb screen: screenshot.sh [FOLDER] writes
+# FOLDER/main-window.png, FOLDER/about-window.png and FOLDER/player-window.png (default
+# docs/). On a machine that cannot execute 32-bit x86
 # programs the programs run in the emulated machine of tools/vm/, as the tests do.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +13,7 @@ bash "$root/tools/setup-packages.sh"
 "$root/tools/build-deps.sh" "$build/deps"
 cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DLUDORA_DEPS_PREFIX="$build/deps" >/dev/null
-cmake --build "$build/win32" -j "${LUDORA_JOBS:-3}" --target Ludora Tessel WaitWindow ShowPlayer
+cmake --build "$build/win32" -j "${LUDORA_JOBS:-3}" --target Ludora Tessel WaitWindow ShowPlayer UserInput
 
 if "$root/tools/can-run-x86.sh"; then
   xvfb=

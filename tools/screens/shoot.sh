@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Takes the pictures of the main window and of a player window: shoot.sh BUILD OUTDIR
+# Takes the pictures of the main window, the about window and a player window:
+# shoot.sh BUILD OUTDIR
 # Runs where Wine runs (x86 hardware, or inside the emulated machine of tools/vm/), on the
 # X screen in DISPLAY, with programs already built in BUILD/win32/bin. Starts the local
-# portal, starts the client, waits for its main window and saves OUTDIR/main-window.png;
-# then plays a game of the portal through the player library (ShowPlayer) and saves
+# portal, starts the client, waits for its main window, opens its caption menu and saves
+# OUTDIR/main-window.png; picks "about" in the menu and saves OUTDIR/about-window.png; then
+# plays a game of the portal through the player library (ShowPlayer) and saves
 # OUTDIR/player-window.png. Each picture is cropped to its window.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -61,7 +63,19 @@ cd "$bin"
 wine_run Ludora.exe >/dev/null 2>&1 &
 main=$!
 pids+=("$main")
+# The bundled skin's caption-menu button: 25 by 15 pixels, 108 left of the right edge, 7
+# below the top. Its menu lies inside the window; picking its second item opens the about
+# window.
+wine_run "$bin/WaitWindow.exe" TMainForm 180 "$settle" >/dev/null 2>&1 || { echo "screens: no main window" >&2; exit 1; }
+wine_run "$bin/UserInput.exe" click TMainForm -96 15 >"$build/screens.input" 2>/dev/null || true
+echo "screens: $(tr -d '\r' <"$build/screens.input")"
+if ! wine_run "$bin/WaitWindow.exe" '#32768' 60 1 >/dev/null 2>&1; then
+  echo "screens: the caption menu did not open" >&2
+  exit 1
+fi
 shoot TMainForm "$out/main-window.png"
+wine_run "$bin/UserInput.exe" keys down down return >/dev/null 2>&1
+shoot TAboutForm "$out/about-window.png"
 kill "$main" 2>/dev/null || true
 
 wine_run ShowPlayer.exe "http://127.0.0.1:8631/flash/1001" 600 >/dev/null 2>&1 &
