@@ -6,6 +6,8 @@
 // Exits 0 once the input is on its way, 1 when the window or a key is not known, 2 on bad
 // use. (Mouse buttons injected from this other process did not reach the window under
 // Wine; keys do.)
+#include "tools/screens/VisibleWindow.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -14,40 +16,22 @@
 
 namespace {
 
-struct Search {
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisible(HWND wnd, LPARAM lp)
-{
-    auto* s = reinterpret_cast<Search*>(lp);
-    char name[256] = "";
-    GetClassNameA(wnd, name, sizeof name);
-    if (std::strcmp(name, s->className) == 0 && IsWindowVisible(wnd)) {
-        s->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 int Click(const char* className, int x, int y)
 {
-    Search s{className, nullptr};
-    EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&s));
-    if (!s.found) return std::printf("no visible window of the class %s\n", className), 1;
+    const HWND found = screens::FindVisibleWindow(className);
+    if (!found) return std::printf("no visible window of the class %s\n", className), 1;
     RECT r{};
-    GetWindowRect(s.found, &r);
+    GetWindowRect(found, &r);
     const POINT at{x < 0 ? r.right + x : r.left + x, r.top + y};
-    SetForegroundWindow(s.found);
+    SetForegroundWindow(found);
     SetCursorPos(at.x, at.y);
     const LPARAM point = MAKELPARAM(at.x, at.y);
     DWORD_PTR hit = HTNOWHERE;
-    if (!SendMessageTimeoutA(s.found, WM_NCHITTEST, 0, point, SMTO_NORMAL, 30000, &hit))
+    if (!SendMessageTimeoutA(found, WM_NCHITTEST, 0, point, SMTO_NORMAL, 30000, &hit))
         return std::printf("the window did not answer\n"), 1;
-    PostMessageA(s.found, WM_NCMOUSEMOVE, hit, point);
-    PostMessageA(s.found, WM_NCLBUTTONDOWN, hit, point);
-    PostMessageA(s.found, WM_NCLBUTTONUP, hit, point);
+    PostMessageA(found, WM_NCMOUSEMOVE, hit, point);
+    PostMessageA(found, WM_NCLBUTTONDOWN, hit, point);
+    PostMessageA(found, WM_NCLBUTTONUP, hit, point);
     std::printf("clicked at %ld,%ld (hit test %lu)\n", at.x, at.y, static_cast<unsigned long>(hit));
     return 0;
 }

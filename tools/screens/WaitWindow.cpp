@@ -7,31 +7,15 @@
 // (default 120).
 #include "classlib/WinHandle.h"
 
+#include "tools/screens/VisibleWindow.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace {
-
-struct Search {
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisible(HWND wnd, LPARAM lp)
-{
-    auto* s = reinterpret_cast<Search*>(lp);
-    char name[256] = "";
-    GetClassNameA(wnd, name, sizeof name);
-    if (std::strcmp(name, s->className) == 0 && IsWindowVisible(wnd)) {
-        s->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 void PrintRegion(HWND wnd)
 {
@@ -59,18 +43,16 @@ int main(int argc, char** argv)
     // The window is in another process: nothing here can be woken by its creation, so
     // look again every tenth of a second.
     for (;;) {
-        Search s{argv[1], nullptr};
-        EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&s));
-        if (s.found) {
+        if (const HWND found = screens::FindVisibleWindow(argv[1])) {
             // Its thread answers once it is back in its message loop, past the show.
             DWORD_PTR answer = 0;
-            SendMessageTimeoutA(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+            SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
             Sleep(settle);
-            SendMessageTimeoutA(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+            SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
             RECT r{};
-            GetWindowRect(s.found, &r);
+            GetWindowRect(found, &r);
             std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-            PrintRegion(s.found);
+            PrintRegion(found);
             return 0;
         }
         if (GetTickCount() - start > limit) break;
