@@ -148,8 +148,7 @@ private:
 // The menu a form shows as its menu bar. The form binds it to its window with
 // SetWindowHandle (SetMenu) and unbinds it before the window goes, since a window
 // destroys the menu it holds. A change sends the window CM_MENUCHANGED (a form puts the
-// menu back on its window), then redraws the
-// bar when the window still holds the menu.
+// menu back on its window), then redraws the bar when the window still holds the menu.
 class TMainMenu : public TMenu {
     CL_CLASS(TMainMenu)
 public:
