@@ -129,6 +129,17 @@ TColor Erased(HWND wnd)
     return image.Canvas()->Pixel(10, 10);
 }
 
+// Skins wnd and waits until WM_SKIN_INIT has completed it.
+TSkinnedForm* Skin(HWND wnd)
+{
+    EXPECT_TRUE(SkinManager->SkinWindow(wnd));
+    TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+    EXPECT_NE(f, nullptr);
+    if (!f) return nullptr;
+    EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
+    return f;
+}
+
 struct Engine : ::testing::Test {
     std::unique_ptr<TSkinData> data;
     std::vector<HWND> windows;
@@ -151,16 +162,6 @@ struct Engine : ::testing::Test {
     {
         windows.push_back(RawWindow(w, h, style));
         return windows.back();
-    }
-    // Skins wnd and waits until WM_SKIN_INIT has completed it.
-    TSkinnedForm* Skin(HWND wnd)
-    {
-        EXPECT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
-        EXPECT_NE(f, nullptr);
-        if (!f) return nullptr;
-        EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
-        return f;
     }
 };
 
@@ -827,10 +828,8 @@ TEST(SkinChange, AFileThatCannotServeKeepsTheSkinInUse)
     {
         PlainForm plain;
         HWND wnd = plain.form->Handle();
-        ASSERT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+        TSkinnedForm* f = Skin(wnd);
         ASSERT_NE(f, nullptr);
-        ASSERT_TRUE(PumpUntil([f] { return f->Initialised; }));
         SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
         FramePicture picture(wnd);
         const TColor plainLeft = MakeRGB(200, 0, 0);
@@ -898,10 +897,8 @@ TEST(SkinChange, AValidSkinReplacesTheSkinInUse)
     {
         PlainForm plain;
         HWND wnd = plain.form->Handle();
-        ASSERT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+        TSkinnedForm* f = Skin(wnd);
         ASSERT_NE(f, nullptr);
-        ASSERT_TRUE(PumpUntil([f] { return f->Initialised; }));
         SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
         FramePicture picture(wnd);
         picture.Paint();
