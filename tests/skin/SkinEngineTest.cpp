@@ -816,21 +816,40 @@ TEST_F(Engine, SideBordersWiderThanTheWindowStillGiveARegion)
 // ---------------------------------------------------------------------------------------
 // Skin changes through SkinFile
 
+namespace {
+
+// Loads the fixture skin "plain.skin" into data, which registers with a new manager, and
+// turns skinning on.
+bool StartWithThePlainSkin(TSkinData& data)
+{
+    data.SetSkinFile(std::string(SKIN_FIXTURES) + "/skins/plain.skin");
+    EXPECT_FALSE(data.Empty);
+    EXPECT_NE(SkinManager, nullptr);
+    if (data.Empty || !SkinManager) return false;
+    SkinManager->Active = true;
+    return true;
+}
+
+// Skins wnd and activates its frame.
+TSkinnedForm* SkinnedAndActive(HWND wnd)
+{
+    TSkinnedForm* f = Skin(wnd);
+    if (f) SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+    return f;
+}
+
+} // namespace
+
 TEST(SkinChange, AFileThatCannotServeKeepsTheSkinInUse)
 {
     const std::string fixtures = SKIN_FIXTURES;
     MessageBoxes boxes;
     auto data = std::make_unique<TSkinData>(nullptr);
-    data->SetSkinFile(fixtures + "/skins/plain.skin"); // registers with a new manager
-    ASSERT_FALSE(data->Empty);
-    ASSERT_NE(SkinManager, nullptr);
-    SkinManager->Active = true;
+    ASSERT_TRUE(StartWithThePlainSkin(*data));
     {
         PlainForm plain;
         HWND wnd = plain.form->Handle();
-        TSkinnedForm* f = Skin(wnd);
-        ASSERT_NE(f, nullptr);
-        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+        ASSERT_NE(SkinnedAndActive(wnd), nullptr);
         FramePicture picture(wnd);
         const TColor plainLeft = MakeRGB(200, 0, 0);
         picture.Paint();
@@ -869,6 +888,8 @@ TEST(SkinChange, AFileThatCannotServeKeepsTheSkinInUse)
     EXPECT_EQ(SkinManager, nullptr);
 }
 
+namespace {
+
 // Every caption object of the window belongs to the skin now loaded (compared as
 // pointers: an object of a freed skin is never read).
 bool CaptionObjectsOfTheSkin(const TSkinnedForm& f, const TSkinData& data)
@@ -883,6 +904,8 @@ bool CaptionObjectsOfTheSkin(const TSkinnedForm& f, const TSkinData& data)
     return true;
 }
 
+} // namespace
+
 TEST(SkinChange, AValidSkinReplacesTheSkinInUse)
 {
     const std::string fixtures = SKIN_FIXTURES;
@@ -890,16 +913,12 @@ TEST(SkinChange, AValidSkinReplacesTheSkinInUse)
     auto data = std::make_unique<TSkinData>(nullptr);
     int changes = 0;
     data->OnSkinChanged = [&changes](cl::TObject*) { ++changes; };
-    data->SetSkinFile(fixtures + "/skins/plain.skin");
-    ASSERT_FALSE(data->Empty);
-    ASSERT_NE(SkinManager, nullptr);
-    SkinManager->Active = true;
+    ASSERT_TRUE(StartWithThePlainSkin(*data));
     {
         PlainForm plain;
         HWND wnd = plain.form->Handle();
-        TSkinnedForm* f = Skin(wnd);
+        TSkinnedForm* f = SkinnedAndActive(wnd);
         ASSERT_NE(f, nullptr);
-        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
         FramePicture picture(wnd);
         picture.Paint();
         ASSERT_EQ(picture.At(1, 100), MakeRGB(200, 0, 0));
