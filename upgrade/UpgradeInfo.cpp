@@ -36,15 +36,43 @@ AnsiString TUpgraderInfo::InfoFileText() const
     return text;
 }
 
-TUpgradeInfoFile::TUpgradeInfoFile(AnsiString text) : text_(std::move(text)), lowered_(LowerCaseAscii(text_)) {}
+namespace {
+// Longer than any key the reader asks for.
+constexpr std::size_t kMaxKeyLength = 64;
+// Addresses on lines of their own together hold fewer bytes than the text; only values
+// that run into one another come near this.
+constexpr std::size_t kMaxAddressesPerByte = 4;
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+} // namespace
+
+TUpgradeInfoFile::TUpgradeInfoFile(AnsiString text) : text_(std::move(text))
+{
+    // A key holds neither "#" nor "=": each "#" starts one candidate, which ends at the
+    // next "=" (a key) or at the next "#" (none), so every byte is looked at once or twice.
+    const std::size_t size = text_.size();
+    std::string key;
+    std::size_t at = text_.find('#');
+    while (at != AnsiString::npos) {
+        key.clear();
+        std::size_t i = at + 1;
+        while (i < size && text_[i] != '=' && text_[i] != '#' && key.size() <= kMaxKeyLength)
+            key += LowerAscii(text_[i++]);
+        if (i < size && text_[i] == '=' && key.size() <= kMaxKeyLength) {
+            lineAt_.emplace(key, i + 1); // the first occurrence stays
+            if (i + 1 < size && text_[i + 1] == '{')
+                blockAt_.emplace(key, i + 2);
+        }
+        at = i < size && text_[i] == '#' ? i : text_.find('#', i);
+    }
+}
 
 AnsiString TUpgradeInfoFile::LineValue(const AnsiString& key) const
 {
-    const AnsiString marker = "#" + key + "=";
-    const auto at = lowered_.find(marker);
-    if (at == AnsiString::npos)
+    const auto found = lineAt_.find(key);
+    if (found == lineAt_.end())
         return AnsiString();
-    const auto begin = at + marker.size();
+    const auto begin = found->second;
     auto end = begin;
     while (end < text_.size() && static_cast<unsigned char>(text_[end]) >= 32)
         ++end;
@@ -53,11 +81,10 @@ AnsiString TUpgradeInfoFile::LineValue(const AnsiString& key) const
 
 AnsiString TUpgradeInfoFile::BlockValue(const AnsiString& key) const
 {
-    const AnsiString marker = "#" + key + "={";
-    const auto at = lowered_.find(marker);
-    if (at == AnsiString::npos)
+    const auto found = blockAt_.find(key);
+    if (found == blockAt_.end())
         return AnsiString();
-    const auto begin = at + marker.size();
+    const auto begin = found->second;
     const auto end = text_.find('}', begin);
     return text_.substr(begin, end == AnsiString::npos ? AnsiString::npos : end - begin);
 }
@@ -65,17 +92,19 @@ AnsiString TUpgradeInfoFile::BlockValue(const AnsiString& key) const
 std::vector<AnsiString> TUpgradeInfoFile::Files() const
 {
     std::vector<AnsiString> files;
-    for (const char* key : {"url", "url0"}) {
-        AnsiString value = LineValue(key);
-        if (!value.empty())
-            files.push_back(std::move(value));
-    }
-    for (std::size_t n = files.size() + 1;; ++n) {
-        AnsiString value = LineValue("url" + std::to_string(n));
-        if (value.empty())
-            break;
+    std::size_t total = 0;
+    const auto add = [&](AnsiString value) {
+        total += value.size();
+        if (value.empty() || total > kMaxAddressesPerByte * text_.size())
+            return false;
         files.push_back(std::move(value));
-    }
+        return true;
+    };
+    for (const char* key : {"url", "url0"})
+        add(LineValue(key));
+    for (std::size_t n = files.size() + 1;; ++n)
+        if (!add(LineValue("url" + std::to_string(n))))
+            break;
     return files;
 }
 

@@ -6,6 +6,7 @@
 #include "upgrade/VersionDate.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace up {
@@ -14,18 +15,22 @@ enum class TekUpgradeMethod { umSelfUpgrade, umUseExternalSetup, umRedirectToURL
 enum class TUpgraderVersionControl { byDate, byNumber };
 extern const cl::TEnumType UpgradeMethodType;
 
+// Indexes every "#key=" of the text in one pass when made, so that a read costs only its
+// value, however many keys are read.
 class TUpgradeInfoFile {
 public:
     explicit TUpgradeInfoFile(AnsiString text);
 
-    // The first "#key=" (key in lower case, matched case-insensitively), up to the first
-    // control character; empty when absent.
+    // The first "#key=" (key in lower case letters and digits, matched case-insensitively),
+    // up to the first control character; empty when absent.
     AnsiString LineValue(const AnsiString& key) const;
     // The first "#key={", up to the first "}"; line breaks kept.
     AnsiString BlockValue(const AnsiString& key) const;
 
     // "url", "url0", then "url<N>" counting on from the number of files found so far,
-    // up to the first missing number.
+    // up to the first missing number. Values that run into one another (no line break
+    // between "#url=a#url2=b") could repeat the text many times over: the list ends
+    // before the addresses together would be four times as long as the text.
     std::vector<AnsiString> Files() const;
     // "version" (trimmed) newer than the installed dotted number.
     bool NewerByNumber(const AnsiString& installedVersion) const;
@@ -36,7 +41,9 @@ public:
 
 private:
     AnsiString text_;
-    AnsiString lowered_;
+    // Where the value of each key's first "#key=" and first "#key={" begins.
+    std::unordered_map<std::string, std::size_t> lineAt_;
+    std::unordered_map<std::string, std::size_t> blockAt_;
 };
 
 // What a check reads from a fetched info file.

@@ -27,6 +27,52 @@ TEST(UpgradeInfo, KeyForms)
     EXPECT_EQ(TUpgradeInfoFile("#message=plain").BlockValue("message"), "");
 }
 
+// Where keys stand against one another: each value is the one a search of the text for
+// "#key=" (lower-cased) finds first.
+TEST(UpgradeInfo, KeysAmongOtherText)
+{
+    struct Case { const char* text; const char* key; const char* line; const char* block; };
+    const Case cases[] = {
+        {"##url=a", "url", "a", ""},
+        {"#x#url=a", "url", "a", ""},                       // a "#" inside a candidate starts a new one
+        {"#url#url=b", "url", "b", ""},
+        {"#URL=A#url=B", "url", "A#url=B", ""},             // a value runs over a later key
+        {"#url==x", "url", "=x", ""},
+        {"#url={x}", "url", "{x}", "x"},
+        {"#message=x\r#message={y}", "message", "x", "y"},   // the first block, after a line form
+        {"#messages={z} #message=w", "message", "w", ""},
+        {"#Message={M\r}", "message", "{M", "M\r"},
+        {"#url1=a #url=b", "url", "b", ""},
+        {"#url", "url", "", ""},
+        {"#url=", "url", "", ""},
+        {"#message={", "message", "{", ""},
+        {"url=x #ur l=y", "url", "", ""},
+        {"#u\nrl=x", "url", "", ""},
+    };
+    for (const Case& c : cases) {
+        const TUpgradeInfoFile info(c.text);
+        EXPECT_EQ(info.LineValue(c.key), c.line) << c.text;
+        EXPECT_EQ(info.BlockValue(c.key), c.block) << c.text;
+    }
+}
+
+// Addresses that run into one another keep their values while they are few; a chain that
+// would repeat the text many times over is cut.
+TEST(UpgradeInfo, AddressesRunningIntoOneAnother)
+{
+    using V = std::vector<AnsiString>;
+    EXPECT_EQ(TUpgradeInfoFile("#url=a#url2=b#url3=c").Files(), (V{"a#url2=b#url3=c", "b#url3=c", "c"}));
+    // 61 bytes of text; the nine values would hold 279.
+    std::string chain;
+    for (int n = 1; n <= 10; ++n)
+        chain += "#url" + std::to_string(n) + "=";
+    ASSERT_EQ(chain.size(), 61u);
+    const V files = TUpgradeInfoFile(chain).Files();
+    ASSERT_EQ(files.size(), 6u);
+    EXPECT_EQ(files[0], chain.substr(6));
+    EXPECT_EQ(files[5], "#url7=#url8=#url9=#url10=");
+}
+
 TEST(UpgradeInfo, MethodDigit)
 {
     struct Case { const char* text; TekUpgradeMethod method; };
