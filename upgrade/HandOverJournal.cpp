@@ -1,192 +1,133 @@
-// The hand-over put in place all or nothing through its journal.
+// The hand-over over the system's files.
 #include "upgrade/HandOverJournal.h"
 
 #include "classlib/WinHandle.h"
 
 #include <windows.h>
 
-#include <vector>
-
 namespace up {
 namespace {
 
-// A journal holds a line per downloaded file: far less than this.
-constexpr DWORD kJournalMaxBytes = 1 << 20;
+class TSystemJournal : public THeldJournal {
+public:
+    explicit TSystemJournal(HANDLE file) : file_(file) {}
+    bool Append(const std::string& text) override
+    {
+        DWORD written = 0;
+        return SetFilePointer(file_.get(), 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+               WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+               written == text.size() && FlushFileBuffers(file_.get());
+    }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+private:
+    cl::FileHandle file_;
+};
 
-bool DeleteAny(const std::string& path)
-{
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
-// Durable before it returns, so the journal's view of the disk holds after a power cut.
-bool Move(const std::string& from, const std::string& to, bool replace)
-{
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
-}
-
-bool WriteDurably(HANDLE file, const std::string& text)
-{
-    DWORD written = 0;
-    return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size() && FlushFileBuffers(file);
-}
-
-// Puts one entry's old file back, whatever step of its move was reached. A move is made
-// once its source is gone; before that the target is the old file, or missing while the
-// old one waits renamed.
-bool Undo(const TJournalEntry& e)
-{
-    const std::string backup = BackupOf(e.target);
-    bool ok = true;
-    if (Exists(backup)) {
-        if (!Exists(e.source) || !Exists(e.target)) {
-            SetFileAttributesA(e.target.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ok = Move(backup, e.target, true);
-        } else {
-            ok = DeleteAny(backup); // a copy the move never needed
+class TSystemFiles : public THandOverFiles {
+public:
+    bool Attributes(const std::string& path, unsigned long& attributes) override
+    {
+        const DWORD a = GetFileAttributesA(path.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES)
+            return false;
+        attributes = a;
+        return true;
+    }
+    void SetAttributes(const std::string& path, unsigned long attributes) override
+    {
+        SetFileAttributesA(path.c_str(), attributes);
+    }
+    bool Delete(const std::string& path) override
+    {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    bool Rename(const std::string& from, const std::string& to, bool replace) override
+    {
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
+    }
+    bool Copy(const std::string& from, const std::string& to) override
+    {
+        return CopyFileA(from.c_str(), to.c_str(), TRUE) && Flush(to);
+    }
+    bool Flush(const std::string& path) override
+    {
+        cl::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file && FlushFileBuffers(file.get());
+    }
+    std::vector<std::string> Downloads(const std::string& folder) override
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((folder + "*.uTMP").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(data.cFileName);
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+        return names;
+    }
+    std::unique_ptr<THeldJournal> CreateJournal(const std::string& path) override
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return nullptr;
+        return std::make_unique<TSystemJournal>(file);
+    }
+    std::unique_ptr<THeldJournal> OpenJournal(const std::string& path, std::string& text,
+                                              TJournalOpen& result) override
+    {
+        text.clear();
+        cl::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+        if (!file) {
+            const DWORD error = GetLastError();
+            result = error == ERROR_SHARING_VIOLATION ? TJournalOpen::busy
+                     : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TJournalOpen::none
+                                                                                    : TJournalOpen::failed;
+            return nullptr;
         }
-    } else if (!e.hadOld && !Exists(e.source)) {
-        ok = DeleteAny(e.target); // a new file where there was none
+        result = TJournalOpen::opened;
+        // Far longer than any journal: such a file is read as not one.
+        const DWORD size = GetFileSize(file.get(), nullptr);
+        if (size == INVALID_FILE_SIZE || size > kMaxReadBytes)
+            return std::make_unique<TSystemJournal>(file.release());
+        text.resize(size);
+        DWORD read = 0;
+        if (size && (!ReadFile(file.get(), &text[0], size, &read, nullptr) || read != size)) {
+            text.clear();
+            result = TJournalOpen::failed;
+            return nullptr;
+        }
+        return std::make_unique<TSystemJournal>(file.release());
     }
-    if (ok && e.hadOld)
-        SetFileAttributesA(e.target.c_str(), e.attributes);
-    return ok;
-}
 
-// Every old file back, last move first; then the downloads go. False, with the downloads
-// kept, when a file could not be put back.
-bool RollBack(const std::vector<TJournalEntry>& entries)
-{
-    bool ok = true;
-    for (auto e = entries.rbegin(); e != entries.rend(); ++e)
-        ok = Undo(*e) && ok;
-    if (ok)
-        for (const TJournalEntry& e : entries)
-            DeleteAny(e.source);
-    return ok;
-}
-
-void DeleteBackups(const std::vector<TJournalEntry>& entries)
-{
-    for (const TJournalEntry& e : entries)
-        if (e.hadOld)
-            DeleteAny(BackupOf(e.target));
-}
-
-bool LastMoveMade(const std::vector<TJournalEntry>& entries)
-{
-    return !Exists(entries.back().source) && Exists(entries.back().target);
-}
-
-// The move of one planned file: its old file kept as the backup, then the new one in place.
-bool MoveOne(const TFileMove& move, const TJournalEntry& entry)
-{
-    if (entry.hadOld) {
-        const std::string backup = BackupOf(move.target);
-        SetFileAttributesA(move.target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteAny(backup))
-            return false;
-        const bool kept = move.program ? CopyFileA(move.target.c_str(), backup.c_str(), TRUE) != FALSE
-                                       : Move(move.target, backup, false);
-        if (!kept)
-            return false;
-    }
-    if (!Move(move.source, move.target, move.program))
-        return false;
-    SetFileAttributesA(move.target.c_str(), FILE_ATTRIBUTE_ARCHIVE | (move.setup ? FILE_ATTRIBUTE_HIDDEN : 0));
-    return true;
-}
+private:
+    static constexpr DWORD kMaxReadBytes = 4u << 20;
+};
 
 } // namespace
 
-bool ApplyMoves(const TMovePlan& plan, const std::string& journalPath, const TAfterMove& afterMove)
+THandOver ApplyMoves(const TMovePlan& plan, const std::string& programPath, const TAfterMove& afterMove)
 {
-    if (plan.moves.empty())
-        return true;
-    std::vector<TJournalEntry> entries;
-    for (const TFileMove& move : plan.moves) {
-        TJournalEntry e;
-        e.target = move.target;
-        e.source = move.source;
-        const DWORD attributes = GetFileAttributesA(move.target.c_str());
-        e.hadOld = attributes != INVALID_FILE_ATTRIBUTES;
-        e.attributes = e.hadOld ? attributes : 0;
-        entries.push_back(e);
-    }
-    // Held without sharing until the hand-over is over: a program started meanwhile sees
-    // that its helper is still at work.
-    cl::FileHandle journal(CreateFileA(journalPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
-    if (!journal)
-        return false;
-    if (!WriteDurably(journal.get(), JournalText(entries))) {
-        journal.reset();
-        DeleteAny(journalPath); // no move was made: a cut-short journal means nothing
-        return false;
-    }
-    for (std::size_t i = 0; i < plan.moves.size(); ++i) {
-        if (!MoveOne(plan.moves[i], entries[i])) {
-            if (!RollBack(entries))
-                return false; // the journal stays: the next start tries again
-            journal.reset();
-            DeleteAny(journalPath);
-            return false;
-        }
-        if (afterMove)
-            afterMove(i + 1);
-    }
-    DeleteBackups(entries);
-    journal.reset();
-    DeleteAny(journalPath);
-    return true;
+    TSystemFiles files;
+    return ApplyMoves(files, plan, JournalOf(programPath), afterMove);
 }
 
 TRecovery RecoverHandOver(const std::string& programPath)
 {
-    const std::string path = JournalOf(programPath);
-    std::vector<TJournalEntry> entries;
-    bool whole = false;
-    {
-        cl::FileHandle journal(
-            CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!journal)
-            return GetLastError() == ERROR_SHARING_VIOLATION ? TRecovery::busy : TRecovery::none;
-        const DWORD size = GetFileSize(journal.get(), nullptr);
-        if (size != INVALID_FILE_SIZE && size <= kJournalMaxBytes) {
-            std::string text(size, '\0');
-            DWORD read = 0;
-            whole = (size == 0 || ReadFile(journal.get(), &text[0], size, &read, nullptr)) && read == size &&
-                    ParseJournal(text, entries);
-        }
-    }
-    TRecovery result = TRecovery::rolledBack;
-    if (!whole) {
-        // Cut short while it was written: no move was made.
-        DeleteDownloads(FolderOf(programPath));
-    } else if (LastMoveMade(entries)) {
-        DeleteBackups(entries);
-        result = TRecovery::finished;
-    } else if (!RollBack(entries)) {
-        return TRecovery::incomplete;
-    }
-    DeleteAny(path);
-    return result;
+    TSystemFiles files;
+    return RecoverHandOver(files, JournalOf(programPath), FolderOf(programPath));
 }
 
-void DeleteDownloads(const std::string& folder)
+void DeleteDownloads(const std::string& programPath)
 {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*.uTMP").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteAny(folder + data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    TSystemFiles files;
+    DeleteDownloads(files, FolderOf(programPath), JournalOf(programPath));
 }
 
 } // namespace up

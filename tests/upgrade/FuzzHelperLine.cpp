@@ -26,13 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     up::PlanMoves("C:\\G\\", "Ludora.exe", size % 2 == 1, {raw, raw + ".uTMP"});
-    std::vector<up::TJournalEntry> entries, again;
-    if (up::ParseJournal(raw, entries)) {
-        if (!up::ParseJournal(up::JournalText(entries), again) || again.size() != entries.size())
+    up::TJournal journal, again;
+    if (up::ParseJournal(raw, journal)) {
+        const std::vector<up::TJournalEntry>& entries = journal.entries;
+        if (journal.states.size() != entries.size() || !up::ParseJournal(up::JournalText(entries), again) ||
+            again.entries.size() != entries.size())
             std::abort();
         for (std::size_t i = 0; i < entries.size(); ++i)
-            if (again[i].target != entries[i].target || again[i].source != entries[i].source ||
-                again[i].hadOld != entries[i].hadOld || again[i].attributes != entries[i].attributes)
+            if (again.entries[i].target != entries[i].target || again.entries[i].source != entries[i].source ||
+                again.entries[i].hadOld != entries[i].hadOld || again.entries[i].attributes != entries[i].attributes)
                 std::abort();
     }
     return 0;

@@ -120,22 +120,70 @@ TEST(HandOverText, JournalTextAndBack)
 {
     const std::vector<TJournalEntry> entries = {{"C:\\G H\\Tessel.dll", "C:\\G H\\Tessel.dll.uTMP", true, 33},
                                                 {"C:\\G H\\Ludora.exe", "C:\\G H\\NewBox.exe.uTMP", false, 0}};
-    const std::string text = "hand-over journal 1\r\n"
+    const std::string text = "hand-over journal 2\r\n"
                              "M|1|33|C:\\G H\\Tessel.dll|C:\\G H\\Tessel.dll.uTMP\r\n"
                              "M|0|0|C:\\G H\\Ludora.exe|C:\\G H\\NewBox.exe.uTMP\r\n"
                              "end\r\n";
     EXPECT_EQ(JournalText(entries), text);
-    std::vector<TJournalEntry> read;
+    TJournal read;
     ASSERT_TRUE(ParseJournal(text, read));
-    ASSERT_EQ(read.size(), 2u);
-    EXPECT_EQ(read[0].target, "C:\\G H\\Tessel.dll");
-    EXPECT_EQ(read[0].source, "C:\\G H\\Tessel.dll.uTMP");
-    EXPECT_TRUE(read[0].hadOld);
-    EXPECT_EQ(read[0].attributes, 33u);
-    EXPECT_EQ(read[1].target, "C:\\G H\\Ludora.exe");
-    EXPECT_EQ(read[1].source, "C:\\G H\\NewBox.exe.uTMP");
-    EXPECT_FALSE(read[1].hadOld);
-    EXPECT_EQ(read[1].attributes, 0u);
+    EXPECT_TRUE(read.recordsStates);
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[0].target, "C:\\G H\\Tessel.dll");
+    EXPECT_EQ(read.entries[0].source, "C:\\G H\\Tessel.dll.uTMP");
+    EXPECT_TRUE(read.entries[0].hadOld);
+    EXPECT_EQ(read.entries[0].attributes, 33u);
+    EXPECT_EQ(read.entries[1].target, "C:\\G H\\Ludora.exe");
+    EXPECT_EQ(read.entries[1].source, "C:\\G H\\NewBox.exe.uTMP");
+    EXPECT_FALSE(read.entries[1].hadOld);
+    EXPECT_EQ(read.entries[1].attributes, 0u);
+    EXPECT_EQ(read.states, (std::vector<TMoveState>{TMoveState::untouched, TMoveState::untouched}));
+}
+
+// The state lines after the end line: the last one for an entry counts; a line cut short
+// or not understood ends them.
+TEST(HandOverText, JournalStates)
+{
+    EXPECT_EQ(JournalRecord(0, TMoveState::begun), "B|0\r\n");
+    EXPECT_EQ(JournalRecord(12, TMoveState::kept), "K|12\r\n");
+    EXPECT_EQ(JournalRecord(1, TMoveState::moved), "D|1\r\n");
+    EXPECT_EQ(JournalRecord(3, TMoveState::rolledBack), "R|3\r\n");
+    using S = TMoveState;
+    const std::string head = "hand-over journal 2\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\n"
+                             "M|0|0|C:\\G\\b|C:\\G\\b.uTMP\r\nend\r\n";
+    struct Case {
+        const char* records;
+        std::vector<S> states;
+    };
+    const Case cases[] = {
+        {"", {S::untouched, S::untouched}},
+        {"B|0\r\nK|0\r\nD|0\r\nB|1\r\n", {S::moved, S::begun}},
+        {"B|0\r\nK|0\r\nD|0\r\nB|1\r\nK|1\r\nR|1\r\nR|0\r\n", {S::rolledBack, S::rolledBack}},
+        {"B|0\r\nK|0\r\nD|0", {S::kept, S::untouched}},      // cut short
+        {"B|0\r\nK|2\r\nD|0\r\n", {S::begun, S::untouched}}, // no entry 2
+        {"B|0\r\nX|0\r\nD|0\r\n", {S::begun, S::untouched}},
+        {"B|0\r\nD|\r\n", {S::begun, S::untouched}},
+        {"B|0\r\nD|0x\r\n", {S::begun, S::untouched}},
+        {"B|0\r\nK|0\r\nD|0\r\nB|1\r\nK|1\r\nD|1\r\nF\r\n", {S::moved, S::moved}},
+    };
+    for (const Case& c : cases) {
+        TJournal read;
+        ASSERT_TRUE(ParseJournal(head + c.records, read)) << c.records;
+        EXPECT_EQ(read.states, c.states) << c.records;
+        EXPECT_EQ(read.finished, std::string(c.records).find("F\r\n") != std::string::npos) << c.records;
+    }
+    EXPECT_EQ(JournalFinishedRecord(), "F\r\n");
+}
+
+// A journal of the first form, as an older helper left it, has its entries and no states.
+TEST(HandOverText, JournalOfTheFirstForm)
+{
+    TJournal read;
+    ASSERT_TRUE(ParseJournal("hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n", read));
+    EXPECT_FALSE(read.recordsStates);
+    ASSERT_EQ(read.entries.size(), 1u);
+    EXPECT_EQ(read.entries[0].target, "C:\\G\\a");
+    EXPECT_EQ(read.states, std::vector<TMoveState>{TMoveState::untouched});
 }
 
 // A journal cut short while it was written, or not one at all, is no journal.
@@ -143,21 +191,22 @@ TEST(HandOverText, JournalNotWholeIsRefused)
 {
     const char* const texts[] = {
         "",
-        "hand-over journal 1\r\n",
+        "hand-over journal 2\r\n",
+        "hand-over journal 2\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\n",
+        "hand-over journal 2\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend",
+        "hand-over journal 2\r\nM|1|33|C:\\G\\a|C:\\G\\a.uT",
+        "hand-over journal 2\r\nend\r\n",
+        "hand-over journal 3\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 2\r\nM|2|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 2\r\nM|1|x|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 2\r\nM|1|9999999999|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 2\r\nM|1|33|C:\\G\\a\r\nend\r\n",
+        "hand-over journal 2\r\nM|1|33||C:\\G\\a.uTMP\r\nend\r\n",
+        "hand-over journal 2\r\nM|1|33|C:\\G\\a|C:\\G\\a|b\r\nend\r\n",
         "hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\n",
-        "hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend",
-        "hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a.uT",
-        "hand-over journal 1\r\nend\r\n",
-        "hand-over journal 2\r\nM|1|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
-        "hand-over journal 1\r\nM|2|33|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
-        "hand-over journal 1\r\nM|1|x|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
-        "hand-over journal 1\r\nM|1|9999999999|C:\\G\\a|C:\\G\\a.uTMP\r\nend\r\n",
-        "hand-over journal 1\r\nM|1|33|C:\\G\\a\r\nend\r\n",
-        "hand-over journal 1\r\nM|1|33||C:\\G\\a.uTMP\r\nend\r\n",
-        "hand-over journal 1\r\nM|1|33|C:\\G\\a|C:\\G\\a|b\r\nend\r\n",
     };
     for (const char* text : texts) {
-        std::vector<TJournalEntry> read;
+        TJournal read;
         EXPECT_FALSE(ParseJournal(text, read)) << text;
     }
 }

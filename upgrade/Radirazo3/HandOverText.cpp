@@ -2,6 +2,7 @@
 #include "HandOverText.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace up {
 namespace {
@@ -129,9 +130,55 @@ std::string BackupOf(const std::string& target) { return target + ".uOLD"; }
 std::string JournalOf(const std::string& programPath) { return programPath + ".uJNL"; }
 
 namespace {
-const char* const kJournalHeader = "hand-over journal 1";
+// The first form had no state lines; it is still read, as a helper of an older release may
+// have left it.
+const char* const kJournalHeaderV1 = "hand-over journal 1";
+const char* const kJournalHeader = "hand-over journal 2";
 const char* const kJournalEnd = "end";
 const char kField = '|'; // no file name holds it
+const char kStateLetters[] = {'-', 'B', 'K', 'D', 'R'}; // by TMoveState
+
+bool ParseEntry(const std::string& line, TJournalEntry& e)
+{
+    // M|hadOld|attributes|target|source
+    std::size_t f[4];
+    std::size_t from = 0;
+    for (std::size_t& pos : f) {
+        pos = line.find(kField, from);
+        if (pos == std::string::npos)
+            return false;
+        from = pos + 1;
+    }
+    if (f[0] != 1 || line[0] != 'M' || f[1] != 3 || (line[2] != '0' && line[2] != '1'))
+        return false;
+    const std::string attributes = line.substr(f[1] + 1, f[2] - f[1] - 1);
+    if (attributes.empty() || attributes.size() > 9 || attributes.find_first_not_of("0123456789") != std::string::npos)
+        return false; // attributes fit in far fewer digits
+    e = TJournalEntry();
+    e.hadOld = line[2] == '1';
+    for (char c : attributes)
+        e.attributes = e.attributes * 10 + static_cast<unsigned long>(c - '0');
+    e.target = line.substr(f[2] + 1, f[3] - f[2] - 1);
+    e.source = line.substr(f[3] + 1);
+    return !e.target.empty() && !e.source.empty() && e.source.find(kField) == std::string::npos;
+}
+
+// "<letter>|<entry>"; false when it is not one for an entry of the journal.
+bool ParseRecord(const std::string& line, std::size_t entries, std::size_t& entry, TMoveState& state)
+{
+    if (line.size() < 3 || line.size() > 12 || line[1] != kField ||
+        line.find_first_not_of("0123456789", 2) != std::string::npos)
+        return false;
+    const char* letter = std::find(std::begin(kStateLetters) + 1, std::end(kStateLetters), line[0]);
+    if (letter == std::end(kStateLetters))
+        return false;
+    state = static_cast<TMoveState>(letter - std::begin(kStateLetters));
+    entry = 0;
+    for (std::size_t i = 2; i < line.size(); ++i)
+        entry = entry * 10 + static_cast<std::size_t>(line[i] - '0');
+    return entry < entries;
+}
+
 } // namespace
 
 std::string JournalText(const std::vector<TJournalEntry>& entries)
@@ -143,9 +190,16 @@ std::string JournalText(const std::vector<TJournalEntry>& entries)
     return text + kJournalEnd + "\r\n";
 }
 
-bool ParseJournal(const std::string& text, std::vector<TJournalEntry>& entries)
+std::string JournalRecord(std::size_t entry, TMoveState state)
 {
-    entries.clear();
+    return std::string(1, kStateLetters[static_cast<int>(state)]) + kField + std::to_string(entry) + "\r\n";
+}
+
+std::string JournalFinishedRecord() { return "F\r\n"; }
+
+bool ParseJournal(const std::string& text, TJournal& journal)
+{
+    journal = TJournal();
     std::vector<std::string> lines;
     std::size_t at = 0;
     while (at < text.size()) {
@@ -155,38 +209,32 @@ bool ParseJournal(const std::string& text, std::vector<TJournalEntry>& entries)
         lines.push_back(text.substr(at, eol - at));
         at = eol + 2;
     }
-    if (lines.empty() || lines[0] != kJournalHeader)
+    if (lines.empty() || (lines[0] != kJournalHeader && lines[0] != kJournalHeaderV1))
         return false;
+    journal.recordsStates = lines[0] == kJournalHeader;
     std::size_t i = 1;
     for (; i < lines.size() && lines[i] != kJournalEnd; ++i) {
-        // M|hadOld|attributes|target|source
-        const std::string& line = lines[i];
-        std::size_t f[4];
-        std::size_t from = 0;
-        for (std::size_t& pos : f) {
-            pos = line.find(kField, from);
-            if (pos == std::string::npos)
-                return false;
-            from = pos + 1;
-        }
-        if (f[0] != 1 || line[0] != 'M' || f[1] != 3 || (line[2] != '0' && line[2] != '1'))
-            return false;
-        const std::string attributes = line.substr(f[1] + 1, f[2] - f[1] - 1);
-        if (attributes.empty() || attributes.size() > 9 ||
-            attributes.find_first_not_of("0123456789") != std::string::npos)
-            return false; // attributes fit in far fewer digits
         TJournalEntry e;
-        e.hadOld = line[2] == '1';
-        for (char c : attributes)
-            e.attributes = e.attributes * 10 + static_cast<unsigned long>(c - '0');
-        e.target = line.substr(f[2] + 1, f[3] - f[2] - 1);
-        e.source = line.substr(f[3] + 1);
-        if (e.target.empty() || e.source.empty() || e.source.find(kField) != std::string::npos)
+        if (!ParseEntry(lines[i], e))
             return false;
-        entries.push_back(e);
+        journal.entries.push_back(e);
     }
     // No end line: cut short while it was written.
-    return i < lines.size() && !entries.empty();
+    if (i >= lines.size() || journal.entries.empty())
+        return false;
+    journal.states.assign(journal.entries.size(), TMoveState::untouched);
+    for (++i; journal.recordsStates && i < lines.size(); ++i) {
+        if (lines[i] == "F") {
+            journal.finished = true;
+            continue;
+        }
+        std::size_t entry = 0;
+        TMoveState state = TMoveState::untouched;
+        if (!ParseRecord(lines[i], journal.entries.size(), entry, state))
+            break;
+        journal.states[entry] = state;
+    }
+    return true;
 }
 
 } // namespace up

@@ -4,6 +4,7 @@
 // native tests.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -56,10 +57,33 @@ struct TJournalEntry {
     bool hadOld = false;         // the target existed
     unsigned long attributes = 0; // its attributes then
 };
+// How far an entry's move has gone, as the journal records it while the moves happen.
+enum class TMoveState {
+    untouched,  // nothing of it done
+    begun,      // its old file may be on its way to the backup
+    kept,       // the old file is kept as the backup; the new one may be on its way in
+    moved,      // the new file is in place
+    rolledBack  // the old file is back and its backup gone
+};
+struct TJournal {
+    std::vector<TJournalEntry> entries;
+    std::vector<TMoveState> states; // one per entry
+    // Every move was made and the hand-over is being finished: only the kept old files
+    // are left to delete.
+    bool finished = false;
+    // False for a journal of the first form, which recorded no states: what was done can
+    // only be read from the files.
+    bool recordsStates = true;
+};
 // The journal's text, written whole before the first move.
 std::string JournalText(const std::vector<TJournalEntry>& entries);
+// The line that records an entry's new state (not untouched), appended as it is reached.
+std::string JournalRecord(std::size_t entry, TMoveState state);
+// The line that records the hand-over as finished, before the kept old files go.
+std::string JournalFinishedRecord();
 // False when the text is not a whole journal (cut short before its end line, or not one):
-// then no move had been made yet.
-bool ParseJournal(const std::string& text, std::vector<TJournalEntry>& entries);
+// then no move had been made yet. State lines count up to the first one that is cut short
+// or not understood.
+bool ParseJournal(const std::string& text, TJournal& journal);
 
 } // namespace up

@@ -145,7 +145,8 @@ bool RunSetup(const std::string& setup, const std::string& param)
 }
 
 // Waits for the program to end and puts the downloads in place; false when nothing was
-// replaced. Whatever happens, no download is left behind.
+// replaced. No download is left behind but those a hand-over that could not be rolled back
+// still lists.
 bool HandOver(const up::THandOverArgs& args, up::TMovePlan& plan)
 {
     const std::string folder = up::FolderOf(args.programPath);
@@ -163,14 +164,20 @@ bool HandOver(const up::THandOverArgs& args, up::TMovePlan& plan)
     }
     bool done = false;
     if (programAttributes == INVALID_FILE_ATTRIBUTES || WaitUntilWritable(args.programPath, kProgramWaitMs)) {
-        plan = up::PlanMoves(folder, programName, args.externalSetup, CompleteDownloads(folder));
+        const std::string program = folder + programName;
+        // A hand-over an earlier helper left is ended first, and then nothing new is moved:
+        // its roll-back may have taken downloads of the same names.
+        if (up::RecoverHandOver(program) == up::TRecovery::none) {
+            plan = up::PlanMoves(folder, programName, args.externalSetup, CompleteDownloads(folder));
 #ifdef LUDORA_HELPER_HOLD
-        done = up::ApplyMoves(plan, up::JournalOf(folder + programName), HoldAfterMove);
+            done = up::ApplyMoves(plan, program, HoldAfterMove) == up::THandOver::done;
 #else
-        done = up::ApplyMoves(plan, up::JournalOf(folder + programName), nullptr);
+            done = up::ApplyMoves(plan, program, nullptr) == up::THandOver::done;
 #endif
+        }
     }
-    up::DeleteDownloads(folder); // cut short, or not taken
+    // Cut short, or not taken; what a pending journal lists stays for the next start.
+    up::DeleteDownloads(folder + programName);
     if (!done && programAttributes != INVALID_FILE_ATTRIBUTES)
         SetFileAttributesA(args.programPath.c_str(), programAttributes);
     return done;
