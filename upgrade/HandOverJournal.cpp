@@ -112,10 +112,10 @@ private:
 
 } // namespace
 
-THandOver ApplyMoves(const TMovePlan& plan, const std::string& programPath, const TAfterMove& afterMove)
+THandOver ApplyMoves(const TMovePlan& plan, const std::string& programPath, const TAfterStep& afterStep)
 {
     TSystemFiles files;
-    return ApplyMoves(files, plan, JournalOf(programPath), afterMove);
+    return ApplyMoves(files, plan, JournalOf(programPath), afterStep);
 }
 
 TRecovery RecoverHandOver(const std::string& programPath)

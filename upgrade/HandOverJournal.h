@@ -11,7 +11,7 @@
 namespace up {
 
 // The moves of the plan (HandOverMoves.h), journalled beside the program.
-THandOver ApplyMoves(const TMovePlan& plan, const std::string& programPath, const TAfterMove& afterMove);
+THandOver ApplyMoves(const TMovePlan& plan, const std::string& programPath, const TAfterStep& afterStep);
 
 // Run at the program's start, before the files of the hand-over are used, and before a new
 // download or hand-over begins.

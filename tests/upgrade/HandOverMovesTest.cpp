@@ -235,9 +235,9 @@ void ExpectPendingWithOldKept(const TFakeFiles& fs)
     }
 }
 
-THandOver ApplyRelease(TFakeFiles& fs, const TAfterMove& afterMove = nullptr)
+THandOver ApplyRelease(TFakeFiles& fs, const TAfterStep& afterStep = nullptr)
 {
-    return ApplyMoves(fs, ReleasePlan(fs), kJournal, afterMove);
+    return ApplyMoves(fs, ReleasePlan(fs), kJournal, afterStep);
 }
 
 } // namespace
@@ -246,9 +246,12 @@ TEST(HandOverMoves, PutsEveryFileInPlaceAndFlushesTheDownloadsFirst)
 {
     TFakeFiles fs;
     PutRelease(fs);
-    std::vector<std::size_t> moved;
-    EXPECT_EQ(ApplyRelease(fs, [&](std::size_t n) { moved.push_back(n); }), THandOver::done);
-    EXPECT_EQ(moved, (std::vector<std::size_t>{1, 2, 3, 4}));
+    std::string steps;
+    EXPECT_EQ(ApplyRelease(fs, [&](std::size_t entry, TMoveState state) {
+                  steps += std::to_string(entry) + "BKDR"[static_cast<int>(state) - 1];
+              }),
+              THandOver::done);
+    EXPECT_EQ(steps, "0B0K0D1B1K1D2B2K2D3B3K3D");
     ExpectAllNew(fs);
     EXPECT_EQ(fs.AttributesOf(kFolder + "Tessel.dll"), kAttrArchive);
     EXPECT_TRUE(fs.unflushedMoves.empty());
@@ -312,8 +315,8 @@ TEST(HandOverMoves, ABlockedRollBackStaysPendingUntilAStartCanFinishIt)
 {
     TFakeFiles fs;
     PutRelease(fs);
-    const THandOver result = ApplyRelease(fs, [&](std::size_t moved) {
-        if (moved == 3) {
+    const THandOver result = ApplyRelease(fs, [&](std::size_t entry, TMoveState state) {
+        if (entry == 2 && state == TMoveState::moved) {
             fs.held.insert(kFolder + "Data.db");
             fs.held.insert(kProgram);
         }
@@ -354,8 +357,8 @@ TEST(HandOverMoves, AKilledHelperWhoseFirstRecoveryIsBlockedEndsAllOld)
 {
     TFakeFiles fs;
     PutRelease(fs);
-    EXPECT_THROW(ApplyRelease(fs, [](std::size_t moved) {
-                     if (moved == 3)
+    EXPECT_THROW(ApplyRelease(fs, [](std::size_t entry, TMoveState state) {
+                     if (entry == 2 && state == TMoveState::moved)
                          throw TKilled();
                  }),
                  TKilled);
@@ -419,8 +422,8 @@ TEST(HandOverMoves, AHeldJournalIsBusy)
 {
     TFakeFiles fs;
     PutRelease(fs);
-    ApplyRelease(fs, [&](std::size_t moved) {
-        if (moved != 2)
+    ApplyRelease(fs, [&](std::size_t entry, TMoveState state) {
+        if (entry != 1 || state != TMoveState::moved)
             return;
         EXPECT_EQ(RecoverHandOver(fs, kJournal, kFolder), TRecovery::busy);
         DeleteDownloads(fs, kFolder, kJournal);

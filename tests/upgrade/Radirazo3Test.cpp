@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -192,35 +193,64 @@ TEST_F(Radirazo3Test, WaitsUntilTheProgramHasEnded)
     EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
 }
 
-// A helper killed between two moves (held there by its test build) leaves a journal; the
-// program's next start finds every file old, or every file new, and nothing else. The
-// moves: Atlas.dat (new, none before), Data.db, Tessel.dll (read-only), the program last.
+namespace {
+// The release of the hand-over tests, in a folder of its own. The moves: Atlas.dat (new,
+// none before), Data.db, Tessel.dll (read-only), the program last.
+void PutRelease(const std::string& in, const std::string& catcher)
+{
+    WriteWhole(in + "Ludora.exe", catcher);
+    WriteWhole(in + "Atlas.dat.uTMP", "new atlas");
+    WriteWhole(in + "Data.db", "old data");
+    WriteWhole(in + "Data.db.uTMP", "new data");
+    WriteWhole(in + "Tessel.dll", "old library");
+    WriteWhole(in + "Tessel.dll.uTMP", "new library");
+    WriteWhole(in + "NewBox.exe.uTMP", catcher + "NEW");
+    SetFileAttributesA((in + "Tessel.dll").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+}
+
+void ExpectReleaseOld(const std::string& in, const std::string& catcher)
+{
+    EXPECT_EQ(ReadWhole(in + "Ludora.exe"), catcher);
+    EXPECT_FALSE(Exists(in + "Atlas.dat"));
+    EXPECT_EQ(ReadWhole(in + "Data.db"), "old data");
+    EXPECT_EQ(ReadWhole(in + "Tessel.dll"), "old library");
+    EXPECT_EQ(GetFileAttributesA((in + "Tessel.dll").c_str()), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    ExpectNoLeftovers(in, {"Atlas.dat", "Data.db", "Tessel.dll", "NewBox.exe", "Ludora.exe"});
+}
+
+// A file held open by this process as another program holds it: it can be read, but not
+// renamed, replaced or deleted.
+HANDLE Hold(const std::string& path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+} // namespace
+
+// A helper killed at a step of its moves (held there by its test build) leaves a journal;
+// the program's next start finds every file old, or every file new, and nothing else.
+// "K2": Data.db renamed to its backup, the new one not yet in; "K4": the program's file
+// copied, not yet replaced.
 TEST_F(Radirazo3Test, AHelperKilledMidwayLeavesEveryFileWhole)
 {
     struct Case {
-        int holdAfter;
+        const char* holdAfter;
         up::TRecovery recovery;
         bool isNew;
     };
     const Case cases[] = {
-        {1, up::TRecovery::rolledBack, false},
-        {3, up::TRecovery::rolledBack, false},
-        {4, up::TRecovery::finished, true},
+        {"1", up::TRecovery::rolledBack, false},
+        {"K2", up::TRecovery::rolledBack, false},
+        {"3", up::TRecovery::rolledBack, false},
+        {"K4", up::TRecovery::rolledBack, false},
+        {"4", up::TRecovery::finished, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.holdAfter);
-        const uptest::TScratchFolder inner(folder + "case " + std::to_string(c.holdAfter) + "\\");
+        const uptest::TScratchFolder inner(folder + "case " + c.holdAfter + "\\");
         const std::string& in = inner.Path();
-        WriteWhole(in + "Ludora.exe", catcher);
-        WriteWhole(in + "Atlas.dat.uTMP", "new atlas");
-        WriteWhole(in + "Data.db", "old data");
-        WriteWhole(in + "Data.db.uTMP", "new data");
-        WriteWhole(in + "Tessel.dll", "old library");
-        WriteWhole(in + "Tessel.dll.uTMP", "new library");
-        WriteWhole(in + "NewBox.exe.uTMP", catcher + "NEW");
-        SetFileAttributesA((in + "Tessel.dll").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+        PutRelease(in, catcher);
 
-        SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", std::to_string(c.holdAfter).c_str());
+        SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", c.holdAfter);
         HANDLE process = StartHelper("/afterupdate0", WinPath(LUDORA_RADIRAZO3_HOLD), in);
         SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", nullptr);
         ASSERT_NE(process, nullptr);
@@ -238,18 +268,127 @@ TEST_F(Radirazo3Test, AHelperKilledMidwayLeavesEveryFileWhole)
             EXPECT_EQ(ReadWhole(in + "Atlas.dat"), "new atlas");
             EXPECT_EQ(ReadWhole(in + "Data.db"), "new data");
             EXPECT_EQ(ReadWhole(in + "Tessel.dll"), "new library");
+            ExpectNoLeftovers(in, {"Atlas.dat", "Data.db", "Tessel.dll", "NewBox.exe", "Ludora.exe"});
         } else {
-            EXPECT_EQ(ReadWhole(in + "Ludora.exe"), catcher);
-            EXPECT_FALSE(Exists(in + "Atlas.dat"));
-            EXPECT_EQ(ReadWhole(in + "Data.db"), "old data");
-            EXPECT_EQ(ReadWhole(in + "Tessel.dll"), "old library");
-            EXPECT_EQ(GetFileAttributesA((in + "Tessel.dll").c_str()),
-                      DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+            ExpectReleaseOld(in, catcher);
         }
-        ExpectNoLeftovers(in, {"Atlas.dat", "Data.db", "Tessel.dll", "NewBox.exe", "Ludora.exe"});
         // Once over, a start finds nothing to do.
         EXPECT_EQ(up::RecoverHandOver(in + "Ludora.exe"), up::TRecovery::none);
     }
+}
+
+// The move of Tessel.dll fails (another program holds it) and the roll-back of Data.db is
+// blocked (another program holds its new file): the helper restarts the old program and
+// leaves the journal, the old Data.db kept as its backup and the downloads it lists. A start
+// while the file is still held leaves it so; the first start after puts every old file back.
+TEST_F(Radirazo3Test, ABlockedRollBackStaysPendingUntilAStartPutsEveryOldFileBack)
+{
+    PutRelease(folder, catcher);
+    SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", "2");
+    HANDLE process = StartHelper("/afterupdate0", WinPath(LUDORA_RADIRAZO3_HOLD));
+    SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", nullptr);
+    ASSERT_NE(process, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return Exists(folder + "held"); }, 30000));
+    HANDLE newData = Hold(folder + "Data.db");
+    HANDLE oldLibrary = Hold(folder + "Tessel.dll");
+    EXPECT_NE(newData, INVALID_HANDLE_VALUE);
+    EXPECT_NE(oldLibrary, INVALID_HANDLE_VALUE);
+    WriteWhole(folder + "release", "");
+    EXPECT_EQ(WaitForSingleObject(process, 60000), DWORD(WAIT_OBJECT_0));
+    CloseHandle(process);
+    EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
+
+    EXPECT_TRUE(Exists(folder + "Ludora.exe.uJNL"));
+    EXPECT_EQ(ReadWhole(folder + "Ludora.exe"), catcher);
+    EXPECT_EQ(ReadWhole(folder + "Data.db"), "new data");
+    EXPECT_EQ(ReadWhole(folder + "Data.db.uOLD"), "old data");
+    EXPECT_EQ(ReadWhole(folder + "Tessel.dll"), "old library");
+    EXPECT_FALSE(Exists(folder + "Atlas.dat"));
+    EXPECT_EQ(ReadWhole(folder + "NewBox.exe.uTMP"), catcher + "NEW");
+    EXPECT_EQ(ReadWhole(folder + "Tessel.dll.uTMP"), "new library");
+
+    CloseHandle(oldLibrary);
+    EXPECT_EQ(up::RecoverHandOver(folder + "Ludora.exe"), up::TRecovery::incomplete);
+    EXPECT_EQ(ReadWhole(folder + "Data.db.uOLD"), "old data");
+    CloseHandle(newData);
+    EXPECT_EQ(up::RecoverHandOver(folder + "Ludora.exe"), up::TRecovery::rolledBack);
+    ExpectReleaseOld(folder, catcher);
+}
+
+// A helper killed after its third move; the first start cannot put Tessel.dll back (another
+// program holds it); a new download's clean-up keeps what the journal lists and nothing
+// else; the next start, with the file free, puts every old file back.
+TEST_F(Radirazo3Test, AKilledHelperWhoseFirstRecoveryIsBlockedEndsAllOld)
+{
+    PutRelease(folder, catcher);
+    SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", "3");
+    HANDLE process = StartHelper("/afterupdate0", WinPath(LUDORA_RADIRAZO3_HOLD));
+    SetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", nullptr);
+    ASSERT_NE(process, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return Exists(folder + "held"); }, 30000));
+    TerminateProcess(process, 9);
+    EXPECT_EQ(WaitForSingleObject(process, 10000), DWORD(WAIT_OBJECT_0));
+    CloseHandle(process);
+
+    HANDLE newLibrary = Hold(folder + "Tessel.dll");
+    EXPECT_NE(newLibrary, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(up::RecoverHandOver(folder + "Ludora.exe"), up::TRecovery::incomplete);
+    EXPECT_EQ(ReadWhole(folder + "Tessel.dll"), "new library");
+    EXPECT_EQ(ReadWhole(folder + "Tessel.dll.uOLD"), "old library");
+    EXPECT_EQ(ReadWhole(folder + "Data.db"), "old data");
+
+    WriteWhole(folder + "Extra.dat.uTMP", "a download of another upgrade");
+    up::DeleteDownloads(folder + "Ludora.exe");
+    EXPECT_FALSE(Exists(folder + "Extra.dat.uTMP"));
+    EXPECT_EQ(ReadWhole(folder + "NewBox.exe.uTMP"), catcher + "NEW");
+
+    CloseHandle(newLibrary);
+    EXPECT_EQ(up::RecoverHandOver(folder + "Ludora.exe"), up::TRecovery::rolledBack);
+    ExpectReleaseOld(folder, catcher);
+}
+
+namespace {
+struct TDialogSearch {
+    DWORD pid;
+    HWND found;
+};
+BOOL CALLBACK MatchDialog(HWND w, LPARAM lp)
+{
+    auto* s = reinterpret_cast<TDialogSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid != s->pid || strcmp(cls, "#32770") != 0 || !IsWindowVisible(w))
+        return TRUE;
+    s->found = w;
+    return FALSE;
+}
+} // namespace
+
+// A setup that cannot be started is named to the user with the reason; once the message is
+// closed the old program starts again and the setup's file is gone.
+TEST_F(Radirazo3Test, ASetupThatCannotStartIsReported)
+{
+    WriteWhole(folder + "setup.exe.uTMP", "not a program");
+    HANDLE process = StartHelper("/afterupdate1");
+    ASSERT_NE(process, nullptr);
+    TDialogSearch search{GetProcessId(process), nullptr};
+    EXPECT_TRUE(PumpUntil([&] { return EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search)), search.found; },
+                          30000));
+    if (search.found) {
+        char text[1024] = {};
+        GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+        EXPECT_NE(std::string(text).find(folder + "setup.exe"), std::string::npos) << text;
+        EXPECT_FALSE(Exists(folder + "Ludora.exe.args")); // not before the message is closed
+        PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+    }
+    EXPECT_EQ(WaitForSingleObject(process, 60000), DWORD(WAIT_OBJECT_0));
+    CloseHandle(process);
+    EXPECT_EQ(StartedWith("Ludora.exe"), "/afterupdate");
+    EXPECT_EQ(ReadWhole(folder + "Ludora.exe"), catcher);
+    EXPECT_FALSE(Exists(folder + "setup.exe"));
+    EXPECT_FALSE(Exists(folder + "setup.exe.uTMP"));
 }
 
 // The helper's own file goes once the helper has ended: the program it restarted waits

@@ -145,10 +145,17 @@ private:
 };
 
 // One planned move, each step recorded before (begun, kept) or after (moved) it is made.
-bool MoveOne(THandOverFiles& files, TRun& run, std::size_t i, const TFileMove& move)
+bool MoveOne(THandOverFiles& files, TRun& run, std::size_t i, const TFileMove& move, const TAfterStep& afterStep)
 {
+    const auto record = [&](TMoveState state) {
+        if (!run.Record(i, state))
+            return false;
+        if (afterStep)
+            afterStep(i, state);
+        return true;
+    };
     const TJournalEntry& e = run.Entries()[i];
-    if (!run.Record(i, TMoveState::begun))
+    if (!record(TMoveState::begun))
         return false;
     if (e.hadOld) {
         const std::string backup = BackupOf(move.target);
@@ -159,17 +166,16 @@ bool MoveOne(THandOverFiles& files, TRun& run, std::size_t i, const TFileMove& m
         if (!kept)
             return false;
     }
-    if (!run.Record(i, TMoveState::kept) || !files.Rename(move.source, move.target, move.program))
+    if (!record(TMoveState::kept) || !files.Rename(move.source, move.target, move.program))
         return false;
-    const bool recorded = run.Record(i, TMoveState::moved);
     files.SetAttributes(move.target, kAttrArchive | (move.setup ? kAttrHidden : 0));
-    return recorded;
+    return record(TMoveState::moved);
 }
 
 } // namespace
 
 THandOver ApplyMoves(THandOverFiles& files, const TMovePlan& plan, const std::string& journalPath,
-                     const TAfterMove& afterMove)
+                     const TAfterStep& afterStep)
 {
     if (plan.moves.empty())
         return THandOver::done;
@@ -200,14 +206,12 @@ THandOver ApplyMoves(THandOverFiles& files, const TMovePlan& plan, const std::st
     }
     TRun run(files, std::move(journal), std::move(held));
     for (std::size_t i = 0; i < plan.moves.size(); ++i) {
-        if (!MoveOne(files, run, i, plan.moves[i])) {
+        if (!MoveOne(files, run, i, plan.moves[i], afterStep)) {
             if (!run.RollBack())
                 return THandOver::pending; // the journal stays: the next start tries again
             run.End(journalPath);
             return THandOver::nothingNew;
         }
-        if (afterMove)
-            afterMove(i + 1);
     }
     if (run.Finish())
         run.End(journalPath); // otherwise the next start finishes it

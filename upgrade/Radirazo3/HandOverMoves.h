@@ -62,8 +62,8 @@ public:
     }
 };
 
-// Told the number of moves made so far, after each one.
-using TAfterMove = std::function<void(std::size_t moved)>;
+// Told each step of a move (entry, state reached) once the journal has it.
+using TAfterStep = std::function<void(std::size_t entry, TMoveState state)>;
 
 enum class THandOver {
     done,       // every new file in place
@@ -77,7 +77,7 @@ enum class THandOver {
 // alone and nothing is moved. On a failure every old file is put back with its attributes
 // and the downloads are deleted, unless a file could not be put back.
 THandOver ApplyMoves(THandOverFiles& files, const TMovePlan& plan, const std::string& journalPath,
-                     const TAfterMove& afterMove);
+                     const TAfterStep& afterStep);
 
 enum class TRecovery {
     none,       // no journal

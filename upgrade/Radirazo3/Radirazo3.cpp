@@ -9,6 +9,8 @@
 #include "classlib/WinHandle.h"
 
 #include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -26,18 +28,20 @@ constexpr DWORD kSetupChildWaitMs = 60 * 60 * 1000;
 
 #ifdef LUDORA_HELPER_HOLD
 // The test build's seams (never in the shipped helper): marks in the program's folder
-// that tell a test where the helper stands, and a hold after a given move until a file
-// named "release" appears there.
+// that tell a test where the helper stands, and a hold at a given step until a file named
+// "release" appears there: "<n>" once move n is made, "K<n>" once move n has its old file
+// kept and before its new one moves in (n counts from 1).
 std::string TestFolder;
 void MarkTest(const char* name)
 {
     CloseHandle(CreateFileA((TestFolder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 }
-void HoldAfterMove(std::size_t moved)
+void HoldAfterStep(std::size_t entry, up::TMoveState state)
 {
     char after[16] = "";
     GetEnvironmentVariableA("LUDORA_HELPER_HOLD_AFTER", after, sizeof after);
-    if (std::to_string(moved) != after)
+    const std::string step = std::to_string(entry + 1);
+    if (!(state == up::TMoveState::moved && step == after) && !(state == up::TMoveState::kept && "K" + step == after))
         return;
     MarkTest("held");
     while (GetFileAttributesA((TestFolder + "release").c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -106,9 +110,9 @@ std::vector<std::string> CompleteDownloads(const std::string& folder)
     return names;
 }
 
-// Starts the program (or setup) with the parameter; the process, empty when it could not
-// be started. Not WinExec: that waits until the new program is idle, and the helper should
-// end at once so its file can go.
+// Starts the program with the parameter; the process, empty when it could not be started.
+// Not WinExec: that waits until the new program is idle, and the helper should end at once
+// so its file can go.
 cl::KernelHandle Start(const std::string& program, const std::string& param)
 {
     std::string command = "\"" + program + "\"";
@@ -125,15 +129,35 @@ cl::KernelHandle Start(const std::string& program, const std::string& param)
     return cl::KernelHandle(pi.hProcess);
 }
 
-// Runs the setup program and waits as long as its process runs, then until its file is
-// free again (a setup may hand over to a process of its own). False when it could not be
-// started or its file stays held.
-bool RunSetup(const std::string& setup, const std::string& param)
+// Starts the setup through the shell, so that the system can ask for the rights its
+// manifest demands (CreateProcess refuses a program that needs elevation). False, with the
+// reason, when it did not start; the process is empty when the shell gave none.
+bool StartSetup(const std::string& setup, const std::string& param, cl::KernelHandle& process, DWORD& error)
 {
-    const cl::KernelHandle process = Start(setup, param);
-    if (!process)
-        return false;
-    for (;;) {
+    // The shell may hand the start to extensions it reaches through COM.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    // No message box of the shell's: the helper says why itself.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = "open";
+    info.lpFile = setup.c_str();
+    info.lpParameters = param.empty() ? nullptr : param.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    const bool started = ShellExecuteExA(&info) != FALSE;
+    error = started ? 0 : GetLastError();
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    if (started)
+        process.reset(info.hProcess);
+    return started;
+}
+
+// Waits as long as the setup's process runs, then until its file is free again (a setup
+// may hand over to a process of its own). False when its file stays held.
+bool WaitForSetup(const cl::KernelHandle& process, const std::string& setup)
+{
+    while (process) {
         HANDLE h = process.get();
         const DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0)
@@ -142,6 +166,36 @@ bool RunSetup(const std::string& setup, const std::string& param)
             return false;
     }
     return WaitUntilWritable(setup, kSetupChildWaitMs);
+}
+
+std::wstring Wide(const std::string& text)
+{
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+
+// Tells the user that the setup did not start, and why, in the upgrader's words: Chinese
+// on a Chinese system, English elsewhere.
+void ReportSetupNotStarted(const std::string& setup, DWORD error)
+{
+    wchar_t* system = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
+    std::wstring reason = system ? system : L"";
+    LocalFree(system);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' '))
+        reason.pop_back();
+    reason += L" (" + std::to_wstring(error) + L")";
+    const bool chinese = PRIMARYLANGID(GetSystemDefaultLangID()) == LANG_CHINESE;
+    const std::wstring text =
+        chinese ? L"无法运行安装程序“" + Wide(setup) + L"”：\r\n" + reason + L"\r\n\r\n程序将以原来的版本重新启动。"
+                : L"The setup program \"" + Wide(setup) + L"\" could not be started:\r\n" + reason +
+                      L"\r\n\r\nThe program starts again as it was.";
+    MessageBoxW(nullptr, text.c_str(), chinese ? L"软件升级精灵" : L"Application update wizard",
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 // Waits for the program to end and puts the downloads in place; false when nothing was
@@ -170,7 +224,7 @@ bool HandOver(const up::THandOverArgs& args, up::TMovePlan& plan)
         if (up::RecoverHandOver(program) == up::TRecovery::none) {
             plan = up::PlanMoves(folder, programName, args.externalSetup, CompleteDownloads(folder));
 #ifdef LUDORA_HELPER_HOLD
-            done = up::ApplyMoves(plan, program, HoldAfterMove) == up::THandOver::done;
+            done = up::ApplyMoves(plan, program, HoldAfterStep) == up::THandOver::done;
 #else
             done = up::ApplyMoves(plan, program, nullptr) == up::THandOver::done;
 #endif
@@ -197,9 +251,15 @@ int Run()
     up::TMovePlan plan;
     const bool replaced = HandOver(args, plan);
     if (replaced && args.externalSetup && !plan.setupPath.empty()) {
-        const bool ended = RunSetup(plan.setupPath, args.restartParam);
-        // Never the program's own file, even if the setup was named like it.
-        if (ended && lstrcmpiA(plan.setupPath.c_str(), args.programPath.c_str()) != 0) {
+        cl::KernelHandle process;
+        DWORD error = 0;
+        const bool started = StartSetup(plan.setupPath, args.restartParam, process, error);
+        if (!started)
+            ReportSetupNotStarted(plan.setupPath, error);
+        // Once it has ended, or when it never started, nothing needs it. Never the program's
+        // own file, even if the setup was named like it.
+        if ((!started || WaitForSetup(process, plan.setupPath)) &&
+            lstrcmpiA(plan.setupPath.c_str(), args.programPath.c_str()) != 0) {
             SetFileAttributesA(plan.setupPath.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(plan.setupPath.c_str());
         }
