@@ -40,6 +40,27 @@ constexpr std::int64_t kMaxInfoFile = 1 << 20;
 
 AnsiString ProgramName() { return ExtractFileName(cl::Application->ExeName()); }
 
+// False while a hand-over its helper could not end stands beside the program (recovered
+// first, if a file it holds has come free): a new download or hand-over now could take
+// the files it needs to put the old ones back.
+bool HandOverEnded()
+{
+    const TRecovery recovery = RecoverHandOver(cl::Application->ExeName());
+    return recovery != TRecovery::busy && recovery != TRecovery::incomplete;
+}
+
+// Why no download or hand-over begins while one stands: in Chinese for a Chinese message
+// table, in English otherwise.
+AnsiString HandOverPendingText()
+{
+    const unsigned short base = UpgradeMessageBase();
+    if (base == MessageBase(wlChineseSimplified) || base == MessageBase(wlChineseTraditional))
+        return "上次的升级未能完成：它替换的文件正被其他程序使用，无法还原。\r\r"
+               "请关闭这些程序，重新启动本程序后再进行升级操作。";
+    return "The last upgrade could not be finished: a file it replaced is in use and could not be put back.\r\r"
+           "Close the programs that use it and start this program again before you upgrade.";
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -354,22 +375,19 @@ void TUpgrader::PostNextFile(bool start)
 
 void TUpgrader::DeleteDownloadedFiles() const
 {
-    const AnsiString folder = ProgramDir();
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*" + kDownloadExt).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const AnsiString path = folder + data.cFileName;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    // Those a pending hand-over lists stay: its recovery reads from them which moves were
+    // made.
+    DeleteDownloads(cl::Application->ExeName());
 }
 
 void TUpgrader::DownloadNextFile(bool start)
 {
     if (start) {
+        if (!HandOverEnded()) {
+            StopUpgrade();
+            cl::Application->MessageBox(HandOverPendingText(), LoadUpgradeMessage(0), MB_OK | MB_ICONERROR);
+            return;
+        }
         infoFileMode_ = false;
         CacheOptions = UpgradeCacheOptions;
         fileIndex_ = 0;
@@ -594,6 +612,8 @@ bool TUpgrader::StartUpgrader(const AnsiString& params)
     const AnsiString helper = UpgraderPath();
     AnsiString failure;
     try {
+        if (!HandOverEnded())
+            throw cl::Exception(HandOverPendingText());
         cl::TMemoryStream bytes;
         if (!ResourceToStream(cl::ModuleInstance(), "AUUPG", "AUUPG", &bytes))
             throw cl::Exception("The upgrade program is missing from " + cl::Application->ExeName());

@@ -214,3 +214,107 @@ TEST(UpgradeRoad, CheckAskDownloadHandOverAndRestart)
     }
     EXPECT_EQ(log, (Strings{"GET /update/update.inf", "GET /update/setup.exe"}));
 }
+
+// A hand-over its helper could not end (killed after the program's copy and before its
+// replace), left with its journal: the program's own start puts every old file back before
+// its main window shows.
+TEST(UpgradeRoad, TheProgramsStartRollsBackAHandOverLeftMidway)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const TScratchFolder scratch(std::string(temp) + "ludora  start " + std::to_string(GetCurrentProcessId()) + "\\");
+    const std::string& folder = scratch.Path();
+    const std::string program = folder + "Ludora.exe";
+    ASSERT_TRUE(CopyFileA(WinPath(LUDORA_EXE).c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(program.c_str(), (program + ".uOLD").c_str(), FALSE));
+    uptest::WriteWhole(folder + "NewBox.exe.uTMP", "new program");
+    uptest::WriteWhole(folder + "Tessel.dll", "new library");
+    uptest::WriteWhole(folder + "Tessel.dll.uOLD", "old library");
+    uptest::WriteWhole(program + ".uJNL", "hand-over journal 2\r\n"
+                                          "M|1|32|" + folder + "Tessel.dll|" + folder + "Tessel.dll.uTMP\r\n"
+                                          "M|1|32|" + program + "|" + folder + "NewBox.exe.uTMP\r\n"
+                                          "end\r\n"
+                                          "B|0\r\nK|0\r\nD|0\r\nB|1\r\nK|1\r\n");
+
+    TProcesses processes;
+    std::string command = "\"" + program + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi));
+    CloseHandle(pi.hThread);
+    processes.Add(pi.dwProcessId);
+    EXPECT_TRUE(WaitFor([&] { return FindTopLevel(pi.dwProcessId, "TMainForm", nullptr) != nullptr; }, 160000));
+    CloseHandle(pi.hProcess);
+
+    EXPECT_EQ(ReadWhole(folder + "Tessel.dll"), "old library");
+    EXPECT_EQ(ReadWhole(program), ReadWhole(WinPath(LUDORA_EXE)));
+    for (const char* name : {"Tessel.dll.uOLD", "Ludora.exe.uOLD", "NewBox.exe.uTMP", "Ludora.exe.uJNL"})
+        EXPECT_FALSE(Exists(folder + name)) << name;
+}
+
+// A hand-over left pending (its roll-back of Tessel.dll blocked by a program that holds
+// the file) keeps the upgrade back: after Yes to the question the user is told why, and
+// nothing is downloaded over the files the hand-over still needs.
+TEST(UpgradeRoad, NoDownloadWhileAHandOverIsPending)
+{
+    uptest::TPortalClient portal;
+    ASSERT_TRUE(portal.Available()) << "run through the portal wrapper";
+    const TOnlineValue online;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const TScratchFolder scratch(std::string(temp) + "ludora  pending " + std::to_string(GetCurrentProcessId()) + "\\");
+    const std::string& folder = scratch.Path();
+    const std::string program = folder + "Ludora.exe";
+    ASSERT_TRUE(CopyFileA(WinPath(LUDORA_EXE).c_str(), program.c_str(), FALSE));
+    uptest::WriteWhole(folder + "NewBox.exe.uTMP", "new program");
+    uptest::WriteWhole(folder + "Tessel.dll", "new library");
+    uptest::WriteWhole(folder + "Tessel.dll.uOLD", "old library");
+    const std::string journal = "hand-over journal 2\r\n"
+                                "M|1|32|" + folder + "Tessel.dll|" + folder + "Tessel.dll.uTMP\r\n"
+                                "M|1|32|" + program + "|" + folder + "NewBox.exe.uTMP\r\n"
+                                "end\r\n"
+                                "B|0\r\nK|0\r\nD|0\r\n";
+    uptest::WriteWhole(program + ".uJNL", journal);
+    HANDLE held = CreateFileA((folder + "Tessel.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(portal.SetRoute("/update/update.inf", "\"body_text\": \"#version=5\\r\\n#url=" +
+                                                          portal.URL("/update/setup.exe") + "\\r\\n#method=1\""));
+    ASSERT_TRUE(portal.SetRoute("/update/setup.exe", "\"body_text\": \"not wanted\""));
+
+    TProcesses processes;
+    std::string command = "\"" + program + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    processes.Add(pi.dwProcessId);
+
+    HWND ask = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (ask = FindTopLevel(pi.dwProcessId, "TUpgraderUpgradeMessageForm", "软件升级精灵")); },
+                        160000));
+    ASSERT_TRUE(WaitFor([&] { return ClickButton(ask, "[&Y]是"); }, 5000));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindTopLevel(pi.dwProcessId, "#32770", "软件升级精灵")); }, 60000));
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_EQ(std::string(text).rfind("上次的升级未能完成", 0), 0u) << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 30000));
+
+    EXPECT_FALSE(Exists(folder + "setup.exe.uTMP"));
+    EXPECT_FALSE(FindTopLevel(pi.dwProcessId, "TUpgraderWizardForm", nullptr));
+    EXPECT_EQ(ReadWhole(program + ".uJNL"), journal);
+    EXPECT_EQ(ReadWhole(folder + "NewBox.exe.uTMP"), "new program");
+    EXPECT_EQ(ReadWhole(folder + "Tessel.dll.uOLD"), "old library");
+    Strings log;
+    for (const cl::AnsiString& line : portal.Log()) {
+        const cl::AnsiString request = line.substr(0, line.find(' ', line.find(' ') + 1));
+        if (request.find(" /update/") != cl::AnsiString::npos) log.push_back(request);
+    }
+    EXPECT_EQ(log, (Strings{"GET /update/update.inf"}));
+    CloseHandle(held);
+}

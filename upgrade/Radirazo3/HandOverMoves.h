@@ -87,11 +87,13 @@ enum class TRecovery {
     incomplete  // a file could not be put back; the journal stays for the next start
 };
 // Finishes or rolls back the hand-over its journal left: finished only when the journal
-// has every move made and every kept old file is still there; otherwise rolled back.
+// records the finish, or every move made with every kept old file still there; otherwise
+// rolled back.
 TRecovery RecoverHandOver(THandOverFiles& files, const std::string& journalPath, const std::string& folder);
 
-// Deletes every "*.uTMP" file in the folder except those that a journal still holds or
-// lists: they may be needed to finish it.
+// Deletes every "*.uTMP" file in the folder except those that a journal lists (all of them
+// while a helper holds it, or while it cannot be read): its recovery reads from them which
+// moves were made.
 void DeleteDownloads(THandOverFiles& files, const std::string& folder, const std::string& journalPath);
 
 } // namespace up
