@@ -879,9 +879,9 @@ TEST(SkinChange, AFileThatCannotServeKeepsTheSkinInUse)
         const std::size_t buttons = f->CaptionObjects.size();
         ASSERT_GT(buttons, 0u); // the three MDI controls every skin has
 
-        // The last two fail after their first checks: the stream breaks off while it is
-        // decoded, and the combo button's bitmap is refused after the borders of another
-        // skin have been read.
+        // The last two fail after their first checks: the combo button's bitmap is refused
+        // after the borders of another skin have been read, and the stream breaks off
+        // while it is decoded.
         struct Case {
             const char* file;
             std::vector<std::string> messages;
@@ -890,8 +890,8 @@ TEST(SkinChange, AFileThatCannotServeKeepsTheSkinInUse)
             {"/containers/empty_line_lf.skin", {"The file holds no skin description."}},
             {"/containers/unknown_version.skin", {TSkinReader::OlderSkinMessage, "The file is not a skin file."}},
             {"/containers/huge_size.skin", {"The file is not a skin file."}},
-            {"/skins/plain_cut.skin", {"LZH : Unexpected end of compressed data"}},
             {"/skins/huge_bitmap.skin", {"The skin's bitmap huge.bmp is 16000 x 16000 pixels, larger than 4096 x 4096."}},
+            {"/skins/plain_cut.skin", {"LZH : Unexpected end of compressed data"}},
         };
         for (const Case& c : cases) {
             SCOPED_TRACE(c.file);
