@@ -25,17 +25,11 @@ std::string_view Trimmed(std::string_view s)
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
-// Whether the key of line (the text before the first "=", trimmed; empty without "=")
-// equals Key once both are lower-cased (ASCII letters only). Compared in place: queries
-// walk many lines, and copies per line were most of their cost.
-bool KeyIs(std::string_view line, std::string_view key)
+// The key of a line: the text before the first "=", trimmed; empty without "=".
+std::string_view KeyOf(std::string_view line)
 {
-    std::size_t eq = line.find('=');
-    std::string_view own = eq == std::string_view::npos ? std::string_view() : Trimmed(line.substr(0, eq));
-    if (own.size() != key.size()) return false;
-    for (std::size_t i = 0; i < own.size(); ++i)
-        if (LowerAscii(own[i]) != LowerAscii(key[i])) return false;
-    return true;
+    const std::size_t eq = line.find('=');
+    return eq == std::string_view::npos ? std::string_view() : Trimmed(line.substr(0, eq));
 }
 
 // Section headers compare as the user's locale does, ignoring case; on Windows that also
@@ -68,26 +62,67 @@ std::string HeaderKey(std::string_view header)
 
 } // namespace
 
+std::size_t TQuickIni::KeyHash::operator()(const KeyRef& k) const
+{
+    // FNV-1a over the section and the lower-cased key.
+    std::uint32_t h = 2166136261u ^ static_cast<std::uint32_t>(k.section);
+    h *= 16777619u;
+    for (char c : k.key) {
+        h ^= static_cast<unsigned char>(LowerAscii(c));
+        h *= 16777619u;
+    }
+    return h;
+}
+
+bool TQuickIni::KeyEqual::operator()(const KeyRef& a, const KeyRef& b) const
+{
+    if (a.section != b.section || a.key.size() != b.key.size()) return false;
+    for (std::size_t i = 0; i < a.key.size(); ++i)
+        if (LowerAscii(a.key[i]) != LowerAscii(b.key[i])) return false;
+    return true;
+}
+
+void TQuickIni::IndexKeys(const std::vector<int>& firstHeaders)
+{
+    keys_.reserve(lines_.size());
+    auto next = firstHeaders.begin();
+    int section = -1; // lines before the first header, or in a later twin, are never read
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const std::string_view line = lines_[i];
+        if (IsHeader(line)) {
+            const bool first = next != firstHeaders.end() && *next == static_cast<int>(i);
+            if (first) ++next;
+            section = first ? static_cast<int>(i) : -1;
+        } else if (section >= 0) {
+            keys_.emplace(KeyRef{section, KeyOf(line)}, static_cast<int>(i)); // the first one stays
+        }
+    }
+}
+
 void TQuickIni::LoadFromStream(std::string_view text)
 {
     lines_.clear();
     sections_.clear();
     index_.clear();
+    keys_.clear();
+    std::vector<int> firstHeaders;
     // At most one line per LF (or per CR, in a text without LF): one allocation up front.
     const std::string_view body = text.substr(0, text.find('\0'));
     const auto breaks = std::count(body.begin(), body.end(), '\n');
     lines_.reserve(static_cast<std::size_t>(breaks ? breaks : std::count(body.begin(), body.end(), '\r')) + 1);
-    ForEachLine(text, [this](std::string_view raw) {
+    ForEachLine(text, [&](std::string_view raw) {
         std::string_view line = Trimmed(raw);
         if (!line.empty() && line[0] != ';') {
             if (IsHeader(line)) {
-                sections_.emplace_back(line, static_cast<int>(lines_.size()));
-                index_.emplace(HeaderKey(line), static_cast<int>(lines_.size())); // the first one stays
+                const int at = static_cast<int>(lines_.size());
+                sections_.emplace_back(line, at);
+                if (index_.emplace(HeaderKey(line), at).second) firstHeaders.push_back(at); // the first one stays
             }
             lines_.emplace_back(line);
         }
         return true;
     });
+    IndexKeys(firstHeaders);
 }
 
 void TQuickIni::LoadFromStream(cl::TStream* Stream)
@@ -108,18 +143,22 @@ int TQuickIni::SectionIndex(std::string_view Section) const
     return found == index_.end() ? -1 : found->second;
 }
 
+int TQuickIni::KeyLine(int section, std::string_view Key) const
+{
+    const auto found = keys_.find(KeyRef{section, Key});
+    return found == keys_.end() ? -1 : found->second;
+}
+
 cl::AnsiString TQuickIni::ReadString(std::string_view Section, std::string_view Key, const cl::AnsiString& Default) const
 {
-    int start = SectionIndex(Section);
+    const int start = SectionIndex(Section);
     if (start < 0) return Default;
-    for (std::size_t i = static_cast<std::size_t>(start) + 1; i < lines_.size() && !IsHeader(lines_[i]); ++i) {
-        std::string_view line = lines_[i];
-        if (!KeyIs(line, Key)) continue;
-        std::size_t eq = line.find('=');
-        std::string_view value = eq == std::string_view::npos ? std::string_view() : Trimmed(line.substr(eq + 1));
-        return value.empty() ? Default : cl::AnsiString(value);
-    }
-    return Default;
+    const int at = KeyLine(start, Key);
+    if (at < 0) return Default;
+    const std::string_view line = lines_[static_cast<std::size_t>(at)];
+    const std::size_t eq = line.find('=');
+    const std::string_view value = eq == std::string_view::npos ? std::string_view() : Trimmed(line.substr(eq + 1));
+    return value.empty() ? Default : cl::AnsiString(value);
 }
 
 std::int32_t TQuickIni::ReadInteger(std::string_view Section, std::string_view Key, std::int32_t Default) const

@@ -33,6 +33,13 @@ template <class F> void ForEachLine(std::string_view text, F line)
 
 class TQuickIni {
 public:
+    TQuickIni() = default;
+    // Moves keep the lines where they are, which the key index views; copies would not.
+    TQuickIni(const TQuickIni&) = delete;
+    TQuickIni& operator=(const TQuickIni&) = delete;
+    TQuickIni(TQuickIni&&) = default;
+    TQuickIni& operator=(TQuickIni&&) = default;
+
     // Parses text, replacing earlier contents. Lines end at CR, LF or a character 0 (which
     // also ends the text); lines are trimmed, and empty lines and ";" comments dropped.
     void LoadFromStream(std::string_view text);
@@ -60,10 +67,30 @@ public:
     const std::vector<std::pair<cl::AnsiString, int>>& Sections() const { return sections_; }
 
 private:
+    // A key of a section: the header's index in Lines and the key as the line spells it.
+    struct KeyRef {
+        int section;
+        std::string_view key;
+    };
+    struct KeyHash {
+        std::size_t operator()(const KeyRef& k) const;
+    };
+    struct KeyEqual {
+        bool operator()(const KeyRef& a, const KeyRef& b) const;
+    };
+    void IndexKeys(const std::vector<int>& firstHeaders);
+    // Index in Lines of the first line of Key (ASCII case ignored) in the section whose
+    // header is at Lines[section], or -1; a line without "=" has the empty key.
+    int KeyLine(int section, std::string_view Key) const;
+
     std::vector<cl::AnsiString> lines_;
     std::vector<std::pair<cl::AnsiString, int>> sections_;
     // The first header of each name, by its case-folded key (see SectionIndex).
     std::unordered_map<std::string, int> index_;
+    // The first line of each key in the sections SectionIndex finds, built once per load so
+    // that a read costs the same however long or repeated the sections are. The keys view
+    // the text of lines_, which stays put until the next load.
+    std::unordered_map<KeyRef, int, KeyHash, KeyEqual> keys_;
 };
 
 } // namespace skin

@@ -40,7 +40,8 @@ TSkinObjects::~TSkinObjects() = default;
 
 TColor TSkinObjects::ParseColor(const cl::AnsiString& Text, TColor Default) { return skin::ParseColor(Text, Default); }
 
-void TSkinObjects::LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, const cl::AnsiString& FileName)
+void TSkinObjects::LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, const cl::AnsiString& FileName,
+                             TBitmapBudget& budget)
 {
     cl::AnsiString name = cl::ExtractFileName(FileName);
     std::vector<std::uint8_t> bytes;
@@ -49,6 +50,9 @@ void TSkinObjects::LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, co
         Bitmap.SetSize(0, 0);
         return;
     }
+    // Run-length pixels claim any size in a few bytes: the size is checked before the
+    // bitmap is made.
+    budget.Take(name, bytes);
     cl::TMemoryStream stream;
     stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
     stream.SetPosition(0);
@@ -60,19 +64,74 @@ void TSkinObjects::LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, co
     }
 }
 
-bool TSkinObjects::LoadSkinFile(const std::vector<std::uint8_t>& file)
+TSkinObjects::TSkinFileResult TSkinObjects::OpenSkinFile(const std::vector<std::uint8_t>& file)
 {
     TSkinReader reader;
-    if (!reader.Open(file)) return false;
+    if (!reader.Open(file)) return sfNotASkin;
     std::vector<std::uint8_t> text;
     cl::AnsiString found;
     reader.FindFile(".ini", text, found);
-    if (found.empty()) return false;
-    Empty = true;
+    if (found.empty()) return sfNoDescription;
     TQuickIni ini;
     ini.LoadFromStream(text);
-    ReadSkin(reader, ini);
-    return true;
+    // Read into objects of their own: a read that fails half-way leaves the skin in use
+    // whole, and nothing draws from the new objects before they are complete.
+    TSkinObjects loaded;
+    loaded.ReadSkin(reader, ini);
+    SkinReplacing();
+    SwapSkin(loaded);
+    return sfLoaded;
+}
+
+void TSkinObjects::SwapSkin(TSkinObjects& o)
+{
+    using std::swap;
+    swap(LeftBorder, o.LeftBorder);
+    swap(RightBorder, o.RightBorder);
+    swap(TopBorder, o.TopBorder);
+    swap(BottomBorder, o.BottomBorder);
+    swap(Title, o.Title);
+    swap(Buttons, o.Buttons);
+    swap(CaptionButtons, o.CaptionButtons);
+    swap(Progress, o.Progress);
+    swap(ProgressChunk, o.ProgressChunk);
+    swap(MenuBar, o.MenuBar);
+    swap(GroupBoxEdge, o.GroupBoxEdge);
+    swap(GroupBox, o.GroupBox);
+    swap(Tabs, o.Tabs);
+    swap(StatusBarEdges, o.StatusBarEdges);
+    swap(TabPane, o.TabPane);
+    swap(ToolBars, o.ToolBars);
+    swap(ComboButton, o.ComboButton);
+    swap(SunkEdge, o.SunkEdge);
+    swap(ExtraImages, o.ExtraImages);
+    swap(Headerbar, o.Headerbar);
+    swap(MenuItem, o.MenuItem);
+    swap(MenuBackground, o.MenuBackground);
+    swap(ScrollbarArrows, o.ScrollbarArrows);
+    swap(HorzScroll, o.HorzScroll);
+    swap(VertScroll, o.VertScroll);
+    swap(HorzScrollThumb, o.HorzScrollThumb);
+    swap(VertScrollThumb, o.VertScrollThumb);
+    swap(TrackThumbHorz, o.TrackThumbHorz);
+    swap(TrackThumbVert, o.TrackThumbVert);
+    swap(TrackThumbLeft, o.TrackThumbLeft);
+    swap(TrackThumbRight, o.TrackThumbRight);
+    swap(TrackThumbUp, o.TrackThumbUp);
+    swap(TrackThumbDown, o.TrackThumbDown);
+    swap(UpDownHorz, o.UpDownHorz);
+    swap(UpDownVert, o.UpDownVert);
+    swap(Track, o.Track);
+    swap(TrackVert, o.TrackVert);
+    swap(ComboxArrow, o.ComboxArrow);
+    swap(Toolbar, o.Toolbar);
+    swap(Colors, o.Colors);
+    swap(ColorSet, o.ColorSet);
+    swap(ExtraColors, o.ExtraColors);
+    swap(CustomColors, o.CustomColors);
+    swap(FormColor, o.FormColor);
+    swap(FormBrush, o.FormBrush);
+    swap(Empty, o.Empty);
 }
 
 // The state of one ReadSkin: the container, the description and typed key access.
@@ -80,25 +139,31 @@ struct TSkinObjects::Reading {
     TSkinObjects& s;
     const TSkinReader& reader;
     const TQuickIni& ini;
+    mutable TBitmapBudget budget;
 
     cl::AnsiString Str(std::string_view section, std::string_view key) const { return ini.ReadString(section, key, ""); }
     int Int(std::string_view section, std::string_view key, int fallback) const
     {
         return ini.ReadInteger(section, key, fallback);
     }
+    // Margins, shifts and sizes in pixels.
+    int Coord(std::string_view section, std::string_view key, int fallback) const
+    {
+        return ReadCoordinate(ini, section, key, fallback);
+    }
     TColor Colour(std::string_view section, std::string_view key, TColor fallback) const
     {
         return ParseColor(Str(section, key), fallback);
     }
-    void Load(cl::TBitmap& bitmap, const cl::AnsiString& file) const { LoadBitmap(reader, bitmap, file); }
+    void Load(cl::TBitmap& bitmap, const cl::AnsiString& file) const { LoadBitmap(reader, bitmap, file, budget); }
 
     template <class T> void Margins(T& o, std::string_view section) const
     {
         o.Style = Int(section, "Style", 0);
-        o.LeftWidth = Int(section, "LeftWidth", 0);
-        o.RightWidth = Int(section, "RightWidth", 0);
-        o.TopHeight = Int(section, "TopHeight", 0);
-        o.BottomHeight = Int(section, "BottomHeight", 0);
+        o.LeftWidth = Coord(section, "LeftWidth", 0);
+        o.RightWidth = Coord(section, "RightWidth", 0);
+        o.TopHeight = Coord(section, "TopHeight", 0);
+        o.BottomHeight = Coord(section, "BottomHeight", 0);
     }
 
     // The image reader; Frame is read unless readFrame is false.
@@ -138,8 +203,8 @@ struct TSkinObjects::Reading {
         auto o = Image<TDataSkinBoxLabel>(section, false);
         if (o) {
             o->BackgroundAlignment = Int(section, "BackgroundAlignment", 0);
-            o->BackgroundLeftShift = Int(section, "BackgroundLeftShift", 0);
-            o->BackgroundRightShift = Int(section, "BackgroundRightShift", 0);
+            o->BackgroundLeftShift = Coord(section, "BackgroundLeftShift", 0);
+            o->BackgroundRightShift = Coord(section, "BackgroundRightShift", 0);
         }
         return o;
     }
@@ -162,7 +227,7 @@ struct TSkinObjects::Reading {
     {
         const cl::AnsiString& n = b.Name;
         const char* p = "Personality";
-        int first = Int(p, n + "TopHeight", 0), second = Int(p, n + "BotHeight", 0);
+        int first = Coord(p, n + "TopHeight", 0), second = Coord(p, n + "BotHeight", 0);
         if (n == "Left" || n == "Right") {
             b.TopHeight = first;
             b.BottomHeight = second;
@@ -248,10 +313,10 @@ struct TSkinObjects::Reading {
     {
         TDataSkinButton& b = *s.Buttons;
         const char* S = "Buttons";
-        b.LeftWidth = Int(S, "LeftWidth", 0);
-        b.RightWidth = Int(S, "RightWidth", 0);
-        b.TopHeight = Int(S, "TopHeight", 0);
-        b.BottomHeight = Int(S, "BottomHeight", 0);
+        b.LeftWidth = Coord(S, "LeftWidth", 0);
+        b.RightWidth = Coord(S, "RightWidth", 0);
+        b.TopHeight = Coord(S, "TopHeight", 0);
+        b.BottomHeight = Coord(S, "BottomHeight", 0);
         b.Trans = Int(S, "Trans", 0);
         b.Tile = Int(S, "Tile", 0);
         Load(*b.Bitmap, Str(S, "Bitmap"));
@@ -276,15 +341,15 @@ struct TSkinObjects::Reading {
         TDataSkinTitle& t = *s.Title;
         const char* p = "Personality";
         Load(*t.Bitmap, Str(p, "TextBack"));
-        t.LeftWidth = Int(p, "TextShift", 0);
-        t.TopHeight = Int(p, "TextShiftVert", 0);
-        t.RightWidth = Int(p, "TextRightClip", 0);
+        t.LeftWidth = Coord(p, "TextShift", 0);
+        t.TopHeight = Coord(p, "TextShiftVert", 0);
+        t.RightWidth = Coord(p, "TextRightClip", 0);
         t.BottomHeight = 0;
         t.TextAlignment = Int(p, "TextAlignment", 0);
         t.Textbackground = Int(p, "Textbackground", 0);
-        t.TXTBackleft = Int(p, "TXTBackleft", 0);
-        t.TXTBackRight = Int(p, "TXTBackRight", 0);
-        t.FontHeight = Int("Fonts", "FontHeight", 14);
+        t.TXTBackleft = Coord(p, "TXTBackleft", 0);
+        t.TXTBackRight = Coord(p, "TXTBackRight", 0);
+        t.FontHeight = Coord("Fonts", "FontHeight", 14);
         auto rgb = [&](const char* prefix) {
             cl::AnsiString k = prefix;
             int r = Int(p, k + "R", -1), g = Int(p, k + "G", -1), b = Int(p, k + "B", -1);
@@ -302,8 +367,8 @@ struct TSkinObjects::Reading {
         auto o = std::make_unique<TDataSkinObject>("MenuBar");
         Load(*o->Bitmap, image);
         o->Tile = std::min(Int(p, "TileMenu", 1), 1);
-        o->LeftWidth = Int(p, "TileLeftMenu", 1);
-        o->RightWidth = Int(p, "TileRightMenu", 1);
+        o->LeftWidth = Coord(p, "TileLeftMenu", 1);
+        o->RightWidth = Coord(p, "TileRightMenu", 1);
         o->TopHeight = o->BottomHeight = 0;
         return o;
     }
@@ -351,19 +416,14 @@ std::unique_ptr<TDataSkinObject> BuiltInTrack(const char* name)
 
 void TSkinObjects::ReadSkin(const TSkinReader& reader, const TQuickIni& ini)
 {
-    Reading r{*this, reader, ini};
+    Reading r{*this, reader, ini, {}};
     std::vector<cl::AnsiString> sections;
     ini.ReadSections(sections);
 
     for (TDataSkinBorder* b : {LeftBorder.get(), RightBorder.get(), TopBorder.get(), BottomBorder.get()}) r.Border(*b);
 
     r.Colours();
-    ExtraColors.clear();
-    for (const cl::AnsiString& name : sections) {
-        cl::AnsiString upper = cl::UpperCase(name);
-        if (upper.rfind("COLOUR", 0) == 0 && upper != "COLOURS")
-            ExtraColors.push_back(r.Colour(name, "color", cl::SystemColor(COLOR_WINDOWTEXT)));
-    }
+    ExtraColors = ReadExtraColors(ini, sections, cl::SystemColor(COLOR_WINDOWTEXT));
     for (int k = 0; k < 10; ++k) CustomColors[k] = r.Colour("Customcolors", "Color" + std::to_string(k), 0xFFFFFF);
 
     r.CaptionButtons(sections);

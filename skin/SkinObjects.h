@@ -6,6 +6,7 @@
 #include "skin/ImgUtil.h"
 #include "skin/QuickIni.h"
 #include "skin/SkinReader.h"
+#include "skin/SkinRules.h"
 
 #include "classlib/Graphics.h"
 #include "classlib/WinHandle.h"
@@ -117,14 +118,22 @@ public:
     TSkinObjects(const TSkinObjects&) = delete;
     TSkinObjects& operator=(const TSkinObjects&) = delete;
 
-    // Opens a skin file and reads it. False, with the members untouched, when the
-    // container cannot be opened or holds no ".ini" description.
-    bool LoadSkinFile(const std::vector<std::uint8_t>& file);
-    // Reads every section into the members; clears Empty at the end.
+    enum TSkinFileResult { sfLoaded, sfNotASkin, sfNoDescription };
+    // Opens a skin file and reads all of it into objects of its own, which then take the
+    // place of these members. sfNotASkin or sfNoDescription, with the members untouched,
+    // when the container cannot be opened or holds no ".ini" description. A damaged
+    // stream (ElzhException), a bitmap over the budget (ESkinBitmapTooLarge) or a lack of
+    // memory raises, and leaves the members untouched as well.
+    TSkinFileResult OpenSkinFile(const std::vector<std::uint8_t>& file);
+    bool LoadSkinFile(const std::vector<std::uint8_t>& file) { return OpenSkinFile(file) == sfLoaded; }
+    // Reads every section into the members; clears Empty at the end. Meant for objects
+    // that nothing draws from yet: a read that raises leaves them partly filled.
     void ReadSkin(const TSkinReader& reader, const TQuickIni& ini);
     // The bitmap of the container entry named by FileName's file part, when that ends in
-    // ".bmp" and the entry holds a valid bitmap file; else an empty bitmap.
-    static void LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, const cl::AnsiString& FileName);
+    // ".bmp" and the entry holds a valid bitmap file; else an empty bitmap. Its pixels are
+    // taken from budget first, which raises ESkinBitmapTooLarge for too many.
+    static void LoadBitmap(const TSkinReader& reader, cl::TBitmap& Bitmap, const cl::AnsiString& FileName,
+                           TBitmapBudget& budget);
     static TColor ParseColor(const cl::AnsiString& Text, TColor Default);
 
     std::unique_ptr<TDataSkinBorder> LeftBorder, RightBorder, TopBorder, BottomBorder;
@@ -164,8 +173,14 @@ public:
     cl::BrushHandle FormBrush;
     bool Empty = true;
 
+protected:
+    // Called once a new skin has been read whole, just before it replaces these members.
+    virtual void SkinReplacing() {}
+
 private:
     struct Reading;
+    // Swaps every skin member with those of other.
+    void SwapSkin(TSkinObjects& other);
     void ComposeCombo();
     void MakeComboArrow();
     void MakeToolbar();

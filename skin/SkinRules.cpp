@@ -1,7 +1,10 @@
 // Skin description rules that need no bitmap.
 #include "skin/SkinRules.h"
 
+#include "classlib/PictureFormats.h"
 #include "classlib/SysUtils.h"
+
+#include <string>
 
 namespace skin {
 
@@ -47,8 +50,8 @@ std::vector<TCaptionButtonKeys> ReadCaptionButtonKeys(const TQuickIni& ini, cons
         b.name = cl::UpperCase(name);
         b.action = action;
         b.align = ini.ReadInteger(name, "Align", 0);
-        b.x = ini.ReadInteger(name, "Xcoord", 0);
-        b.y = ini.ReadInteger(name, "Ycoord", 0);
+        b.x = ReadCoordinate(ini, name, "Xcoord", 0);
+        b.y = ReadCoordinate(ini, name, "Ycoord", 0);
         b.visibility = ini.ReadInteger(name, "Visibility", 0);
         b.visibility1 = ini.ReadInteger(name, "Visibility1", action == -1 ? -1 : 0);
         b.combineOp = ini.ReadInteger(name, "CombineOp", -1);
@@ -65,6 +68,18 @@ std::vector<TCaptionButtonKeys> ReadCaptionButtonKeys(const TQuickIni& ini, cons
         buttons.push_back(std::move(b));
     }
     return buttons;
+}
+
+std::vector<TColor> ReadExtraColors(const TQuickIni& ini, const std::vector<cl::AnsiString>& sections, TColor fallback)
+{
+    std::vector<TColor> colours;
+    for (const cl::AnsiString& name : sections) {
+        if (colours.size() == MaxExtraColors) break;
+        const cl::AnsiString upper = cl::UpperCase(name);
+        if (upper.rfind("COLOUR", 0) == 0 && upper != "COLOURS")
+            colours.push_back(ParseColor(ini.ReadString(name, "color", ""), fallback));
+    }
+    return colours;
 }
 
 int CaptionButtonFrames(int frame, int width, int height, int action)
@@ -88,6 +103,29 @@ TGradientColors ToolbarGradient(TColor buttonFace, TColor formColor)
     int s = ColorSaturation(formColor);
     if (s > 110) g.bottom = BlendRGB(formColor, MakeRGB(255, 255, 255), (5625 - 25 * s) / 140 + 50);
     return g;
+}
+
+} // namespace skin
+
+namespace skin {
+
+void TBitmapBudget::Take(std::string_view name, const std::vector<std::uint8_t>& file)
+{
+    namespace pic = cl::pictures;
+    pic::BmpFileHeader header;
+    pic::DibLayout dib;
+    if (file.size() < pic::BmpFileHeaderSize || pic::ReadBmpFileHeader(file.data(), header) ||
+        pic::ParseDibHeader(file.data() + pic::BmpFileHeaderSize, file.size() - pic::BmpFileHeaderSize, dib))
+        return;
+    const std::int64_t pixels = static_cast<std::int64_t>(dib.width) * dib.height;
+    const std::string size = std::to_string(dib.width) + " x " + std::to_string(dib.height);
+    if (pixels > MaxBitmapPixels)
+        throw ESkinBitmapTooLarge("The skin's bitmap " + std::string(name) + " is " + size +
+                                  " pixels, larger than 4096 x 4096.");
+    if (pixels > MaxSkinPixels - taken_)
+        throw ESkinBitmapTooLarge("The skin's bitmaps are too large together (at " + std::string(name) + ", " +
+                                  size + " pixels).");
+    taken_ += pixels;
 }
 
 } // namespace skin

@@ -6,7 +6,10 @@
 #include "skin/ImgUtil.h"
 #include "skin/QuickIni.h"
 
+#include "classlib/SysUtils.h"
+
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +26,24 @@ bool IsCaptionButtonSection(std::string_view name);
 // At most this many caption buttons are read from a description: each one becomes an
 // object of every skinned window, and no skin needs more.
 constexpr std::size_t MaxCaptionButtons = 64;
+
+// Coordinates and margins read from a description lie within this distance of 0, so
+// that sums of a few of them and of window sizes stay within int.
+constexpr int MaxSkinCoordinate = 32767;
+inline int ClampCoordinate(int v)
+{
+    return v < -MaxSkinCoordinate ? -MaxSkinCoordinate : v > MaxSkinCoordinate ? MaxSkinCoordinate : v;
+}
+// An integer key read as a coordinate: clamped as above.
+inline int ReadCoordinate(const TQuickIni& ini, std::string_view section, std::string_view key, int fallback)
+{
+    return ClampCoordinate(ini.ReadInteger(section, key, fallback));
+}
+
+// The extra colours: the "color" key of each section whose upper-cased name begins with
+// "COLOUR" and is not "COLOURS", in text order, at most MaxExtraColors of them.
+constexpr std::size_t MaxExtraColors = 64;
+std::vector<TColor> ReadExtraColors(const TQuickIni& ini, const std::vector<cl::AnsiString>& sections, TColor fallback);
 
 // The keys of one caption-button section, as read (before the image decides the frames).
 struct TCaptionButtonKeys {
@@ -54,5 +75,28 @@ struct TGradientColors {
     TColor top, bottom;
 };
 TGradientColors ToolbarGradient(TColor buttonFace, TColor formColor);
+
+// A skin's bitmaps that cannot be used: larger than a screen shows, or together more than
+// a load may reserve. Raised before the pixels are made.
+class ESkinBitmapTooLarge : public cl::Exception {
+    using cl::Exception::Exception;
+};
+
+// What the bitmaps of one skin load may take: each at most MaxBitmapPixels, all of them
+// together at most MaxSkinPixels.
+class TBitmapBudget {
+public:
+    static constexpr std::int64_t MaxBitmapPixels = 4096LL * 4096;
+    static constexpr std::int64_t MaxSkinPixels = 4 * MaxBitmapPixels;
+
+    // Takes the pixels the BMP file claims (width x height from its headers) or raises
+    // ESkinBitmapTooLarge naming the file. A file whose headers are not a bitmap's takes
+    // nothing: the bitmap reader refuses it.
+    void Take(std::string_view name, const std::vector<std::uint8_t>& file);
+    std::int64_t Taken() const { return taken_; }
+
+private:
+    std::int64_t taken_ = 0;
+};
 
 } // namespace skin

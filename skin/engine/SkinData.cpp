@@ -218,28 +218,37 @@ void TSkinData::SetStreamValue(const cl::TBytes& value)
 bool TSkinData::LoadSkin()
 {
     if (HasState(cl::csDesigning)) return false;
-    return LoadSkinFrom(SkinStream) == slLoaded;
+    const TSkinLoad load = LoadSkinFrom(SkinStream);
+    if (load.result == TSkinLoad::slFailed && cl::Application)
+        cl::Application->MessageBox("Skin not loaded.\r" + load.why, cl::Application->Title(), MB_OK);
+    return load.result == TSkinLoad::slLoaded;
 }
 
-// The skin's objects change only once the container has opened and holds a description,
-// so that a file that is no skin leaves the skin in use as it was.
+// The skin's objects change only once the new skin has been read whole, so that a file
+// that is no skin, or fails half-way, leaves the skin in use as it was. Nothing the read
+// raises leaves here: a skin file is outside input.
 TSkinData::TSkinLoad TSkinData::LoadSkinFrom(const std::vector<std::uint8_t>& file)
 {
-    TSkinReader reader;
-    if (!reader.Open(file)) return slNotASkin; // the reader itself tells of an unknown version
-    std::vector<std::uint8_t> text;
-    cl::AnsiString found;
-    reader.FindFile(".ini", text, found);
-    if (found.empty()) return slNoDescription;
-    TQuickIni ini;
-    ini.LoadFromStream(text);
+    try {
+        switch (OpenSkinFile(file)) {
+        case sfLoaded: return {TSkinLoad::slLoaded, {}};
+        case sfNotASkin: return {TSkinLoad::slNotASkin, {}}; // the reader itself tells of an unknown version
+        case sfNoDescription: return {TSkinLoad::slNoDescription, {}};
+        }
+    } catch (const std::bad_alloc&) {
+        return {TSkinLoad::slFailed, "There is not enough memory for the skin."};
+    } catch (const std::exception& e) {
+        return {TSkinLoad::slFailed, e.what()};
+    }
+    return {TSkinLoad::slNotASkin, {}};
+}
+
+void TSkinData::SkinReplacing()
+{
     // The caption buttons of windows skinned with this component point at the button
-    // objects the read replaces; every load path (SkinFile, SkinStream, LoadSkin) drops
-    // them first, also when the refresh that builds them anew is skipped.
+    // objects that go now; every load path (SkinFile, SkinStream, LoadSkin) drops them,
+    // also when the refresh that builds them anew is skipped.
     if (SkinManager) SkinManager->DropCaptionButtons(*this);
-    Empty = true;
-    ReadSkin(reader, ini);
-    return slLoaded;
 }
 
 void TSkinData::SetSkinFile(const cl::AnsiString& file)
@@ -253,30 +262,33 @@ void TSkinData::SetSkinFile(const cl::AnsiString& file)
     // The new skin is loaded before the old one goes: a file that cannot serve leaves the
     // skin in use (and its bytes) in place, and the user is told why.
     std::vector<std::uint8_t> bytes;
-    TSkinLoad result = slUnreadable;
+    TSkinLoad load{TSkinLoad::slUnreadable, {}};
     const DWORD attributes = GetFileAttributesA(file.c_str());
     if (!file.empty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         std::ifstream in(file, std::ios::binary);
         if (in) {
             bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            result = LoadSkinFrom(bytes);
+            load = LoadSkinFrom(bytes);
         }
     }
-    if (result != slLoaded) {
-        ShowLoadFailure(file, result);
+    if (load.result != TSkinLoad::slLoaded) {
+        if (cl::Application)
+            cl::Application->MessageBox("Skin file not loaded: " + file + "\r" + Reason(load), cl::Application->Title(),
+                                        MB_OK);
         return;
     }
     SkinStream = std::move(bytes);
     SkinChanged();
 }
 
-void TSkinData::ShowLoadFailure(const cl::AnsiString& file, TSkinLoad result)
+cl::AnsiString TSkinData::Reason(const TSkinLoad& load)
 {
-    if (!cl::Application) return;
-    const char* why = result == slUnreadable      ? "The file cannot be read."
-                      : result == slNoDescription ? "The file holds no skin description."
-                                                  : "The file is not a skin file.";
-    cl::Application->MessageBox("Skin file not loaded: " + file + "\r" + why, cl::Application->Title(), MB_OK);
+    switch (load.result) {
+    case TSkinLoad::slUnreadable: return "The file cannot be read.";
+    case TSkinLoad::slNoDescription: return "The file holds no skin description.";
+    case TSkinLoad::slFailed: return load.why;
+    default: return "The file is not a skin file.";
+    }
 }
 
 void TSkinData::SkinChanged()

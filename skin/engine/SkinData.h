@@ -52,8 +52,9 @@ public:
 
     void Loaded() override;
 
-    // Loads the skin in SkinStream; false when it is not a skin file, which leaves the skin
-    // loaded before (or none) in place.
+    // Loads the skin in SkinStream; false when it is not a skin file or cannot be read
+    // whole, which leaves the skin loaded before (or none) in place. A read that raised
+    // (a damaged stream, bitmaps too large, no memory) says why in a message box.
     bool LoadSkin();
     // Re-applies a newly loaded skin to the windows already skinned.
     void SkinChanged();
@@ -68,8 +69,8 @@ public:
     TSkinOptions Options = 0;
     cl::TStringList* Skin3rd() const { return skin3rd_.get(); }
     const cl::AnsiString& SkinFile() const { return skinFile_; }
-    // At run time loads the named file and re-applies it; a file that is missing or no skin
-    // keeps the skin in use and says why in a message box.
+    // At run time loads the named file and re-applies it; a file that is missing, no skin
+    // or cannot be read whole keeps the skin in use and says why in a message box.
     void SetSkinFile(const cl::AnsiString& file);
     cl::AnsiString SkinStore() const;
     TSkinFormType SkinFormtype = sfMainform;
@@ -106,10 +107,17 @@ public:
     void ShowCaptionHint(const RECT& Rect, const std::wstring& Text);
     void HideCaptionHint();
 
+protected:
+    void SkinReplacing() override;
+
 private:
-    enum TSkinLoad { slLoaded, slUnreadable, slNotASkin, slNoDescription };
+    // Why a load failed: in the result, or the text of what it raised.
+    struct TSkinLoad {
+        enum { slLoaded, slUnreadable, slNotASkin, slNoDescription, slFailed } result;
+        cl::AnsiString why;
+    };
     TSkinLoad LoadSkinFrom(const std::vector<std::uint8_t>& file);
-    void ShowLoadFailure(const cl::AnsiString& file, TSkinLoad result);
+    static cl::AnsiString Reason(const TSkinLoad& load);
     cl::TBytes StreamValue() const;
     void SetStreamValue(const cl::TBytes& value);
     void BuildAppIcon();

@@ -47,10 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* key : {"Left", "Right", "Top", "Bottom", "TextBack", "menuBar"})
         sink += static_cast<std::uint32_t>(ini.ReadString("Personality", key, "").size());
     for (const char* key : ColourTable) sink += skin::ParseColor(ini.ReadString("Colours", key, ""), 0);
-    for (const cl::AnsiString& name : sections) {
-        const cl::AnsiString upper = cl::UpperCase(name);
-        if (upper.rfind("COLOUR", 0) == 0 && upper != "COLOURS") sink += skin::ParseColor(ini.ReadString(name, "color", ""), 0);
-    }
+    const std::vector<skin::TColor> extra = skin::ReadExtraColors(ini, sections, 0);
+    if (extra.size() > skin::MaxExtraColors) std::abort();
+    for (skin::TColor c : extra) sink += static_cast<std::uint32_t>(c);
     for (int k = 0; k < 10; ++k)
         sink += skin::ParseColor(ini.ReadString("Customcolors", "Color" + std::to_string(k), ""), 0xFFFFFF);
 

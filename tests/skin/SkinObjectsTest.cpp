@@ -327,3 +327,21 @@ TEST(SkinObjects, OurSkin)
     EXPECT_EQ(s.CaptionButtons[8]->Bitmap->Width(), 64);
     EXPECT_EQ(s.CaptionButtons[8]->XCoord, 60);
 }
+
+// Margins, shifts and sizes read from a description are clamped to +-32767.
+TEST(SkinObjects, CoordinatesAreClampedWhenRead)
+{
+    Loaded s("[Personality]\nTopTopHeight=2147483647\nTopBotHeight=-2147483648\nTextShift=99999\nTXTBackleft=-40000\n"
+             "TXTBackRight=32767\n[Fonts]\nFontHeight=0x7FFFFFFF\n"
+             "[Progress.Chunk]\nImage=strip.bmp\nLeftWidth=40000\nTopHeight=12\nBottomHeight=-40000\n");
+    EXPECT_EQ(s.TopBorder->LeftWidth, 32767);
+    EXPECT_EQ(s.TopBorder->RightWidth, -32767);
+    EXPECT_EQ(s.Title->LeftWidth, 32767);
+    EXPECT_EQ(s.Title->TXTBackleft, -32767);
+    EXPECT_EQ(s.Title->TXTBackRight, 32767);
+    EXPECT_EQ(s.Title->FontHeight, 32767);
+    ASSERT_NE(s.ProgressChunk, nullptr);
+    EXPECT_EQ((std::vector<int>{s.ProgressChunk->LeftWidth, s.ProgressChunk->TopHeight, s.ProgressChunk->RightWidth,
+                                s.ProgressChunk->BottomHeight}),
+              (std::vector<int>{32767, 12, 0, -32767}));
+}

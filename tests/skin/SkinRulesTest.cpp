@@ -107,3 +107,136 @@ TEST(SkinRules, CaptionButtonKeysStopAtTheCap)
     EXPECT_EQ(keys.back().name, "BUTTON64");
     EXPECT_EQ(keys.back().x, 64);
 }
+
+// A name repeated after a long first section reads that first section at every repeat:
+// kept buttons as often as the name stands, dropped ones never.
+TEST(SkinRules, RepeatedSectionNamesReadTheFirstSection)
+{
+    std::string text = "[ButtonA]\n";
+    for (int i = 0; i < 500; ++i) text += "Filler" + std::to_string(i) + "=1\n";
+    text += "Action=2\nXcoord=7\n[ButtonGone]\nAction=-1\nVisibility=1\n";
+    text += "[buttona]\nAction=0\nXcoord=99\n[ButtonGone]\nAction=5\n[ButtonA]\n[ButtonB]\nAction=1\nVisibility=2\n"
+            "Xcoord=11\n[BUTTONA]\n";
+    TQuickIni ini;
+    ini.LoadFromStream(std::string_view(text));
+    std::vector<cl::AnsiString> sections;
+    ini.ReadSections(sections);
+    const std::vector<TCaptionButtonKeys> keys = ReadCaptionButtonKeys(ini, sections);
+    struct Expected {
+        const char* name;
+        int action, x;
+    } expected[] = {{"BUTTONA", 2, 7}, {"BUTTONA", 2, 7}, {"BUTTONA", 2, 7}, {"BUTTONB", 1, 11}, {"BUTTONA", 2, 7}};
+    ASSERT_EQ(keys.size(), std::size(expected));
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(keys[i].name, expected[i].name);
+        EXPECT_EQ(keys[i].action, expected[i].action);
+        EXPECT_EQ(keys[i].x, expected[i].x);
+    }
+}
+
+// One colour per "COLOUR..." section, a repeated name giving its first section's colour,
+// and no more than 64.
+TEST(SkinRules, ExtraColours)
+{
+    std::string text = "[Colour1]\ncolor=1 2 3\n[Colours]\ncolor=9 9 9\n[colourX]\n[COLOUR1]\ncolor=4 5 6\n";
+    TQuickIni ini;
+    ini.LoadFromStream(std::string_view(text));
+    std::vector<cl::AnsiString> sections;
+    ini.ReadSections(sections);
+    EXPECT_EQ(ReadExtraColors(ini, sections, 0x123456),
+              (std::vector<TColor>{MakeRGB(1, 2, 3), 0x123456, MakeRGB(1, 2, 3)}));
+
+    for (int i = 0; i < 70; ++i) text += "[Colour" + std::to_string(i + 2) + "]\ncolor=" + std::to_string(i) + "\n";
+    ini.LoadFromStream(std::string_view(text));
+    ini.ReadSections(sections);
+    const std::vector<TColor> capped = ReadExtraColors(ini, sections, 0);
+    ASSERT_EQ(capped.size(), 64u);
+    EXPECT_EQ(capped.back(), MakeRGB(60, 0, 0)); // the 61st of the numbered ones
+}
+
+// Caption-button coordinates far outside any window are clamped to +-32767 when read, so
+// that placing the button cannot overflow.
+TEST(SkinRules, CaptionButtonCoordinatesAreClamped)
+{
+    struct Case {
+        const char* value;
+        int expected;
+    } cases[] = {{"2147483647", 32767}, {"-2147483648", -32767}, {"0x7FFFFFFF", 32767}, {"32768", 32767},
+                 {"32767", 32767},      {"-32767", -32767},      {"-40000", -32767},    {"-5", -5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        TQuickIni ini;
+        ini.LoadFromStream("[Button1]\nXcoord=" + std::string(c.value) + "\nYcoord=" + c.value + "\n");
+        const std::vector<TCaptionButtonKeys> keys = ReadCaptionButtonKeys(ini, {"Button1"});
+        ASSERT_EQ(keys.size(), 1u);
+        EXPECT_EQ(keys[0].x, c.expected);
+        EXPECT_EQ(keys[0].y, c.expected);
+        EXPECT_EQ(ReadCoordinate(ini, "Button1", "Xcoord", 0), c.expected);
+    }
+}
+
+namespace {
+
+// The headers of a BMP file of w x h (no pixels): bitCount 8 with run-length compression,
+// or 24 uncompressed.
+std::vector<std::uint8_t> BmpHeaders(int w, int h, bool rle8)
+{
+    std::vector<std::uint8_t> f(14 + 40 + (rle8 ? 1024 : 0));
+    auto put = [&f](std::size_t at, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) f[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put(2, static_cast<std::uint32_t>(f.size()), 4);
+    put(10, static_cast<std::uint32_t>(f.size()), 4);
+    put(14, 40, 4);
+    put(18, static_cast<std::uint32_t>(w), 4);
+    put(22, static_cast<std::uint32_t>(h), 4);
+    put(26, 1, 2);
+    put(28, rle8 ? 8 : 24, 2);
+    put(30, rle8 ? 1 : 0, 4);
+    return f;
+}
+
+} // namespace
+
+TEST(SkinRules, BitmapBudget)
+{
+    struct Case {
+        int w, h;
+        bool rle8;
+        const char* error; // null: taken
+    } cases[] = {
+        {16000, 16000, true, "The skin's bitmap b.bmp is 16000 x 16000 pixels, larger than 4096 x 4096."},
+        {4097, 4096, false, "The skin's bitmap b.bmp is 4097 x 4096 pixels, larger than 4096 x 4096."},
+        {32767, 1, false, nullptr},
+        {4096, 4096, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+        TBitmapBudget budget;
+        try {
+            budget.Take("b.bmp", BmpHeaders(c.w, c.h, c.rle8));
+            EXPECT_EQ(c.error, nullptr);
+            EXPECT_EQ(budget.Taken(), static_cast<std::int64_t>(c.w) * c.h);
+        } catch (const ESkinBitmapTooLarge& e) {
+            ASSERT_NE(c.error, nullptr);
+            EXPECT_EQ(e.Message(), c.error);
+            EXPECT_EQ(budget.Taken(), 0);
+        }
+    }
+
+    // Four bitmaps of the largest size fill the budget of one load; a fifth pixel is
+    // refused. Bytes that are no bitmap take nothing (the reader refuses them).
+    TBitmapBudget budget;
+    for (int i = 0; i < 4; ++i) budget.Take("big.bmp", BmpHeaders(4096, 4096, false));
+    budget.Take("bad.bmp", {'B', 'M', 0, 0});
+    EXPECT_EQ(budget.Taken(), 67108864);
+    try {
+        budget.Take("one.bmp", BmpHeaders(1, 1, false));
+        ADD_FAILURE() << "taken";
+    } catch (const ESkinBitmapTooLarge& e) {
+        EXPECT_EQ(e.Message(), "The skin's bitmaps are too large together (at one.bmp, 1 x 1 pixels).");
+    }
+}

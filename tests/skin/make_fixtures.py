@@ -73,11 +73,20 @@ def object_bitmaps():
     }
 
 
-def solid_skin(left, right, top, bottom, face):
+def rle8_bmp(w, h):
+    """An 8-bit run-length bitmap file of any size in a few bytes: its pixels end at once."""
+    palette = bytes(4 * 256)
+    pixels = b'\x00\x01'
+    offset = 14 + 40 + len(palette)
+    return (struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset) +
+            struct.pack('<IiiHHIIiiII', 40, w, h, 1, 8, 1, len(pixels), 2835, 2835, 256, 0) + palette + pixels)
+
+
+def solid_skin(left, right, top, bottom, face, extra_ini=(), extra_bitmaps=None):
     """A skin of solid borders, two frames each (active, then inactive at half the
     brightness): left 4, caption 30, right 5 and bottom 6 pixels, none shaping the window.
     Its top border's sample (the skin's form colour) is the caption colour, which differs
-    from its ButtonFace."""
+    from its ButtonFace. extra_ini lines and extra_bitmaps entries follow."""
     def dim(c):
         return tuple(v // 2 for v in c)
 
@@ -87,10 +96,11 @@ def solid_skin(left, right, top, bottom, face):
         'top.bmp': bmp(40, 60, lambda x, y: top if y < 30 else dim(top)),
         'bottom.bmp': bmp(40, 12, lambda x, y: bottom if y < 6 else dim(bottom)),
     }
+    bitmaps.update(extra_bitmaps or {})
     ini = ['[Personality]']
     for part in ('Left', 'Right', 'Top', 'Bottom'):
         ini += ['%s=%s.bmp' % (part, part.lower()), '%sFrame=2' % part, '%sTrans=0' % part]
-    ini += ['[Colours]', 'ButtonFace=%d %d %d' % face]
+    ini += ['[Colours]', 'ButtonFace=%d %d %d' % face] + list(extra_ini)
     text = '\r\n'.join(ini).encode('latin-1') + b'\r\n'
     return image('\r\n'.join(['skin.ini'] + list(bitmaps)), [text] + list(bitmaps.values()))
 
@@ -99,6 +109,9 @@ def skins():
     return {
         'plain': solid_skin((200, 0, 0), (0, 200, 0), (45, 55, 73), (200, 200, 0), (220, 210, 200)),
         'other': solid_skin((0, 0, 200), (200, 0, 200), (90, 30, 30), (0, 200, 200), (230, 230, 250)),
+        # The other skin, whose combo button (read after the borders) claims 16000 x 16000.
+        'huge_bitmap': solid_skin((0, 0, 200), (200, 0, 200), (90, 30, 30), (0, 200, 200), (230, 230, 250),
+                                  ['[ComboButton]', 'Image=huge.bmp'], {'huge.bmp': rle8_bmp(16000, 16000)}),
     }
 
 
@@ -157,6 +170,10 @@ def main():
     for name, img in skins().items():
         with open(os.path.join(out, 'skins', name + '.skin'), 'wb') as f:
             f.write(skinpack.skin_file(img))
+    # The plain skin's file cut in half: its stream ends long before its unpacked size.
+    plain = skinpack.skin_file(skins()['plain'])
+    with open(os.path.join(out, 'skins', 'plain_cut.skin'), 'wb') as f:
+        f.write(plain[:len(plain) // 2])
     # Claims 2 GiB unpacked with a tiny stream: refused before decoding.
     with open(os.path.join(out, 'containers', 'huge_size.skin'), 'wb') as f:
         f.write(struct.pack('<I', 0x7FFFFFF0) + skinpack.compress(b'x'))
