@@ -48,9 +48,11 @@ for _ in $(seq 600); do (exec 4<>/dev/tcp/127.0.0.1/5900) 2>/dev/null && break; 
 echo "ludora-vm: the machine's screen: VNC on 127.0.0.1:$port (for example vncviewer 127.0.0.1::$port)," \
   "and a picture every $every s in $shot"
 
-# Written aside and moved: a reader never sees half a picture.
+# Written aside, synced (the share caches writes in here) and moved: the host never sees
+# half a picture.
 while sleep "$every"; do
-  import -display "$DISPLAY" -window root "$shot.part.png" 2>/dev/null && mv -f "$shot.part.png" "$shot"
+  import -display "$DISPLAY" -window root "$shot.part.png" 2>/dev/null && sync "$shot.part.png" &&
+    mv -f "$shot.part.png" "$shot"
 done &
 pids+=($!)
 
