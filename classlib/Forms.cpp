@@ -226,9 +226,22 @@ void TCustomForm::Loaded()
     if (Visible()) VisibleChanged();
 }
 
+namespace {
+
+// The module's "MAINICON" at the size of the metric, shared (never destroyed); null in a
+// module without one.
+HICON ModuleMainIcon(int metric)
+{
+    const int size = GetSystemMetrics(metric);
+    return static_cast<HICON>(LoadImageA(ModuleInstance(), "MAINICON", IMAGE_ICON, size, size, LR_SHARED));
+}
+
+} // namespace
+
 void TCustomForm::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
+    params.WindowClass.hIcon = ModuleMainIcon(SM_CXICON);
     params.Style &= ~(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
     params.Style |= WS_CLIPCHILDREN;
     if (Parent()) {
@@ -269,11 +282,12 @@ void TCustomForm::CreateParams(TCreateParams& params)
 void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
-    HICON icon = icon_.Empty() ? nullptr : icon_.Handle();
-    if (icon) {
-        SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
+    // A form without an icon of its own shows the program's: its caption and the skin's
+    // read the window's icons, not the class's.
+    HICON big = icon_.Empty() ? ModuleMainIcon(SM_CXICON) : icon_.Handle();
+    HICON small = icon_.Empty() ? ModuleMainIcon(SM_CXSMICON) : icon_.Handle();
+    if (big) SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (small) SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
 void TCustomForm::ApplyPosition()

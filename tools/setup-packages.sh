@@ -10,8 +10,9 @@ packages=(
   dpkg-dev python3 curl imagemagick
   libpng-dev libjpeg62-turbo-dev
 )
-# Where 32-bit x86 programs cannot run, the Windows tests run in an emulated machine.
-"$(dirname "$0")/can-run-x86.sh" || packages+=(qemu-system-x86 busybox-static)
+# Where 32-bit x86 programs cannot run, the Windows tests and the client run in an emulated
+# machine; the client's screen is served from there by a VNC server.
+"$(dirname "$0")/can-run-x86.sh" || packages+=(qemu-system-x86 busybox-static x11vnc)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,11 +1,17 @@
 // The main window's tray behaviour for real: its tray icon from the form resource, the
 // application's minimise and restore, the tray menu's items and the boss key pressed
-// through SendInput.
+// through SendInput; the program's own icon in its tray record, windows and taskbar button.
 #include "classlib/Seams.h"
+#include "shell/AboutFrm.h"
 #include "shell/MainFrm.h"
 #include "shell/UnConst.h"
 
+#include "../support/IconColour.h"
+
 #include <gtest/gtest.h>
+
+#include <set>
+#include <string>
 
 namespace {
 
@@ -115,4 +121,90 @@ TEST_F(MainTray, MenuItemsHideShowAndExit)
     EXPECT_TRUE(MainForm->CloseExit());
     cl::Application->ProcessMessages();
     EXPECT_TRUE(cl::Application->Terminated());
+}
+
+namespace {
+
+// The play mark in the middle of the program's icon.
+constexpr COLORREF kProgramIconMiddle = RGB(250, 186, 36);
+
+// Keeps the icon of the record of each call to the notification area.
+class TIconRecordingTray : public TWyrTrayIcon {
+public:
+    TIconRecordingTray(cl::TComponent* owner, std::vector<COLORREF>& colours) : TWyrTrayIcon(owner), colours_(colours) {}
+
+protected:
+    BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data) override
+    {
+        colours_.push_back(IconMiddleColour(data.hIcon));
+        return TWyrTrayIcon::ShellNotifyIcon(message, data);
+    }
+
+private:
+    std::vector<COLORREF>& colours_;
+};
+
+BOOL CALLBACK KeepName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names)
+{
+    reinterpret_cast<std::vector<std::string>*>(names)->push_back(IS_INTRESOURCE(name) ? "#" : name);
+    return TRUE;
+}
+
+} // namespace
+
+TEST(ProgramIcon, TheFirstIconResourceIsTheProgramsAtThreeSizes)
+{
+    std::vector<std::string> names;
+    EnumResourceNamesA(nullptr, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, KeepName, reinterpret_cast<LONG_PTR>(&names));
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names[0], "MAINICON");
+    HRSRC res = FindResourceA(nullptr, "MAINICON", MAKEINTRESOURCEA(14));
+    ASSERT_NE(res, nullptr);
+    const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, res)));
+    ASSERT_NE(dir, nullptr);
+    // Group directory: reserved, type, count, then 14-byte entries led by width and height.
+    const int count = dir[4] | dir[5] << 8;
+    ASSERT_EQ(SizeofResource(nullptr, res), 6u + 14u * count);
+    std::set<int> sizes;
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(dir[6 + 14 * i], dir[7 + 14 * i]);
+        sizes.insert(dir[6 + 14 * i]);
+    }
+    EXPECT_EQ(sizes, (std::set<int>{16, 32, 48}));
+}
+
+TEST_F(MainTray, TheProgramsOwnIconShowsInTheTrayTheWindowsAndTheTaskbarButton)
+{
+    EXPECT_EQ(IconMiddleColour(cl::Application->Icon()->Handle()), kProgramIconMiddle);
+    EXPECT_NE(IconMiddleColour(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION))), kProgramIconMiddle);
+
+    // A tray icon as the form resource makes it: what it hands the notification area.
+    std::vector<COLORREF> colours;
+    auto* tray = new TIconRecordingTray(MainForm, colours);
+    tray->BeginLoading();
+    tray->SetHint("icon");
+    tray->Loaded();
+    ASSERT_FALSE(colours.empty());
+    for (COLORREF c : colours) EXPECT_EQ(c, kProgramIconMiddle);
+    cl::Free(tray);
+
+    auto* about = cl::CreateForm<TAboutForm>(nullptr);
+    const struct {
+        const char* name;
+        HWND window;
+        bool classIcon;
+    } windows[] = {{"main", MainForm->Handle(), true},
+                   {"about", about->Handle(), true},
+                   {"taskbar button", cl::Application->Handle(), false}};
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.name);
+        if (w.classIcon)
+            EXPECT_EQ(IconMiddleColour(reinterpret_cast<HICON>(GetClassLongPtrA(w.window, GCLP_HICON))), kProgramIconMiddle);
+        for (WPARAM kind : {ICON_BIG, ICON_SMALL}) {
+            SCOPED_TRACE(kind);
+            EXPECT_EQ(IconMiddleColour(reinterpret_cast<HICON>(SendMessageA(w.window, WM_GETICON, kind, 0))),
+                      kProgramIconMiddle);
+        }
+    }
+    cl::Free(about);
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the test machine's boot files in DIR (once; kept between runs): Debian's kernel and
-# a small initramfs (busybox, the virtio and 9p modules, tools/vm/init). The machine's root
-# is the host's own, so it has the same packages as the host.
+# a small initramfs (busybox, the virtio, 9p and network-card modules, tools/vm/init). The
+# machine's root is the host's own, so it has the same packages as the host.
 set -euo pipefail
 dir=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,14 +26,14 @@ if [ ! -f "$dir/vmlinuz" ]; then
   mv "$dir/vmlinuz.part" "$dir/vmlinuz"
 fi
 
-if [ ! -f "$dir/initrd" ] || [ "$here/init" -nt "$dir/initrd" ]; then
+if [ ! -f "$dir/initrd" ] || [ "$here/init" -nt "$dir/initrd" ] || [ "$here/image.sh" -nt "$dir/initrd" ]; then
   tree=$(mktemp -d "$dir/initrd.XXXXXX")
   trap 'rm -rf "$tree"' EXIT
   mkdir -p "$tree"/{bin,dev,proc,sys,newroot,modules}
   cp /bin/busybox "$tree/bin/busybox"
   cp "$here/init" "$tree/init"
   chmod 755 "$tree/init"
-  # The modules that the shares need, each after the ones it depends on.
+  # The modules that the shares and the network card need, each after the ones it depends on.
   declare -A seen=()
   order=()
   add() {
@@ -46,7 +46,7 @@ if [ ! -f "$dir/initrd" ] || [ "$here/init" -nt "$dir/initrd" ]; then
     cp "$file" "$tree/modules/"
     order+=("$name")
   }
-  for m in virtio_pci 9pnet_virtio 9p; do add "$m"; done
+  for m in virtio_pci 9pnet_virtio 9p virtio_net; do add "$m"; done
   printf '%s\n' "${order[@]}" > "$tree/modules.order"
   (cd "$tree" && find . | busybox cpio -o -H newc 2>/dev/null) > "$dir/initrd.part"
   rm -rf "$tree"

@@ -11,6 +11,8 @@
 # LUDORA_VM_MEMORY and LUDORA_VM_TIMEOUT (seconds) tune it, LUDORA_VM_ACCEL=tcg skips KVM
 # and =kvm tries it even where /dev/kvm does not open; LUDORA_VM_SCRIPT names another guest
 # script to run in place of guest-run.sh (tools/bench/vm-guest.sh runs the benchmarks).
+# LUDORA_VM_FORWARD (a qemu hostfwd rule, tcp:127.0.0.1:PORT-:GUESTPORT) gives the machine a
+# network card on qemu's user networking, closed to the outside but for that one port.
 set -euo pipefail
 root=$1 build=$2
 shift 2
@@ -60,6 +62,9 @@ qemu=(qemu-system-x86_64 -nodefaults -no-user-config -display none -no-reboot
   -serial "file:$vm/serial.log" -serial "file:$run/ctest.out"
   -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap"
   "${virtfs[@]}")
+if [ -n "${LUDORA_VM_FORWARD:-}" ]; then
+  qemu+=(-netdev "user,id=net0,restrict=on,hostfwd=$LUDORA_VM_FORWARD" -device virtio-net-pci,netdev=net0)
+fi
 # No SMAP under TCG: this qemu's emulation faults on a 32-bit iret in user mode with it,
 # which the guest kernel takes for its own fault and kills the Wine process.
 kvm=(-accel kvm -cpu host)
