@@ -27,8 +27,11 @@ for bench in "${args[@]}"; do
   echo "=== $bench"
   # Through a pipe: on a terminal Wine's console would write cursor controls.
   case $bench in
-    startup) bash "$root/tools/bench/startup.sh" 5 20 ;;
-    startup-steps) bash "$root/tools/bench/startup-steps.sh" 5 ;;
+    startup) bash "$root/tools/bench/startup.sh" 7 20 ;;
+    startup-steps) bash "$root/tools/bench/startup-steps.sh" 7 ;;
+    # startup=A.exe,B.exe: earlier builds in bin/ measured in the same rounds
+    startup=*) IFS=, read -ra others <<<"${bench#startup=}"; bash "$root/tools/bench/startup.sh" 7 20 "${others[@]}" ;;
+    startup-steps=*) IFS=, read -ra others <<<"${bench#startup-steps=}"; bash "$root/tools/bench/startup-steps.sh" 7 "${others[@]}" ;;
     player) bash "$root/tools/bench/player.sh" 5 ;;
     player-movie | player-play | player-windows | player-catalogue) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
     download) python3 "$root/tools/bench/download_bench.py" "$build" 3 ;;
