@@ -245,7 +245,7 @@ TEST_F(MainWindow, EveryPaneCarriesThePrintOptions)
 TEST_F(MainWindow, NavigationWordsAreExactAndMoveThePanes)
 {
     Create(nullptr);
-    MainForm->Show();
+    ShowStarted();
     const std::wstring app = Wide(AppPath), portal = L"http://127.0.0.1:9";
     struct Case {
         const char* word;
@@ -299,8 +299,7 @@ TEST_F(MainWindow, StartUpNavigatesThePanesAndSetsTheVolumeOnceShown)
     // Shown again: the panes navigate again, the volume object stays.
     MainForm->Hide();
     MainForm->Show();
-    ASSERT_TRUE(log.Settle());
-    EXPECT_EQ(log.Order().size(), 6u);
+    EXPECT_TRUE(PumpUntil([&] { return log.Order().size() == 6; }));
     EXPECT_EQ(MainForm->Volume(), volume);
 }
 

@@ -42,16 +42,22 @@ BOOL CALLBACK FindWindowOf(HWND wnd, LPARAM lp)
     return TRUE;
 }
 
-// The same rule for every program: its window is visible, its thread has answered a sent
-// message since, and no part of the window is left to paint.
-bool Painted(DWORD pid, const char* className)
+// How far a program's window has come; painted is the same rule for every program: its
+// window is visible, its thread has answered a sent message since, and no part of the
+// window is left to paint.
+enum class Stage { none, hidden, busy, unpainted, painted };
+const char* const StageNames[] = {"no window of the class", "not visible", "no answer to a sent message",
+                                  "an update region left", "painted"};
+
+Stage WindowStage(DWORD pid, const char* className)
 {
     Search s{pid, className, nullptr};
     EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&s));
-    if (!s.found || !IsWindowVisible(s.found)) return false;
+    if (!s.found) return Stage::none;
+    if (!IsWindowVisible(s.found)) return Stage::hidden;
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer)) return false;
-    return !GetUpdateRect(s.found, nullptr, FALSE);
+    if (!SendMessageTimeoutA(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer)) return Stage::busy;
+    return GetUpdateRect(s.found, nullptr, FALSE) ? Stage::unpainted : Stage::painted;
 }
 
 double Seconds(const LARGE_INTEGER& a, const LARGE_INTEGER& b, const LARGE_INTEGER& freq)
@@ -73,13 +79,18 @@ double StartUntilPainted(const std::string& className, const std::string& exe, P
     QueryPerformanceCounter(&t0);
     if (passStart) SetEnvironmentVariableA("LUDORA_STARTUP_T0", std::to_string(t0.QuadPart).c_str());
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    Stage stage = Stage::none;
     for (;;) {
-        const bool painted = Painted(pi.dwProcessId, className.c_str());
+        stage = WindowStage(pi.dwProcessId, className.c_str());
         QueryPerformanceCounter(&t1);
-        if (painted) return Seconds(t0, t1, freq);
-        if (Seconds(t0, t1, freq) > 60 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) return -1;
+        if (stage == Stage::painted) return Seconds(t0, t1, freq);
+        // A loaded emulated machine can take minutes.
+        if (Seconds(t0, t1, freq) > 300 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
         Sleep(1);
     }
+    std::fprintf(stderr, "%s: %s after %.1f s\n", exe.c_str(), StageNames[static_cast<int>(stage)],
+                 Seconds(t0, t1, freq));
+    return -1;
 }
 
 void End(PROCESS_INFORMATION& pi)
