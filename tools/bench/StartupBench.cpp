@@ -42,6 +42,16 @@ BOOL CALLBACK FindWindowOf(HWND wnd, LPARAM lp)
     return TRUE;
 }
 
+BOOL CALLBACK ListWindowOf(HWND wnd, LPARAM pid)
+{
+    DWORD owner = 0;
+    char name[64] = {};
+    GetWindowThreadProcessId(wnd, &owner);
+    GetClassNameA(wnd, name, sizeof name);
+    if (owner == static_cast<DWORD>(pid)) std::fprintf(stderr, "  %s%s\n", name, IsWindowVisible(wnd) ? ", visible" : "");
+    return TRUE;
+}
+
 // How far a program's window has come; painted is the same rule for every program: its
 // window is visible, its thread has answered a sent message since, and no part of the
 // window is left to paint.
@@ -85,11 +95,12 @@ double StartUntilPainted(const std::string& className, const std::string& exe, P
         QueryPerformanceCounter(&t1);
         if (stage == Stage::painted) return Seconds(t0, t1, freq);
         // A loaded emulated machine can take minutes.
-        if (Seconds(t0, t1, freq) > 300 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
+        if (Seconds(t0, t1, freq) > 150 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
         Sleep(1);
     }
-    std::fprintf(stderr, "%s: %s after %.1f s\n", exe.c_str(), StageNames[static_cast<int>(stage)],
-                 Seconds(t0, t1, freq));
+    std::fprintf(stderr, "%s: %s after %.1f s; its top-level windows:\n", exe.c_str(),
+                 StageNames[static_cast<int>(stage)], Seconds(t0, t1, freq));
+    EnumWindows(ListWindowOf, static_cast<LPARAM>(pi.dwProcessId));
     return -1;
 }
 
