@@ -107,9 +107,17 @@ void ReadShellDDENames()
 const TShellDDENames& ShellDDENames() { return names; }
 TDDEMode DDEMode() { return mode; }
 
+void TWebPane::SetEnableDDE(bool value)
+{
+    enableDDE_ = value;
+    if (!value || ddeWindow_) return;
+    ReadShellDDENames();
+    ddeWindow_ = cl::AllocateHWnd([this](cl::TMessage& message) { DDEWindowProc(message); });
+}
+
 void TWebPane::DDEWindowProc(cl::TMessage& message)
 {
-    if (message.Msg == WM_DDE_INITIATE && EnableDDE) {
+    if (message.Msg == WM_DDE_INITIATE && enableDDE_) {
         AnswerDDEInitiate(reinterpret_cast<HWND>(message.WParam), message.LParam);
         return;
     }
@@ -145,7 +153,7 @@ void TWebPane::AnswerDDEInitiate(HWND client, LPARAM lParam)
 
 bool TWebPane::IsDDEClient(HWND client) const
 {
-    return EnableDDE && std::find(ddeClients_.begin(), ddeClients_.end(), client) != ddeClients_.end();
+    return enableDDE_ && std::find(ddeClients_.begin(), ddeClients_.end(), client) != ddeClients_.end();
 }
 
 void TWebPane::AnswerDDETerminate(HWND client)

@@ -9,9 +9,9 @@
 
 #include <dde.h>
 #include <shlobj.h>
-#include <urlmon.h>
 
 #include <algorithm>
+#include <map>
 
 namespace browser {
 
@@ -223,7 +223,7 @@ const cl::TClass& TWebPane::StaticClass()
         p.Bool("HideBorders", &TWebPane::HideBorders, &TWebPane::HideBorders);
         p.Bool("HideScrollBars", &TWebPane::HideScrollBars, &TWebPane::HideScrollBars);
         p.Bool("DisableRightClickMenu", &TWebPane::DisableRightClickMenu, &TWebPane::DisableRightClickMenu);
-        p.Bool("EnableDDE", &TWebPane::EnableDDE, &TWebPane::EnableDDE);
+        p.Bool("EnableDDE", &TWebPane::EnableDDE, &TWebPane::SetEnableDDE);
         p.Bool("fpExceptions", &TWebPane::FpExceptions, &TWebPane::SetFpExceptions);
     });
 }
@@ -234,17 +234,14 @@ TWebPane::TWebPane(cl::TComponent* owner) : cl::TWebBrowser(owner), printOptions
     fpExceptions_ = true; // the control word itself is left alone here
     SetDownloadOptions(SetOf({DLCTL_DLIMAGES, DLCTL_VIDEOS, DLCTL_BGSOUNDS}));
     SetUserInterfaceOptions(0);
-    EnableDDE = false;
     DisableRightClickMenu = false;
     ComputeHostUIWord();
-    ReadShellDDENames();
-    ddeWindow_ = cl::AllocateHWnd([this](cl::TMessage& message) { DDEWindowProc(message); });
 }
 
 TWebPane::~TWebPane()
 {
     if (!HasState(cl::csDesigning)) DetachOwnerProc();
-    cl::DeallocateHWnd(ddeWindow_);
+    if (ddeWindow_) cl::DeallocateHWnd(ddeWindow_);
     delete printOptions_;
     EraseUserAgentToken();
 }
@@ -252,9 +249,8 @@ TWebPane::~TWebPane()
 void TWebPane::Loaded()
 {
     cl::TWebBrowser::Loaded();
-    // Created for the browser's zone decisions; the pane asks them nothing itself.
-    CoInternetCreateSecurityManager(static_cast<IServiceProvider*>(this), securityManager_.put(), 0);
-    CoInternetCreateZoneManager(static_cast<IServiceProvider*>(this), zoneManager_.put(), 0);
+    // No security or zone manager of the pane's own: nothing would ask them, and the
+    // browser makes its own.
     ComputeHostUIWord();
     ComputeDownloadWord();
     if (HasState(cl::csDesigning)) return;
@@ -725,12 +721,26 @@ void TWebPane::RouteKey(cl::TMessage& message)
 // ---------------------------------------------------------------------------------------
 // User-agent value
 
+namespace {
+// Panes of this module holding each user-agent value: the first writes it, the last one
+// gone erases it, so that it stays while any pane lives.
+std::map<AnsiString, int>& UserAgentHolders()
+{
+    static std::map<AnsiString, int> holders;
+    return holders;
+}
+} // namespace
+
 void TWebPane::StoreUserAgentToken()
 {
+    if (userAgentStored_) return;
+    userAgentStored_ = true;
+    storedUserAgent_ = UserAgent;
+    if (++UserAgentHolders()[storedUserAgent_] > 1) return;
     try {
         cl::TRegistry reg;
         reg.SetRootKey(HKEY_CURRENT_USER);
-        if (reg.OpenKey(USER_AGENT_KEY, true)) reg.WriteString(UserAgent, "");
+        if (reg.OpenKey(USER_AGENT_KEY, true)) reg.WriteString(storedUserAgent_, "");
     } catch (const cl::Exception&) {
         // No value when the key cannot be written; the browser then sends its own agent.
     }
@@ -738,10 +748,16 @@ void TWebPane::StoreUserAgentToken()
 
 void TWebPane::EraseUserAgentToken()
 {
+    if (!userAgentStored_) return;
+    userAgentStored_ = false;
+    auto& holders = UserAgentHolders();
+    auto it = holders.find(storedUserAgent_);
+    if (it != holders.end() && --it->second > 0) return;
+    if (it != holders.end()) holders.erase(it);
     try {
         cl::TRegistry reg;
         reg.SetRootKey(HKEY_CURRENT_USER);
-        if (reg.OpenKey(USER_AGENT_KEY, false)) reg.DeleteValue(UserAgent);
+        if (reg.OpenKey(USER_AGENT_KEY, false)) reg.DeleteValue(storedUserAgent_);
     } catch (const cl::Exception&) {
         // A missing key or value is nothing to erase.
     }

@@ -144,7 +144,8 @@ public:
 
     void Loaded() override;
 
-    // The hidden window that answers DDE initiations (when EnableDDE is set).
+    // The hidden window that answers DDE initiations: made, with the shell's DDE names read,
+    // when EnableDDE is first set; null until then.
     HWND DDEWindow() const { return ddeWindow_; }
 
     void NavigateUrl(const AnsiString& url);
@@ -167,7 +168,8 @@ public:
     bool HideBorders = false;
     bool HideScrollBars = false;
     bool DisableRightClickMenu = false;
-    bool EnableDDE = false;
+    bool EnableDDE() const { return enableDDE_; }
+    void SetEnableDDE(bool value);
     bool FpExceptions() const { return fpExceptions_; }
     void SetFpExceptions(bool value);
 
@@ -282,10 +284,11 @@ private:
     std::uint32_t hostUIWord_ = 0;
     std::unique_ptr<cl::TWindowProcHook> paneHook_; // PaneWndProc in the control's chain
     std::unique_ptr<cl::TWindowProcHook> ownerHook_; // OwnerFormWndProc in the owner's chain
+    bool enableDDE_ = false;
     HWND ddeWindow_ = nullptr;
     std::vector<HWND> ddeClients_; // acknowledged at initiation, until they terminate
-    TComPtr<IInternetSecurityManager> securityManager_;
-    TComPtr<IInternetZoneManager> zoneManager_;
+    bool userAgentStored_ = false;
+    AnsiString storedUserAgent_; // the value's name as written
     TComPtr<IUnknown> applicationOverride_;
     TComPtr<IUnknown> documentOverride_;
 };

@@ -320,8 +320,10 @@ void TCustomForm::VisibleChanged()
         STARTUP_STEP("window ready to show", Name().c_str());
         if (OnShow) OnShow(this);
         STARTUP_STEP("OnShow", Name().c_str());
-        if (Application && Application->MainForm() == this && Application->HandleAllocated())
+        if (Application && Application->MainForm() == this && Application->HandleAllocated()) {
             ShowWindow(Application->Handle(), SW_SHOWNOACTIVATE);
+            STARTUP_STEP("application window shown");
+        }
         ShowWindow(wnd, SW_SHOW);
         STARTUP_STEP("shown", Name().c_str());
         if (Application && Application->MainForm() == this) STARTUP_STEPS_DONE();

@@ -1,6 +1,6 @@
 // Start-up steps of the benchmark build (tools/bench/LudoraSteps): with LUDORA_STARTUP_STEPS
-// defined, each STARTUP_STEP notes the time and a name, and STARTUP_STEPS_DONE writes the
-// notes out once the main window is shown. Every other build compiles them to nothing.
+// defined, each STARTUP_STEP notes the time and a name, and STARTUP_STEPS_DONE, called once
+// the main window is shown, writes the notes out when the thread has painted its windows. Every other build compiles them to nothing.
 #pragma once
 
 #ifdef LUDORA_STARTUP_STEPS

@@ -59,6 +59,7 @@ TMainForm::TMainForm(cl::TComponent* owner) : TForm(owner)
     SetMessageHandler(WM_QUERYENDSESSION, [this](cl::TMessage& m) { WMQueryEndSession(m); });
     SetMessageHandler(WM_SKIN_CAPTION_BUTTON, [this](cl::TMessage& m) { WMSkinCaptionButton(m); });
     SetMessageHandler(WM_SKIN_CAPTION_MENU, [this](cl::TMessage& m) { WMSkinCaptionMenu(m); });
+    SetMessageHandler(WM_MAIN_AFTER_SHOW, [this](cl::TMessage&) { AfterShow(); });
 }
 
 TMainForm::~TMainForm()
@@ -107,8 +108,13 @@ void NavigateQuietly(TWebPane* pane, const cl::AnsiString& url)
 }
 } // namespace
 
-void TMainForm::FormShow(cl::TObject*)
+// The navigations and the volume need the window up, not before it: they run once the
+// show has returned to the message loop, in this order.
+void TMainForm::FormShow(cl::TObject*) { PostMessageA(Handle(), WM_MAIN_AFTER_SHOW, 0, 0); }
+
+void TMainForm::AfterShow()
 {
+    STARTUP_STEP("after the show");
     NavigateQuietly(webTop, AppPath + "LocalPage\\navigate\\topbanner.html");
     STARTUP_STEP("navigation", "webTop");
     NavigateQuietly(webLeft, AppPath + "LocalPage\\catalog\\catalogflash.html");

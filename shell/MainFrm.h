@@ -8,6 +8,7 @@
 #include "classlib/Forms.h"
 #include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
+#include "shell/ShellMessages.h"
 #include "shell/Volume.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinMessages.h"
@@ -94,6 +95,7 @@ private:
     void WMQueryEndSession(cl::TMessage& message);
     void WMSkinCaptionButton(cl::TMessage& message);
     void WMSkinCaptionMenu(cl::TMessage& message);
+    void AfterShow();
     void OpenHomePage();
     template <class TWindow> void ShowModalOnce();
     HRESULT NewExternal(cl::TComPtr<IDispatch>& dispatch);

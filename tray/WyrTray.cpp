@@ -65,7 +65,6 @@ TWyrTrayIcon::TWyrTrayIcon(cl::TComponent* owner) : TComponent(owner)
     if (!HasState(cl::csDesigning)) {
         FillRecord();
         AttachApplication();
-        RefreshTrayIcon();
     }
     enabled_ = true;
 }
@@ -220,21 +219,24 @@ void TWyrTrayIcon::Loaded()
             ShowWindow(cl::Application->Handle(), SW_HIDE);
         }
     }
-    RefreshTrayIcon();
+    // The icon went in with the record as loaded: nothing is left to modify.
 }
 
 void TWyrTrayIcon::RefreshTrayIcon()
 {
-    if (HasState(cl::csDesigning)) return;
     data_.hIcon = icon_.Handle();
-    ShellNotifyIcon(NIM_MODIFY, data_); // not in the area (yet, or any more): nothing to change
+    // Each call is a message to the shell's process; an icon not in the area (yet, or any
+    // more) has nothing to change, and the next add takes the record as it is.
+    if (HasState(cl::csDesigning) || !inArea_) return;
+    ShellNotifyIcon(NIM_MODIFY, data_); // a shell that lost the icon tells us with "TaskbarCreated"
 }
 
 void TWyrTrayIcon::SyncTrayPresence()
 {
     if (enabled_) {
         data_.hIcon = icon_.Handle();
-        if (!ShellNotifyIcon(NIM_ADD, data_)) enabled_ = false;
+        inArea_ = ShellNotifyIcon(NIM_ADD, data_) != FALSE;
+        if (!inArea_) enabled_ = false;
         AttachApplication();
     } else {
         RemoveTrayIcon();
@@ -244,6 +246,7 @@ void TWyrTrayIcon::SyncTrayPresence()
 void TWyrTrayIcon::RemoveTrayIcon()
 {
     ShellNotifyIcon(NIM_DELETE, data_); // an icon that is not there is gone already
+    inArea_ = false;
 }
 
 void TWyrTrayIcon::MinimizeApp()

@@ -133,4 +133,5 @@ private:
     bool restoring_ = false;
     bool minimizing_ = false;
     bool readding_ = false;
+    bool inArea_ = false; // added, and not deleted since
 };

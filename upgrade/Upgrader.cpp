@@ -167,10 +167,6 @@ TUpgrader::TUpgrader(cl::TComponent* owner)
     OnHostNotReached = [this](cl::TObject*) { HostNotReached(); };
     OnLoginRequest = [this](cl::TObject*, const AnsiString& realm, bool& tryAgain) { LoginRequest(realm, tryAgain); };
     MaxMemoryBody = kMaxInfoFile;
-    // A hand-over its helper could not finish is finished or rolled back before its files
-    // are used; the helper's file goes once the helper has ended.
-    RecoverHandOver(cl::Application->ExeName());
-    RemoveHelperFile(UpgraderPath());
     VersionDate = VersionDateToStr(Today());
     window_ = cl::AllocateHWnd([this](cl::TMessage& m) { WndProc(m); });
 }
@@ -190,12 +186,26 @@ TUpgrader::~TUpgrader()
 void TUpgrader::Loaded()
 {
     TupCustomHTTP::Loaded();
-    if (!OnAfterRestart)
-        return;
+    const bool restarted = StartedForRestart();
+    // A hand-over its helper could not finish is finished or rolled back before its files
+    // are used; the helper's file goes once the helper has ended. Both follow an upgrade
+    // only: the helper's restart, or a journal left beside the program. Any other start
+    // pays one file test (the helper's removal looks through every process).
+    const AnsiString program = cl::Application->ExeName();
+    if (restarted || GetFileAttributesA(JournalOf(program).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        RecoverHandOver(program);
+        RemoveHelperFile(UpgraderPath());
+    }
+    if (restarted && OnAfterRestart)
+        OnAfterRestart(this);
+}
+
+bool TUpgrader::StartedForRestart() const
+{
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv)
-        return;
+        return false;
     AnsiString first;
     if (argc > 1) {
         const int n = WideCharToMultiByte(CP_ACP, 0, argv[1], -1, nullptr, 0, nullptr, nullptr);
@@ -205,8 +215,7 @@ void TUpgrader::Loaded()
         }
     }
     LocalFree(argv);
-    if (argc > 1 && first == restartParams_)
-        OnAfterRestart(this);
+    return argc > 1 && first == restartParams_;
 }
 
 void TUpgrader::SetAutoCheck(bool on)

@@ -138,6 +138,8 @@ protected:
     virtual void WndProc(cl::TMessage& message);
 
 private:
+    // The program was started with RestartParams as its first parameter.
+    bool StartedForRestart() const;
     // A check runs from its request until its info file is read and answered; an upgrade
     // from the question's Yes until the wizard closes or the upgrade stops.
     enum class TPhase { Idle, Checking, Upgrading };

@@ -154,7 +154,7 @@ protected:
             cancel = true;
         };
     }
-    ShellNames names; // before the pane, which reads them when it is made
+    ShellNames names; // the pane reads them when DDE is turned on
     PaneHost host;
     TestPane& pane = host.Pane();
     Client client;
@@ -165,6 +165,7 @@ protected:
 
 TEST_F(DdeServerTest, NamesAndVerbsComeFromTheShellsRegistryEntries)
 {
+    pane.SetEnableDDE(true);
     const browser::TShellDDENames& n = browser::ShellDDENames();
     EXPECT_EQ(n.htmlApplication, "LudoraHtml");
     EXPECT_EQ(n.htmlTopic, "WWW_OpenURL");
@@ -177,7 +178,13 @@ TEST_F(DdeServerTest, NamesAndVerbsComeFromTheShellsRegistryEntries)
 
 TEST_F(DdeServerTest, WithDdeOffNothingIsAnsweredAndTheMessagesArePassedOn)
 {
-    ASSERT_FALSE(pane.EnableDDE);
+    // A pane never told to serve DDE has no window for it; one told and told off again
+    // keeps the window, which answers nothing.
+    ASSERT_FALSE(pane.EnableDDE());
+    EXPECT_EQ(pane.DDEWindow(), nullptr);
+    pane.SetEnableDDE(true);
+    pane.SetEnableDDE(false);
+    ASSERT_NE(pane.DDEWindow(), nullptr);
     client.Initiate(pane.DDEWindow(), "LudoraHtml", "WWW_OpenURL");
     EXPECT_TRUE(client.acks.empty());
 
@@ -192,7 +199,7 @@ TEST_F(DdeServerTest, WithDdeOffNothingIsAnsweredAndTheMessagesArePassedOn)
 
 TEST_F(DdeServerTest, HtmlFileConversationNavigatesThePane)
 {
-    pane.EnableDDE = true;
+    pane.SetEnableDDE(true);
     // The application's name decides the kind exactly; the atoms then compare without
     // regard to case.
     client.Initiate(pane.DDEWindow(), "LudoraHtml", "www_openurl");
@@ -224,7 +231,7 @@ TEST_F(DdeServerTest, HtmlFileConversationNavigatesThePane)
 
 TEST_F(DdeServerTest, OtherNamesGetNoAnswerButSetTheMode)
 {
-    pane.EnableDDE = true;
+    pane.SetEnableDDE(true);
     client.Initiate(pane.DDEWindow(), "LudoraHtml", "OtherTopic");
     client.Initiate(pane.DDEWindow(), "Unknown", "AppProperties");
     EXPECT_TRUE(client.acks.empty());
@@ -237,7 +244,7 @@ TEST_F(DdeServerTest, OtherNamesGetNoAnswerButSetTheMode)
 
 TEST_F(DdeServerTest, FolderConversation)
 {
-    pane.EnableDDE = true;
+    pane.SetEnableDDE(true);
     client.Initiate(pane.DDEWindow(), "LudoraFolder", "AppProperties");
     ASSERT_EQ(client.acks.size(), 1u);
     EXPECT_EQ(browser::DDEMode(), browser::ddeFolder);
@@ -257,7 +264,7 @@ TEST_F(DdeServerTest, FolderConversation)
 
 TEST_F(DdeServerTest, FolderListInSharedMemoryIsTakenAndFreed)
 {
-    pane.EnableDDE = true;
+    pane.SetEnableDDE(true);
     client.Initiate(pane.DDEWindow(), "LudoraFolder", "AppProperties");
     using AllocShared = HANDLE(WINAPI*)(const void*, DWORD, DWORD);
     using LockShared = void*(WINAPI*)(HANDLE, DWORD);

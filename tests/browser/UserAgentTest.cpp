@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 bool UserAgentValueExists(const char* name)
 {
@@ -30,3 +32,19 @@ TEST(WebPaneUserAgent, ValueExistsWhileThePaneLives)
     }
 }
 
+
+// One value for every pane of the same agent: it stays until the last of them is gone.
+TEST(WebPaneUserAgent, ValueStaysUntilTheLastPaneOfTheAgentGoes)
+{
+    auto first = std::make_unique<PaneHost>("LudoraShared");
+    auto second = std::make_unique<PaneHost>("LudoraShared");
+    {
+        PaneHost other("LudoraOther");
+        EXPECT_TRUE(UserAgentValueExists("LudoraOther"));
+    }
+    EXPECT_FALSE(UserAgentValueExists("LudoraOther"));
+    first.reset();
+    EXPECT_TRUE(UserAgentValueExists("LudoraShared"));
+    second.reset();
+    EXPECT_FALSE(UserAgentValueExists("LudoraShared"));
+}

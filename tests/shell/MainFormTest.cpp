@@ -79,7 +79,18 @@ public:
             auto& urls = pane.second;
             urls.erase(std::remove(urls.begin(), urls.end(), mark), urls.end());
         }
+        auto& order = record_->order;
+        order.erase(std::remove_if(order.begin(), order.end(), [&](const auto& o) { return o.second == mark; }),
+                    order.end());
         return settled;
+    }
+
+    // The watched panes in the order they were asked for addresses, one entry an address.
+    std::vector<TWebPane*> Order() const
+    {
+        std::vector<TWebPane*> panes;
+        for (const auto& o : record_->order) panes.push_back(o.first);
+        return panes;
     }
 
     std::wstring Last(TWebPane* pane) const
@@ -103,6 +114,7 @@ protected:
 private:
     struct Record {
         std::map<TWebPane*, std::vector<std::wstring>> urls;
+        std::vector<std::pair<TWebPane*, std::wstring>> order;
         bool open = true;
     };
     struct Recorder {
@@ -113,7 +125,9 @@ private:
                         const VARIANT& p, const VARIANT& h, bool& cancel) const
         {
             if (record->open) {
-                record->urls[pane].push_back(V_VT(&url) == VT_BSTR ? V_BSTR(&url) : L"?");
+                const std::wstring address = V_VT(&url) == VT_BSTR ? V_BSTR(&url) : L"?";
+                record->urls[pane].push_back(address);
+                record->order.emplace_back(pane, address);
                 cancel = true; // nothing is loaded
             }
             if (previous) previous(s, d, url, f, t, p, h, cancel);
@@ -161,6 +175,13 @@ struct MainWindow : ::testing::Test {
         WriteConfig(config);
         cl::Application->CreateForm(MainForm);
         ASSERT_NE(MainForm, nullptr);
+    }
+
+    // Shows the window and handles messages until the work posted at the show has run.
+    static void ShowStarted()
+    {
+        MainForm->Show();
+        ASSERT_TRUE(PumpUntil([] { return MainForm->Volume() != nullptr; }));
     }
 
     void TearDown() override
@@ -224,7 +245,7 @@ TEST_F(MainWindow, EveryPaneCarriesThePrintOptions)
 TEST_F(MainWindow, NavigationWordsAreExactAndMoveThePanes)
 {
     Create(nullptr);
-    MainForm->Show();
+    ShowStarted();
     const std::wstring app = Wide(AppPath), portal = L"http://127.0.0.1:9";
     struct Case {
         const char* word;
@@ -254,26 +275,41 @@ TEST_F(MainWindow, NavigationWordsAreExactAndMoveThePanes)
     }
 }
 
-TEST_F(MainWindow, StartUpNavigatesThePanesAndSetsTheVolume)
+TEST_F(MainWindow, StartUpNavigatesThePanesAndSetsTheVolumeOnceShown)
 {
     Create(nullptr);
     NavigationLog log;
     for (TWebPane* pane : {MainForm->webTop, MainForm->webLeft, MainForm->webMain}) log.Watch(pane);
     MainForm->Show();
+    // The window is up before the start-up work, which waits in the queue.
+    EXPECT_TRUE(IsWindowVisible(MainForm->Handle()));
+    EXPECT_EQ(MainForm->Volume(), nullptr);
+    ASSERT_TRUE(PumpUntil([] { return MainForm->Volume() != nullptr; }));
     ASSERT_TRUE(log.Settle());
+    EXPECT_EQ(log.Order(), (std::vector<TWebPane*>{MainForm->webTop, MainForm->webLeft, MainForm->webMain}));
     EXPECT_EQ(log.Last(MainForm->webTop), Wide(AppPath) + L"LocalPage\\navigate\\topbanner.html");
     EXPECT_EQ(log.Last(MainForm->webLeft), Wide(AppPath) + L"LocalPage\\catalog\\catalogflash.html");
     EXPECT_EQ(log.Last(MainForm->webMain), L"http://127.0.0.1:9/box/");
-    ASSERT_NE(MainForm->Volume(), nullptr);
     TVolume* volume = MainForm->Volume();
     // Level 60 on both channels: 60 in the high byte of each 16-bit half. Without a device
     // (Wine here) the object keeps what it was told.
     EXPECT_EQ(volume->Value(), 0x3C003C00u);
     EXPECT_EQ(volume->GetLeft(), 60);
     EXPECT_EQ(volume->GetRight(), 60);
+    // Shown again: the panes navigate again, the volume object stays.
     MainForm->Hide();
     MainForm->Show();
-    EXPECT_EQ(MainForm->Volume(), volume); // made once
+    EXPECT_TRUE(PumpUntil([&] { return log.Order().size() == 6; }));
+    EXPECT_EQ(MainForm->Volume(), volume);
+}
+
+TEST_F(MainWindow, StartUpWorkOfAWindowGoneBeforeItRanIsDropped)
+{
+    Create(nullptr);
+    MainForm->Show();
+    cl::Free(MainForm);
+    // The posted work finds no window: nothing runs, nothing breaks.
+    EXPECT_FALSE(PumpUntil([] { return false; }, 300));
 }
 
 TEST_F(MainWindow, BossKeyFollowsTheSettings)
@@ -348,7 +384,7 @@ TEST_F(MainWindow, CaptionButtonsAndMenuReachTheirActions)
 TEST_F(MainWindow, StatusBarClickZones)
 {
     Create(nullptr);
-    MainForm->Show();
+    ShowStarted();
     cl::TStatusBar* bar = MainForm->statMain;
     const int r = bar->ClientWidth();
     NavigationLog log;
@@ -426,7 +462,7 @@ TEST_F(MainWindow, StatusBarImagesComeFromTheImageList)
 
     // Sound on shows image 1 (blue waves) at R - 178, muted image 4 (a red cross); image 2
     // (the game pad) sits at R - 88.
-    MainForm->Show();
+    ShowStarted();
     cl::TStatusBar* bar = MainForm->statMain;
     auto count = [&](int x0, int x1, bool (*match)(std::uint32_t)) {
         UpdateWindow(bar->Handle());

@@ -24,10 +24,12 @@ class TRecordingTray : public TWyrTrayIcon {
 public:
     TRecordingTray(cl::TComponent* owner, std::vector<NotifyCall>& calls) : TWyrTrayIcon(owner), calls_(calls) {}
 
+    bool refuseAdd = false; // as a shell that cannot take the icon answers
+
 protected:
     BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data) override
     {
-        BOOL result = TWyrTrayIcon::ShellNotifyIcon(message, data);
+        BOOL result = message == NIM_ADD && refuseAdd ? FALSE : TWyrTrayIcon::ShellNotifyIcon(message, data);
         const BYTE* bytes = reinterpret_cast<const BYTE*>(&data);
         calls_.push_back({message, std::vector<BYTE>(bytes, bytes + data.cbSize), result, IconMiddleColour(data.hIcon)});
         return result;
@@ -64,9 +66,10 @@ struct Tray : ::testing::Test {
     }
 
     // As a form resource makes it: properties set while loading, then Loaded.
-    void Make(const char* hint = "", bool enabled = true)
+    void Make(const char* hint = "", bool enabled = true, bool refuseAdd = false)
     {
         tray = new TRecordingTray(nullptr, calls);
+        tray->refuseAdd = refuseAdd;
         tray->BeginLoading();
         tray->SetHint(hint);
         tray->SetEnabled(enabled);
@@ -112,20 +115,16 @@ void AfterMenuOpens(std::function<void()> action)
 TEST_F(Tray, RecordsOfAddModifyAndDelete)
 {
     Make("Orvane游戏盒");
-    // The hint set while loading modifies an icon not yet there; Loaded adds it, then
-    // puts the current icon in.
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_FALSE(calls[0].result);
-    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_TRUE(calls[1].result);
-    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_TRUE(calls[2].result);
+    // The hint set while loading waits for the icon; Loaded adds it with the hint and the
+    // current icon in one call.
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_TRUE(calls[0].result);
     EXPECT_TRUE(tray->Enabled());
 
     // Shell32 reports version 6 under Wine: the 488-byte record.
     EXPECT_EQ(TWyrTrayIcon::GetShellMajorVersion(), 6u);
-    const std::vector<BYTE>& r = calls[1].record;
+    const std::vector<BYTE>& r = calls[0].record;
     ASSERT_EQ(r.size(), 488u);
     EXPECT_EQ(Dword(r, 0), 488u);
     EXPECT_EQ(Dword(r, 4), static_cast<DWORD>(reinterpret_cast<UINT_PTR>(tray->NotifyWindow())));
@@ -177,6 +176,33 @@ TEST_F(Tray, HintSetsTheTipAndItsFlag)
     calls.clear();
     tray->SetHint(std::string(200, 'x')); // unchanged: nothing
     EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(Tray, AnIconNotInTheAreaIsNotModified)
+{
+    Make("first", true, true);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_FALSE(tray->Enabled());
+    calls.clear();
+    tray->SetHint("second");
+    tray->SetIconIndex(2);
+    EXPECT_TRUE(calls.empty());
+
+    // Removed, changed, added again: the add carries the changes.
+    tray->refuseAdd = false;
+    tray->SetEnabled(true);
+    tray->SetEnabled(false);
+    calls.clear();
+    tray->SetHint("third");
+    EXPECT_TRUE(calls.empty());
+    tray->SetEnabled(true);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_TRUE(calls[0].result);
+    EXPECT_EQ(Tip(calls[0].record), "third");
+    EXPECT_EQ(Dword(calls[0].record, 12), 7u);
+    EXPECT_NE(Dword(calls[0].record, 20), 0u);
 }
 
 TEST_F(Tray, EnabledAddsAndRemovesOnlyOnChange)

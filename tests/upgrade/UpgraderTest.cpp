@@ -884,6 +884,21 @@ TEST(UpgraderWizardState, ShownAgainStartsFromItsFirstState)
     EXPECT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000));
 }
 
+// A journal left beside the program is finished or rolled back once the component is
+// loaded, restart or not; a journal cut short is simply removed.
+TEST(UpgraderStart, AJournalBesideTheProgramIsRecoveredWithoutTheRestart)
+{
+    const std::string journal = cl::Application->ExeName() + ".uJNL";
+    FILE* f = fopen(journal.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fputs("cut sh", f);
+    fclose(f);
+    TUpgrader upgrader(nullptr);
+    EXPECT_NE(GetFileAttributesA(journal.c_str()), INVALID_FILE_ATTRIBUTES); // made, not loaded yet
+    upgrader.Loaded();
+    EXPECT_EQ(GetFileAttributesA(journal.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 // Run as a child with the command line under test: whether Loaded fires OnAfterRestart.
 TEST(UpgraderRestart, ChildReportsTheRestart)
 {

@@ -1,6 +1,6 @@
 // The recorder of the start-up steps, linked only into the benchmark build LudoraSteps.exe.
-// Each step is a name and the performance counter; once the main window is shown they go
-// to the file named by LUDORA_STARTUP_STEPS, after a first line with the counter value the
+// Each step is a name and the performance counter; once the main window is shown and every
+// window of the thread has painted they go to the file named by LUDORA_STARTUP_STEPS, after a first line with the counter value the
 // starting program put into LUDORA_STARTUP_T0 (taken just before CreateProcess; the counter
 // is the same in every process of the machine). StartupBench's "steps" mode reads them.
 #include "classlib/StartupSteps.h"
@@ -41,10 +41,10 @@ void cl::StartupStep(const char* name, const char* detail)
     n.at = now.QuadPart;
 }
 
-void cl::StartupStepsDone()
+namespace {
+
+void WriteSteps()
 {
-    if (written) return;
-    written = true;
     const char* path = std::getenv("LUDORA_STARTUP_STEPS");
     const char* t0 = std::getenv("LUDORA_STARTUP_T0");
     if (!path || !t0) return;
@@ -58,4 +58,27 @@ void cl::StartupStepsDone()
                      notes[i].detail[0] ? " " : "", notes[i].detail);
     std::fprintf(out, "end\n");
     std::fclose(out);
+}
+
+// A timer message comes only once no posted message and no paint is due in the thread:
+// the work posted at the show has run and every window, the panes' included, has painted.
+void CALLBACK AfterPaints(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    cl::StartupStep("posted work run, windows painted");
+    written = true;
+    WriteSteps();
+}
+
+} // namespace
+
+void cl::StartupStepsDone()
+{
+    static bool waiting = false;
+    if (written || waiting) return;
+    waiting = true;
+    if (!SetTimer(nullptr, 0, USER_TIMER_MINIMUM, AfterPaints)) {
+        written = true;
+        WriteSteps();
+    }
 }

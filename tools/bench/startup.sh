@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Start-up and idle benchmark of the client, in the build's Wine prefix on a private
-# screen: startup.sh [runs] [idle-seconds]. Prints the median time from process start to a
-# visible window for the client, for a bare window program and for a window hosting one
-# web-browser control by plain COM, the client's ratio to each, and the CPU time the
+# screen: startup.sh [runs] [idle-seconds] [other-client.exe...]. Prints the median time
+# from process start to the program's own window painted for the client, for a bare window
+# program and for a window hosting one web-browser control by plain COM, the client's ratio
+# to each, and the CPU time the
 # client's process uses while idle with its window shown (read from the kernel's accounting
 # of the Wine process). The client runs as shipped: its panes go to its built-in portal.
 set -euo pipefail
@@ -10,12 +11,16 @@ set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 runs=${1:-7}
 idle=${2:-60}
+shift $(($# < 2 ? $# : 2))
+# Other builds of the client (earlier ones, copied into bin/ beside it) run in the same rounds.
+others=()
+for exe in "$@"; do others+=(TMainForm "$(win "$build/win32/bin/$exe")"); done
 bench_build Ludora BareWindow BrowserWindow StartupBench
 bench_display
 
 wine_run "$build/win32/tools/bench/StartupBench.exe" "$runs" \
-  "$(win "$build/win32/bin/Ludora.exe")" "$(win "$build/win32/tools/bench/BareWindow.exe")" \
-  "$(win "$build/win32/tools/bench/BrowserWindow.exe")"
+  TMainForm "$(win "$build/win32/bin/Ludora.exe")" BareWindow "$(win "$build/win32/tools/bench/BareWindow.exe")" \
+  BrowserWindow "$(win "$build/win32/tools/bench/BrowserWindow.exe")" "${others[@]}"
 
 wine_run "$build/win32/bin/Ludora.exe" >/dev/null 2>&1 &
 # The window is shown within seconds (StartupBench above); wait for the process (not the

@@ -27,8 +27,18 @@ for bench in "${args[@]}"; do
   echo "=== $bench"
   # Through a pipe: on a terminal Wine's console would write cursor controls.
   case $bench in
-    startup) bash "$root/tools/bench/startup.sh" 5 20 ;;
-    startup-steps) bash "$root/tools/bench/startup-steps.sh" 5 ;;
+    # startup[:RUNS][=A.exe,B.exe] and the same for startup-steps: RUNS rounds (7 unless
+    # given), with earlier builds in bin/ measured in the same rounds
+    startup | startup[:=]* | startup-steps | startup-steps[:=]*)
+      name=${bench%%=*} others=()
+      [ "$name" = "$bench" ] || IFS=, read -ra others <<<"${bench#*=}"
+      runs=7
+      [ "${name#*:}" = "$name" ] || runs=${name#*:}
+      if [ "${name%%:*}" = startup ]; then
+        bash "$root/tools/bench/startup.sh" "$runs" 20 "${others[@]}"
+      else
+        bash "$root/tools/bench/startup-steps.sh" "$runs" "${others[@]}"
+      fi ;;
     player) bash "$root/tools/bench/player.sh" 5 ;;
     player-movie | player-play | player-windows | player-catalogue) bash "$root/tools/bench/player.sh" 5 "${bench#player-}" ;;
     download) python3 "$root/tools/bench/download_bench.py" "$build" 3 ;;
