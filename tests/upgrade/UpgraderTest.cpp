@@ -274,9 +274,15 @@ protected:
     // back: whatever the upgrader had on its way has been handled.
     bool Settle()
     {
-        if (!PumpUntil([&] { return !upgrader->Busy() && !upgrader->Thread().Running(); }, 30000))
-            return false;
-        return PostedMessageBack();
+        const auto idle = [&] { return !upgrader->Busy() && !upgrader->Thread().Running(); };
+        // A step posted before the marker may start another transfer: then again.
+        for (int round = 0; round < 20; ++round) {
+            if (!PumpUntil(idle, 30000) || !PostedMessageBack())
+                return false;
+            if (idle())
+                return true;
+        }
+        return false;
     }
     // Dispatches the number of start-up timer ticks given (the upgrader's own timer).
     bool PumpTicks(int ticks)
