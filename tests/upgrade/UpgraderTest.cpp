@@ -1290,12 +1290,12 @@ TEST_F(UpgraderTest, TheLastFileDuringTheAbortQuestion)
         boxes.clear();
         ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/a.dat") + "\""));
         ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "AAAA", "hold_at": 0)"));
-        bool started = false, finishedDuringQuestion = true;
+        bool started = false, doneDuringQuestion = false, finishedDuringQuestion = true;
         upgrader->OnFileStart = [&](cl::TObject*, const AnsiString&, int, TDateTime, bool&) { started = true; };
         onBox = [&](const TBox&) {
             // The question is open: the file comes in whole meanwhile.
-            portal.Release("/update/a.dat");
-            PumpUntil([&] { return Has("file done a.dat.uTMP"); }, 20000);
+            EXPECT_TRUE(portal.Release("/update/a.dat"));
+            doneDuringQuestion = PumpUntil([&] { return Has("file done a.dat.uTMP"); }, 20000);
             PumpUntil([&] { return !upgrader->Busy(); }, 20000);
             PostedMessageBack(); // the step after the last file has run
             const TUpgraderWizardForm* form = UpgraderWizard();
@@ -1311,6 +1311,7 @@ TEST_F(UpgraderTest, TheLastFileDuringTheAbortQuestion)
         ASSERT_TRUE(PumpUntil([&] { return Has(reply == IDNO ? "end" : "aborted"); }, 30000));
         ASSERT_TRUE(Settle());
         EXPECT_FALSE(watchdog.Fired());
+        EXPECT_TRUE(doneDuringQuestion);
         EXPECT_FALSE(finishedDuringQuestion);
         const Strings expected = reply == IDNO ? Strings{"begin 0 1 ", "file done a.dat.uTMP", "end"}
                                                : Strings{"begin 0 1 ", "file done a.dat.uTMP", "aborted"};
