@@ -120,6 +120,9 @@ void TupOutputFileAttributes::Assign(const cl::TPersistent& source)
 
 namespace {
 
+// The system's error of the last file this thread could not open.
+thread_local DWORD lastOpenError = ERROR_SUCCESS;
+
 HANDLE OpenStreamFile(const AnsiString& fileName, bool clearProtection, TupFileMode mode)
 {
     const DWORD disposition = mode == TupFileMode::CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS;
@@ -134,6 +137,7 @@ HANDLE OpenStreamFile(const AnsiString& fileName, bool clearProtection, TupFileM
     if (protectedFile)
         SetFileAttributesA(fileName.c_str(), old);
     if (h == INVALID_HANDLE_VALUE) {
+        lastOpenError = error;
         char full[MAX_PATH] = {};
         GetFullPathNameA(fileName.c_str(), MAX_PATH, full, nullptr);
         throw cl::EFCreateError(cl::Format("Cannot create file \"%s\". %s", {full, cl::SysErrorMessage(error)}));
@@ -249,12 +253,36 @@ struct TProgressFigures {
 
 bool IsRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
 
+// No request asks for a range, so a 206 answer holds a part of the file somewhere in it,
+// not the file: it is refused as an error status.
+bool IsWholeFileStatus(int status) { return status == 200; }
+
+enum class TFileErrorKind { Create, Write };
+
+// The part files of this process: each transfer's has a name of its own.
+std::atomic<unsigned> partFiles{0};
+
+// name.ext -> name.<process>-<n>.ext, so that a part left behind still matches what
+// matches the file (a download's "*.uTMP").
+AnsiString PartFileName(const AnsiString& fileName)
+{
+    const AnsiString tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++partFiles);
+    const std::size_t slash = fileName.find_last_of("\\/:");
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == AnsiString::npos || (slash != AnsiString::npos && dot < slash) || dot == slash + 1)
+        return fileName + "." + tag;
+    return fileName.substr(0, dot) + "." + tag + fileName.substr(dot);
+}
+
 } // namespace
 
 struct TTransferJob {
     // Set at the start, read by the worker.
     TupCustomHTTP* owner = nullptr; // dereferenced only in events run on the GUI thread
     AnsiString url, user, password, agent, acceptTypes, referrer, requestHeaders, outputFileName;
+    // The file this transfer writes until its outcome hands it over as outputFileName: a
+    // worker given up meanwhile only ever touches its own.
+    AnsiString partFileName;
     TupHTTPProxy proxy;
     std::uint32_t connectTimeout = 0, receiveTimeout = 0, sendTimeout = 0;
     int maxRedirects = 20;
@@ -275,11 +303,13 @@ struct TTransferJob {
     int statusCode = -1;
     AnsiString contentType;
     std::int64_t fileSize = 0, bytesRead = 0;
+    bool hasLength = false; // the answer gave its length
     ULONGLONG startTick = 0;
     bool success = false, fileOpen = false, canContinue = true, readFailed = false;
     bool fileError = false; // the output file could not be created or written
     bool tooLarge = false;  // a body into memory longer than allowed
-    AnsiString fileErrorText;
+    TFileErrorKind fileErrorKind = TFileErrorKind::Create;
+    DWORD fileErrorCode = 0;
     std::atomic<bool> deleteOnAbort{false};
     std::unique_ptr<cl::TStream> stream;
     bool aborted = false;         // the body ended at a checkpoint
@@ -336,7 +366,8 @@ struct TTransferJob {
     // caller ends the body.
     bool Stopped()
     {
-        if (!TupEventThread::Current()->Terminated())
+        // A transfer given up is not told through its thread: it sees its own flag.
+        if (!TupEventThread::Current()->Terminated() && !cancelled)
             return false;
         AbortCleanup();
         return true;
@@ -361,6 +392,9 @@ struct TTransferJob {
     void OpenLocal(const TupURLParts& parts);
     void Receive();
     bool WriteOut(const char* data, std::size_t count);
+    void FileFailed(TFileErrorKind kind, DWORD code);
+    bool HandOverFile();
+    AnsiString FileErrorText() const;
     void PostProgress();
     void AbortCleanup();
 };
@@ -623,10 +657,11 @@ bool TTransferJob::ReadHeaders()
     if (Stopped())
         return false;
     contentType = QueryText(request, HTTP_QUERY_CONTENT_TYPE);
-    bool hasLength = false;
-    fileSize = cl::StrToInt64Def(QueryText(request, HTTP_QUERY_CONTENT_LENGTH, hasLength), 0);
-    if (fileSize < 0)
+    fileSize = cl::StrToInt64Def(QueryText(request, HTTP_QUERY_CONTENT_LENGTH, hasLength), -1);
+    if (fileSize < 0) {
+        hasLength = false; // none, or none that can be read
         fileSize = 0;
+    }
     bool hasRange = false;
     QueryText(request, HTTP_QUERY_CONTENT_RANGE, hasRange);
     if (!hasRange)
@@ -668,7 +703,7 @@ void TTransferJob::OpenLocal(const TupURLParts& parts)
     }
     statusCode = 200;
     LARGE_INTEGER size{};
-    GetFileSizeEx(localFile.get(), &size);
+    hasLength = GetFileSizeEx(localFile.get(), &size) != FALSE;
     fileSize = size.QuadPart;
 }
 
@@ -677,19 +712,17 @@ void TTransferJob::Receive()
     if (Stopped())
         return;
     std::vector<char> buffer(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
-    const bool ok = statusCode == 200 || statusCode == 206;
+    const bool ok = IsWholeFileStatus(statusCode);
     if (ok && !outputFileName.empty()) {
         try {
-            stream = std::make_unique<TupFileStream>(outputFileName, true,
-                                                     startRange ? TupFileMode::OpenAlways : TupFileMode::CreateAlways);
-        } catch (const cl::EFCreateError& e) {
+            stream = std::make_unique<TupFileStream>(partFileName, true, TupFileMode::CreateAlways);
+        } catch (const cl::EFCreateError&) {
             // Nothing can be written: a file error, and the body is not read.
-            fileError = true;
-            fileErrorText = e.Message();
+            FileFailed(TFileErrorKind::Create, lastOpenError);
             return;
         }
         if (incomplete != AttrSet(atrArchive))
-            SetFileAttrs(outputFileName, incomplete);
+            SetFileAttrs(partFileName, incomplete);
         fileOpen = true;
     } else {
         if (maxMemoryBody > 0 && fileSize > maxMemoryBody) {
@@ -709,7 +742,7 @@ void TTransferJob::Receive()
     if (fileOpen)
         block.reserve(kFileBlock);
     for (;;) {
-        if (!block.empty() && TupEventThread::Current()->Terminated())
+        if (!block.empty() && (TupEventThread::Current()->Terminated() || cancelled))
             WriteOut(block.data(), block.size()); // an aborted file keeps what was read
         if (Stopped())
             return;
@@ -746,24 +779,53 @@ void TTransferJob::Receive()
     if (auto* memory = dynamic_cast<cl::TMemoryStream*>(stream.get()))
         if (memory->Size() > bytesRead)
             memory->SetSize(bytesRead); // a length announced but not delivered
-    success = ok && !readFailed && !tooLarge && (fileSize == 0 || fileSize == bytesRead);
+    // Whole only as the answer said: its length reached, or without one the server's own
+    // end (the last chunk, or the close of a body that promised no length). WinINet under
+    // Wine reads a chunked body cut inside a chunk as ended: nothing here can tell.
+    success = ok && !readFailed && !tooLarge && (!hasLength || fileSize == bytesRead);
 }
 
 // Writes to the stream; a failure (disk full or the like: the file is not what was sent)
 // ends the body as a failed read.
 bool TTransferJob::WriteOut(const char* data, std::size_t count)
 {
-    try {
-        stream->WriteBuffer(data, static_cast<std::int64_t>(count));
+    SetLastError(ERROR_SUCCESS);
+    if (stream->Write(data, static_cast<std::int64_t>(count)) == static_cast<std::int64_t>(count))
         return true;
-    } catch (const cl::EStreamError& e) {
-        if (fileOpen) {
-            fileError = true;
-            fileErrorText = e.Message();
-        }
-        readFailed = true;
-        return false;
-    }
+    if (fileOpen)
+        FileFailed(TFileErrorKind::Write, GetLastError());
+    readFailed = true;
+    return false;
+}
+
+void TTransferJob::FileFailed(TFileErrorKind kind, DWORD code)
+{
+    fileError = true;
+    fileErrorKind = kind;
+    fileErrorCode = code != ERROR_SUCCESS ? code : ERROR_WRITE_FAULT;
+}
+
+// Closes the part file and hands it over under the output file's name (replacing an
+// older file of that name); false, with the file error set, when it cannot be.
+bool TTransferJob::HandOverFile()
+{
+    stream.reset();
+    SetFileAttributesA(outputFileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (MoveFileExA(partFileName.c_str(), outputFileName.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    FileFailed(TFileErrorKind::Write, GetLastError());
+    DeleteFileA(partFileName.c_str());
+    return false;
+}
+
+AnsiString TTransferJob::FileErrorText() const
+{
+    const char* const pattern =
+        fileErrorKind == TFileErrorKind::Create ? "Cannot create file \"%s\". %s" : "Cannot write file \"%s\". %s";
+    char full[MAX_PATH] = {};
+    if (!GetFullPathNameA(outputFileName.c_str(), MAX_PATH, full, nullptr))
+        return cl::Format(pattern, {outputFileName, cl::SysErrorMessage(fileErrorCode)});
+    return cl::Format(pattern, {AnsiString(full), cl::SysErrorMessage(fileErrorCode)});
 }
 
 // The worker never waits for the GUI thread to show progress: it leaves the newest
@@ -796,9 +858,17 @@ void TTransferJob::AbortCleanup()
     aborted = true;
     CloseHandles();
     localFile.reset();
+    if (fileOpen) {
+        // A transfer given up hands nothing over: its name may be the next transfer's.
+        std::lock_guard<std::mutex> lock(eventLock);
+        if (deleteOnAbort || silenced) {
+            stream.reset();
+            DeleteFileA(partFileName.c_str());
+        } else {
+            HandOverFile();
+        }
+    }
     stream.reset();
-    if (fileOpen && deleteOnAbort)
-        DeleteFileA(outputFileName.c_str());
     Sync([this] { owner->FinishStopped(*this); }); // skipped when given up
 }
 
@@ -857,6 +927,8 @@ bool TupCustomHTTP::Read(std::uint32_t startRange, std::uint32_t endRange)
     job->referrer = Referrer;
     job->requestHeaders = RequestHeaders.Count() ? RequestHeaders.Text() : AnsiString();
     job->outputFileName = OutputFileName;
+    if (!OutputFileName.empty())
+        job->partFileName = PartFileName(OutputFileName);
     job->proxy = *proxy_;
     job->connectTimeout = timeouts_->ConnectTimeout ? timeouts_->ConnectTimeout : DefaultConnectTimeout;
     job->receiveTimeout = timeouts_->ReceiveTimeout ? timeouts_->ReceiveTimeout : DefaultReceiveTimeout;
@@ -957,7 +1029,9 @@ void TupCustomHTTP::Complete(TTransferJob& job)
         // Stopped after the body's last checkpoint: still no outcome, the abort clean-up.
         job.stream.reset();
         if (job.fileOpen && job.deleteOnAbort)
-            DeleteFileA(job.outputFileName.c_str());
+            DeleteFileA(job.partFileName.c_str());
+        else if (job.fileOpen)
+            job.HandOverFile();
         FinishStopped(job);
         return;
     }
@@ -968,12 +1042,14 @@ void TupCustomHTTP::Complete(TTransferJob& job)
     statusCode_ = job.statusCode;
     if (&job == job_.get())
         busy_ = reading_ = false;
-    bool deleteOutput = false;
+    // The file goes under its own name whatever it holds (a partial one still marked
+    // incomplete).
+    if (job.fileOpen && !job.HandOverFile())
+        job.success = false;
     if (job.canContinue) {
         if (job.success) {
             cl::TStream* handed = job.stream.get();
             if (job.fileOpen) {
-                job.stream.reset();
                 handed = nullptr;
                 const TupFileAttributes incomplete = job.incomplete, complete = attributes_->Complete;
                 if (incomplete != AttrSet(atrArchive))
@@ -984,21 +1060,19 @@ void TupCustomHTTP::Complete(TTransferJob& job)
             if (OnDone)
                 OnDone(this, job.contentType, job.startRange + job.bytesRead, handed);
         } else {
-            if (job.fileOpen)
-                job.stream.reset(); // the partial file keeps its incomplete attributes
             if (job.fileError && OnFileError) {
-                OnFileError(this, job.outputFileName, job.fileErrorText);
+                OnFileError(this, job.outputFileName, job.fileErrorKind == TFileErrorKind::Write, job.fileErrorCode,
+                            job.FileErrorText());
             } else if (job.tooLarge) {
                 if (OnHTTPError)
                     OnHTTPError(this, job.statusCode, job.stream.get());
-            } else if (job.fileError || job.statusCode == 200 || job.statusCode == 206) {
+            } else if (job.fileError || IsWholeFileStatus(job.statusCode)) {
                 if (OnConnectionLost)
                     OnConnectionLost(this, job.contentType, job.stream.get(), job.bytesRead, job.fileSize);
             } else if (job.statusCode == -1) {
                 if (OnHostNotReached)
                     OnHostNotReached(this);
             } else {
-                deleteOutput = job.fileOpen;
                 if (OnHTTPError)
                     OnHTTPError(this, job.statusCode, job.stream.get());
             }
@@ -1007,8 +1081,6 @@ void TupCustomHTTP::Complete(TTransferJob& job)
         }
     }
     job.stream.reset();
-    if (deleteOutput)
-        DeleteFileA(job.outputFileName.c_str());
     if (!job.canContinue && OnCanceled)
         OnCanceled(this);
 }

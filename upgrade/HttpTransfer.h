@@ -133,9 +133,10 @@ using THTTPErrorEvent = std::function<void(cl::TObject* sender, int statusCode, 
 using TupHTTPPasswordRequestEvent = std::function<void(cl::TObject* sender, const AnsiString& realm, bool& tryAgain)>;
 using TupHTTPProxyAuthenticationEvent = std::function<void(cl::TObject* sender, AnsiString& proxyUsername,
                                                            AnsiString& proxyPassword, bool& tryAgain)>;
-// The output file could not be created or written: its name and the system's error text.
-using THTTPFileErrorEvent =
-    std::function<void(cl::TObject* sender, const AnsiString& fileName, const AnsiString& message)>;
+// The output file could not be created (or, with writing, written: a full disk): its
+// name, the system's error code and a text naming both.
+using THTTPFileErrorEvent = std::function<void(cl::TObject* sender, const AnsiString& fileName, bool writing,
+                                               DWORD error, const AnsiString& message)>;
 
 struct TTransferJob;
 
@@ -149,8 +150,10 @@ public:
     bool Read(std::uint32_t startRange = 0, std::uint32_t endRange = 0);
     // Stops a running transfer; returns at once. Without kill the worker stops at its
     // next checkpoint and then fires OnStopped. With kill, OnStopped fires now and the
-    // worker, given up, ends by itself within its time-outs (deleting the partial file
-    // when asked to). A stopped transfer fires no outcome event and no more progress.
+    // worker, given up, ends by itself within its time-outs and deletes what it wrote (a
+    // transfer writes a file of its own, which becomes OutputFileName with the outcome,
+    // so a given-up worker never writes into the next transfer's). A stopped transfer
+    // fires no outcome event and no more progress.
     void Abort(bool deleteFile, bool kill);
 
     bool Busy() const { return busy_; }

@@ -198,10 +198,21 @@ void TUpgraderWizardForm::WMSysCommand(cl::TMessage& message)
         return;
     }
     message.Result = 0;
-    if (cl::Application->MessageBox(LoadUpgradeMessage(27), cl::Application->Title(), MB_YESNO | MB_ICONQUESTION) !=
-        IDYES)
-        return;
+    if (asking_)
+        return; // one question at a time
+    const std::shared_ptr<bool> alive = alive_;
+    asking_ = true;
+    const bool abort = cl::Application->MessageBox(LoadUpgradeMessage(27), cl::Application->Title(),
+                                                   MB_YESNO | MB_ICONQUESTION) == IDYES;
+    if (!*alive)
+        return; // the upgrade ended meanwhile and took the wizard with it
+    asking_ = false;
     TUpgrader* upgrader = upgrader_;
+    if (!abort) {
+        if (upgrader)
+            upgrader->WizardQuestionAnswered();
+        return;
+    }
     Close();
     if (upgrader)
         upgrader->AbortUpgrade();

@@ -7,6 +7,8 @@
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 
+#include <memory>
+
 namespace up {
 
 using cl::AnsiString;
@@ -28,6 +30,7 @@ class TUpgraderWizardForm : public cl::TForm {
     CL_CLASS(TUpgraderWizardForm)
 public:
     explicit TUpgraderWizardForm(cl::TComponent* owner);
+    ~TUpgraderWizardForm() override { *alive_ = false; }
 
     cl::TPanel* Panel1 = nullptr;
     cl::TImage* Image1 = nullptr;
@@ -61,10 +64,15 @@ public:
     void ShowProgress(int filePercent, int totalPercent, const AnsiString& rateLine, const AnsiString& timeLine);
     // The finished state: the note, and the finish button (OK) enabled and focused.
     void ShowFinished();
+    // The abort question is open.
+    bool Asking() const { return asking_; }
 
 private:
     void WMSysCommand(cl::TMessage& message);
     TUpgrader* upgrader_ = nullptr;
+    bool asking_ = false;
+    // False once freed: the question's loop may free the form (the upgrade stopped).
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 class TUpgraderPasswordForm : public cl::TForm {

@@ -314,6 +314,10 @@ void WaitForEvent(HANDLE& event, DWORD timeout, bool stopWhenTerminated)
                 quitCode = msg.wParam;
                 continue;
             }
+            // Keys go through the forms first, as in the application's loop: Enter,
+            // Escape and Tab reach the dialog they belong to.
+            if (cl::Application && cl::Application->IsKeyMsg(msg))
+                continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

@@ -30,13 +30,18 @@ const cl::TEnumType UpgraderLanguageType{
 namespace {
 
 constexpr UINT_PTR kStartupTimer = 1;
-// Posted to the hidden window: start the first (wParam 1) or the next file once the
-// transfer that reported has cleared its state; lParam is the upgrade's number.
+// Posted to the hidden window: start the first (wParam 1) or the next file (0) once the
+// transfer that reported has cleared its state, or finish the download (2) once the
+// wizard's question is answered; lParam is the upgrade's number.
 constexpr UINT WM_UP_NEXT_FILE = WM_APP + 0x101;
+constexpr WPARAM kNextFile = 0, kFirstFile = 1, kFinish = 2;
 // The file extension of a download until the helper moves it into place.
 const char* const kDownloadExt = ".uTMP";
 // The largest info file read; a longer one is a failed check.
 constexpr std::int64_t kMaxInfoFile = 1 << 20;
+// Messages of the string table after the 31 of every block: a download that cannot be
+// created or written beside the program (file name, the system's text).
+constexpr int kCannotCreateFile = 31, kCannotWriteFile = 32;
 
 AnsiString ProgramName() { return ExtractFileName(cl::Application->ExeName()); }
 
@@ -151,20 +156,28 @@ TUpgrader::TUpgrader(cl::TComponent* owner)
                           TDateTime lastModified, TDateTime, const AnsiString&, bool& canContinue) {
         HeaderInfo(static_cast<int>(contentLength), lastModified, canContinue);
     };
-    OnDone = [this](cl::TObject*, const AnsiString&, std::int64_t size, cl::TStream* stream) { Done(size, stream); };
-    OnCanceled = [this](cl::TObject*) { PostNextFile(false); };
+    // Every outcome ends the phase it belongs to, also when a handler of ours raises.
+    OnDone = [this](cl::TObject*, const AnsiString&, std::int64_t size, cl::TStream* stream) {
+        Outcome([&] { Done(size, stream); });
+    };
+    OnCanceled = [this](cl::TObject*) { Outcome([&] { PostNextFile(false); }); };
     OnTransferProgress = [this](cl::TObject*, const AnsiString&, cl::TStream*, float rate, std::uint8_t percent,
                                 int timeLeft, int elapsed, std::int64_t bytesRead, std::int64_t fileSize) {
         Progress(rate, percent, timeLeft, elapsed, bytesRead, fileSize);
     };
     OnConnectionLost = [this](cl::TObject*, const AnsiString&, cl::TStream*, std::int64_t, std::int64_t) {
-        ConnectionLost();
+        Outcome([&] { ConnectionLost(); });
     };
-    OnHTTPError = [this](cl::TObject*, int status, cl::TStream*) { HTTPError(status); };
-    OnFileError = [this](cl::TObject*, const AnsiString& fileName, const AnsiString& message) {
-        FileError(fileName, message);
+    OnHTTPError = [this](cl::TObject*, int status, cl::TStream*) { Outcome([&] { HTTPError(status); }); };
+    OnFileError = [this](cl::TObject*, const AnsiString& fileName, bool writing, DWORD error, const AnsiString&) {
+        Outcome([&] { FileError(fileName, writing, error); });
     };
-    OnHostNotReached = [this](cl::TObject*) { HostNotReached(); };
+    OnHostNotReached = [this](cl::TObject*) { Outcome([&] { HostNotReached(); }); };
+    // A stopped transfer that was still ending lets a check wait for it go on.
+    OnStopped = [this](cl::TObject*) {
+        if (phase_ == TPhase::Idle)
+            SignalWaiters();
+    };
     OnLoginRequest = [this](cl::TObject*, const AnsiString& realm, bool& tryAgain) { LoginRequest(realm, tryAgain); };
     MaxMemoryBody = kMaxInfoFile;
     VersionDate = VersionDateToStr(Today());
@@ -251,6 +264,12 @@ void TUpgrader::WndProc(cl::TMessage& message)
                 if (phase_ != TPhase::Upgrading) {
                     aborted_ = false;
                     automaticCheck_ = BeginCheck();
+                    // No check could start (a stopped transfer still ending): the
+                    // timer tries again rather than never.
+                    if (!automaticCheck_ && phase_ == TPhase::Idle) {
+                        timerSuspended_ = false;
+                        UpdateTimer();
+                    }
                 }
             }
         } catch (const std::exception&) {
@@ -261,13 +280,14 @@ void TUpgrader::WndProc(cl::TMessage& message)
         message.Result = 1;
         return;
     case WM_UP_NEXT_FILE:
-        if (static_cast<unsigned>(message.LParam) != upgradeSerial_)
+        if (static_cast<unsigned>(message.LParam) != upgradeSerial_ || phase_ != TPhase::Upgrading)
             return; // a step of an upgrade that has stopped
-        try {
-            DownloadNextFile(message.WParam != 0);
-        } catch (const std::exception&) {
-            cl::Application->HandleException(this);
-        }
+        Outcome([&] {
+            if (message.WParam == kFinish)
+                FinishDownload();
+            else
+                DownloadNextFile(message.WParam == kFirstFile);
+        });
         return;
     default:
         break;
@@ -304,8 +324,20 @@ bool TUpgrader::BeginCheck()
 bool TUpgrader::CheckUpdateWait()
 {
     CheckUpdate();
+    // A transfer stopped a moment ago may still be ending (until its worker's next
+    // checkpoint): the check waits for it and then asks for real.
+    while (phase_ == TPhase::Idle && Busy()) {
+        if (!WaitForOutcome())
+            return false;
+        CheckUpdate();
+    }
     if (phase_ == TPhase::Idle)
         return false;
+    return WaitForOutcome() && updateFound_;
+}
+
+bool TUpgrader::WaitForOutcome()
+{
     // Each wait has its own event, so that one started meanwhile (a menu command handled
     // in this loop) never takes over another's.
     const std::shared_ptr<bool> alive = alive_;
@@ -315,7 +347,22 @@ bool TUpgrader::CheckUpdateWait()
     if (!*alive)
         return false;
     waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &event));
-    return updateFound_;
+    return !cl::Application->Terminated();
+}
+
+void TUpgrader::Outcome(const std::function<void()>& handle)
+{
+    try {
+        handle();
+    } catch (...) {
+        // Whatever a handler raised, the check or the upgrade ends here (nothing would
+        // end it later), and the error is shown as any other.
+        if (phase_ == TPhase::Upgrading)
+            StopUpgrade();
+        else if (phase_ == TPhase::Checking)
+            EndCheck(false);
+        cl::Application->HandleException(this);
+    }
 }
 
 void TUpgrader::SignalWaiters()
@@ -327,6 +374,7 @@ void TUpgrader::SignalWaiters()
 void TUpgrader::EndCheck(bool upgrade)
 {
     phase_ = upgrade ? TPhase::Upgrading : TPhase::Idle;
+    finishPending_ = false;
     if (upgrade) {
         ++upgradeSerial_;
         upgradeComplete_ = false;
@@ -379,7 +427,7 @@ void TUpgrader::PostNextFile(bool start)
 {
     // The transfer that reports is still being delivered: the next one starts from the
     // hidden window once it has cleared its state.
-    PostMessageA(window_, WM_UP_NEXT_FILE, start ? 1 : 0, static_cast<LPARAM>(upgradeSerial_));
+    PostMessageA(window_, WM_UP_NEXT_FILE, start ? kFirstFile : kNextFile, static_cast<LPARAM>(upgradeSerial_));
 }
 
 void TUpgrader::DeleteDownloadedFiles() const
@@ -391,6 +439,8 @@ void TUpgrader::DeleteDownloadedFiles() const
 
 void TUpgrader::DownloadNextFile(bool start)
 {
+    if (aborted_ || phase_ != TPhase::Upgrading)
+        return; // the user's abort holds, with or without the wizard
     if (start) {
         if (!HandOverEnded()) {
             StopUpgrade();
@@ -418,7 +468,20 @@ void TUpgrader::DownloadNextFile(bool start)
         Read(0, 0);
         return;
     }
+    FinishDownload();
+}
+
+void TUpgrader::FinishDownload()
+{
+    if (aborted_ || phase_ != TPhase::Upgrading)
+        return;
     if (TUpgraderWizardForm* form = UpgraderWizard()) {
+        if (form->Asking()) {
+            // The wizard's abort question is open: its answer decides, and the finished
+            // wizard's wait must not run inside the question's loop.
+            finishPending_ = true;
+            return;
+        }
         form->ShowFinished();
         const std::shared_ptr<bool> alive = alive_;
         const unsigned serial = upgradeSerial_;
@@ -442,6 +505,14 @@ void TUpgrader::WizardClosed()
 {
     SignalEvent(wizardEvent_);
     SignalWaiters();
+}
+
+void TUpgrader::WizardQuestionAnswered()
+{
+    if (!finishPending_)
+        return;
+    finishPending_ = false;
+    PostMessageA(window_, WM_UP_NEXT_FILE, kFinish, static_cast<LPARAM>(upgradeSerial_));
 }
 
 void TUpgrader::HeaderInfo(int fileSize, TDateTime lastModified, bool& canContinue)
@@ -524,11 +595,14 @@ void TUpgrader::HTTPError(int status)
         OnLostFile(this, currentURL_, status, continueUpgrade);
     if (Shows(mLostFile)) {
         const std::shared_ptr<bool> alive = alive_;
+        const unsigned serial = upgradeSerial_;
         continueUpgrade =
             cl::Application->MessageBox(FormatUpgradeMessage(28, {ExtractURLFileName(currentURL_)}),
                                         LoadUpgradeMessage(21) + " #" + cl::IntToStr(status),
                                         MB_YESNO | MB_ICONWARNING) == IDYES;
-        if (!*alive)
+        // An upgrade stopped meanwhile (the wizard's abort) stays stopped, whatever the
+        // answer.
+        if (!*alive || serial != upgradeSerial_)
             return;
     }
     if (continueUpgrade)
@@ -537,13 +611,17 @@ void TUpgrader::HTTPError(int status)
         AbortUpgrade();
 }
 
-void TUpgrader::FileError(const AnsiString& fileName, const AnsiString& message)
+void TUpgrader::FileError(const AnsiString& fileName, bool writing, DWORD error)
 {
     // A download that cannot be written beside the program is a local fault, not the
-    // network's: it is named as such and the upgrade cannot go on.
-    cl::Application->MessageBox("Cannot create file \"" + fileName + "\". " + message, LoadUpgradeMessage(0),
-                                MB_ICONERROR);
-    AbortUpgrade();
+    // network's: it is named as such, in the user's language, and the upgrade cannot go on.
+    const std::shared_ptr<bool> alive = alive_;
+    const unsigned serial = upgradeSerial_;
+    cl::Application->MessageBox(FormatUpgradeMessage(writing ? kCannotWriteFile : kCannotCreateFile,
+                                                     {fileName, cl::SysErrorMessage(error)}),
+                                LoadUpgradeMessage(0), MB_ICONERROR);
+    if (*alive && serial == upgradeSerial_)
+        AbortUpgrade();
 }
 
 void TUpgrader::HostNotReached()
@@ -570,8 +648,9 @@ void TUpgrader::LoginRequest(const AnsiString& realm, bool& tryAgain)
         OnPasswordRequest(this, realm, tryAgain);
     if (!tryAgain && Shows(mPasswordRequest)) {
         const std::shared_ptr<bool> alive = alive_;
+        const unsigned serial = upgradeSerial_;
         const bool ok = ShowPasswordDialog(*this);
-        if (!*alive)
+        if (!*alive || serial != upgradeSerial_)
             return;
         if (ok)
             tryAgain = true;
@@ -586,6 +665,7 @@ void TUpgrader::StopUpgrade()
 {
     const bool upgrading = phase_ == TPhase::Upgrading;
     phase_ = TPhase::Idle;
+    finishPending_ = false;
     ++upgradeSerial_;
     SignalWaiters();
     SignalEvent(wizardEvent_);

@@ -130,6 +130,9 @@ public:
     HWND WindowHandle() const { return window_; }
     // Set when the wizard is closed; ends the wait after the last file.
     void WizardClosed();
+    // The wizard's abort question was answered No: a download that finished meanwhile
+    // shows its finished state now.
+    void WizardQuestionAnswered();
     // The path of the upgrade helper in the temporary folder.
     static AnsiString UpgraderPath();
 
@@ -151,8 +154,14 @@ private:
     void EndCheck(bool upgrade);
     // Ends the waits of CheckUpdateWait.
     void SignalWaiters();
+    // One wait of CheckUpdateWait; false when the upgrader went or the application is ending.
+    bool WaitForOutcome();
+    // Runs an outcome's handling; an exception ends the check or the upgrade.
+    void Outcome(const std::function<void()>& handle);
     void ParseInfoFile(cl::TStream& stream);
     void DownloadNextFile(bool start);
+    // All files are in: the finished wizard, then the end of the upgrade.
+    void FinishDownload();
     void PostNextFile(bool start);
     void StopUpgrade();
     bool StartUpgrader(const AnsiString& params);
@@ -166,7 +175,7 @@ private:
                   std::int64_t bytesRead, std::int64_t fileSize);
     void ConnectionLost();
     void HTTPError(int status);
-    void FileError(const AnsiString& fileName, const AnsiString& message);
+    void FileError(const AnsiString& fileName, bool writing, DWORD error);
     void HostNotReached();
     void LoginRequest(const AnsiString& realm, bool& tryAgain);
 
@@ -184,6 +193,8 @@ private:
     TDateTime fileTime_ = 0;
     int fileIndex_ = 0;
     TPhase phase_ = TPhase::Idle;
+    // The last file came in while the wizard's abort question was open.
+    bool finishPending_ = false;
     // Steps posted for an upgrade carry its number: one that has stopped takes none.
     unsigned upgradeSerial_ = 0;
     // One event per wait: each CheckUpdateWait running, and the finished wizard's.

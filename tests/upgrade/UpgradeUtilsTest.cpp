@@ -3,6 +3,7 @@
 
 #include "WinTestUtil.h"
 #include "classlib/Forms.h"
+#include "classlib/StdCtrls.h"
 #include "classlib/Streams.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <climits>
 #include <fstream>
 #include <functional>
+#include <string>
 #include <vector>
 
 using namespace up;
@@ -336,6 +338,36 @@ TEST(UpgradeUtils, WaitForEventAndQuit)
         ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << stop;
         EXPECT_EQ(msg.wParam, 7u);
     }
+}
+
+// Keys reach a form through its dialog-key handling while the wait runs, as in the
+// application's loop: Tab moves the focus to the next button and Enter presses it.
+TEST(UpgradeUtils, WaitForEventPassesDialogKeysToTheForms)
+{
+    cl::TForm form(nullptr);
+    auto* first = new cl::TButton(&form);
+    first->SetParent(&form);
+    auto* second = new cl::TButton(&form);
+    second->SetParent(&form);
+    second->SetTop(40);
+    std::vector<std::string> clicks;
+    first->OnClick = [&](cl::TObject*) { clicks.push_back("first"); };
+    second->OnClick = [&](cl::TObject*) {
+        clicks.push_back("second");
+        SignalEvent(waitEvent);
+    };
+    form.Show();
+    first->SetFocus();
+    ASSERT_TRUE(first->Focused());
+    PostMessageA(first->Handle(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+    PostMessageA(first->Handle(), WM_KEYDOWN, VK_RETURN, 0x001C0001); // the focus has moved on by then
+    {
+        LongWaitGuard guard;
+        WaitForEvent(waitEvent, 60000, false);
+        EXPECT_FALSE(waitedLong) << "the keys did not end the wait";
+    }
+    EXPECT_TRUE(second->Focused());
+    EXPECT_EQ(clicks, std::vector<std::string>{"second"});
 }
 
 // An application whose loop has already taken its quit (nothing left in the queue) ends

@@ -188,6 +188,8 @@ struct TBox {
     UINT flags;
 };
 
+bool PostedMessageBack();
+
 // One upgrader with every event recorded, the message boxes answered by a rule, the
 // shell's openings recorded, and the downloads beside the program cleared around it.
 class UpgraderTest : public ::testing::Test {
@@ -197,8 +199,9 @@ protected:
         ASSERT_TRUE(portal.Available()) << "run through the portal wrapper";
         ClearDownloads();
         oldBox = cl::ReplaceMessageBox([this](HWND, const AnsiString& text, const AnsiString& caption, UINT flags) {
-            boxes.push_back({text, caption, flags});
-            return boxAnswer;
+            const TBox box{text, caption, flags};
+            boxes.push_back(box);
+            return onBox ? onBox(box) : boxAnswer;
         });
         oldShell = cl::ReplaceShellExecute([this](HWND, const AnsiString&, const AnsiString& file,
                                                   const AnsiString& parameters, const AnsiString&, int) {
@@ -267,6 +270,36 @@ protected:
         TWhenShown finish(PressFinish);
         return PumpUntil([&] { return Has("end"); }, 20000);
     }
+    // Waits until no transfer runs or ends any more and a message posted now has come
+    // back: whatever the upgrader had on its way has been handled.
+    bool Settle()
+    {
+        const auto idle = [&] { return !upgrader->Busy() && !upgrader->Thread().Running(); };
+        // A step posted before the marker may start another transfer: then again.
+        for (int round = 0; round < 20; ++round) {
+            if (!PumpUntil(idle, 30000) || !PostedMessageBack())
+                return false;
+            if (idle())
+                return true;
+        }
+        return false;
+    }
+    // Dispatches the number of start-up timer ticks given (the upgrader's own timer).
+    bool PumpTicks(int ticks)
+    {
+        const ULONGLONG deadline = GetTickCount64() + 30000;
+        while (ticks > 0 && GetTickCount64() < deadline) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            MSG msg;
+            while (ticks > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_TIMER && msg.hwnd == upgrader->WindowHandle())
+                    --ticks;
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        return ticks == 0;
+    }
     static bool PressFinish()
     {
         TUpgraderWizardForm* form = UpgraderWizard();
@@ -281,12 +314,28 @@ protected:
     Strings events;
     std::vector<TBox> boxes;
     int boxAnswer = IDOK;
+    // When set, answers each box in place of boxAnswer (the box is "open" while it runs).
+    std::function<int(const TBox&)> onBox;
     Strings opened;
     cl::TMessageBoxService oldBox;
     cl::TShellExecuteService oldShell;
 };
 
 const char* const kInfoPath = "/update/update.inf";
+
+// Posts a message to a window of its own and handles messages until it comes back.
+bool PostedMessageBack()
+{
+    bool back = false;
+    HWND marker = cl::AllocateHWnd([&](cl::TMessage& m) {
+        if (m.Msg == WM_APP + 12)
+            back = true;
+    });
+    PostMessageA(marker, WM_APP + 12, 0, 0);
+    const bool done = PumpUntil([&] { return back; }, 20000);
+    cl::DeallocateHWnd(marker);
+    return done;
+}
 
 } // namespace
 
@@ -334,7 +383,7 @@ TEST_F(UpgraderTest, RedirectOpensTheAddressAndDownloadsNothing)
     ASSERT_EQ(opened.size(), 1u);
     // The browser's own command when ".html" has one, else the address itself.
     EXPECT_NE(opened[0].find("http://www.example.com/new.html"), std::string::npos) << opened[0];
-    PumpUntil([] { return false; }, 200);
+    ASSERT_TRUE(Settle());
     EXPECT_EQ(UpgraderWizard(), nullptr);
     EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
 }
@@ -650,14 +699,15 @@ TEST_F(UpgraderTest, TheAutomaticCheckWaitsUntilOnline)
     ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=4\r\n#url=/x")"));
     upgrader->AutoCheckDelay = 50;
     upgrader->SetAutoCheck(true);
-    PumpUntil([] { return false; }, 500); // ten ticks' time offline
+    ASSERT_TRUE(PumpTicks(10)); // ten ticks offline
     EXPECT_TRUE(events.empty());
     EXPECT_TRUE(Log().empty());
     online.Set(1);
     ASSERT_TRUE(PumpUntil([&] { return Has("no update"); }, 20000));
-    PumpUntil([] { return false; }, 500);
+    ASSERT_TRUE(Settle());
     EXPECT_EQ(events, Strings{"no update"});
     EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
+    EXPECT_FALSE(KillTimer(upgrader->WindowHandle(), 1)) << "the start-up timer still runs";
 }
 
 // The automatic check says nothing when the service cannot be reached and tries again on
@@ -677,8 +727,9 @@ TEST_F(UpgraderTest, TheAutomaticCheckRetriesSilently)
 
     upgrader->InfoFileURL = portal.URL(kInfoPath);
     ASSERT_TRUE(PumpUntil([&] { return Has("no update"); }, 20000));
-    PumpUntil([] { return false; }, 500); // ten more ticks' time
+    ASSERT_TRUE(Settle());
     EXPECT_EQ(Log(), Strings{"GET /update/update.inf 200 -"});
+    EXPECT_FALSE(KillTimer(upgrader->WindowHandle(), 1)) << "the start-up timer still runs";
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -1055,7 +1106,11 @@ TEST_F(UpgraderTest, AFileThatCannotBeWrittenEndsTheUpgrade)
     RemoveDirectoryA(blocked.c_str());
     ASSERT_TRUE(aborted);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text.rfind("Cannot create file \"" + blocked + "\". ", 0), 0u) << boxes[0].text;
+    // In the user's language, with the system's text after the name: the download came
+    // whole but cannot take its name.
+    const std::string start = "无法写入文档\"" + blocked + "\"。\r\r";
+    EXPECT_EQ(boxes[0].text.rfind(start, 0), 0u) << boxes[0].text;
+    EXPECT_GT(boxes[0].text.size(), start.size());
     EXPECT_EQ(boxes[0].caption, "软件升级精灵");
     EXPECT_FALSE(Has("connection lost"));
     EXPECT_FALSE(Has("end"));
@@ -1207,4 +1262,201 @@ TEST(UpgraderSkin, ThePasswordEditAndTheProgressBarsWearTheSkin)
     EXPECT_TRUE(PumpUntil([&] { return skinned(form->ProgressCurrentFile) && skinned(form->ProgressAllFiles); }, 20000));
     CloseUpgraderWizard(&upgrader);
     EXPECT_TRUE(PumpUntil([] { return !FindWindowA("TUpgraderWizardForm", nullptr); }, 5000));
+}
+
+// An abort while the lost-file question is open holds whatever that question is then
+// answered: "Yes, skip" fetches nothing more and nothing restarts.
+TEST_F(UpgraderTest, AnAbortDuringTheLostFileQuestionStaysAnAbort)
+{
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/a.dat") +
+                                               "\\r\\n#url2=" + portal.URL("/update/gone.dll") +
+                                               "\\r\\n#url3=" + portal.URL("/update/b.dat") + "\""));
+    ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "A")"));
+    ASSERT_TRUE(portal.SetRoute("/update/b.dat", R"("body_text": "B")"));
+    onBox = [this](const TBox& box) {
+        if (box.caption != "错误 #404")
+            return IDYES; // the wizard's question: abort
+        // While the lost-file question is open the user closes the wizard and aborts.
+        if (TUpgraderWizardForm* form = UpgraderWizard())
+            SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return IDYES; // then "skip"
+    };
+    TWhenShown answer(AnswerAsk(true));
+    TWhenShown finish(PressFinish); // should the upgrade go on, the test still ends
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
+    ASSERT_TRUE(PumpUntil([&] { return Has("aborted"); }, 20000));
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(events, (Strings{"begin 0 3 ", "file done a.dat.uTMP", "lost gone.dll 404", "aborted"}));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, "升级操作尚未完成，\r您确定要放弃升级吗？");
+    EXPECT_TRUE(upgrader->Aborted());
+    EXPECT_EQ(UpgraderWizard(), nullptr);
+    EXPECT_EQ(DownloadedFiles(), Strings{});
+    EXPECT_EQ(Log(), (Strings{"GET /update/update.inf 200 -", "GET /update/a.dat 200 -", "GET /update/gone.dll 404 -"}));
+}
+
+// The last file comes in while the wizard's abort question is open: the answer decides.
+// No shows the finished wizard afterwards, and OK ends the upgrade; Yes aborts it.
+TEST_F(UpgraderTest, TheLastFileDuringTheAbortQuestion)
+{
+    for (int reply : {IDNO, IDYES}) {
+        SCOPED_TRACE(reply == IDNO ? "No" : "Yes");
+        events.clear();
+        boxes.clear();
+        ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/a.dat") + "\""));
+        ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "AAAA", "hold_at": 0)"));
+        bool started = false, doneDuringQuestion = false, finishedDuringQuestion = true;
+        upgrader->OnFileStart = [&](cl::TObject*, const AnsiString&, int, TDateTime, bool&) { started = true; };
+        onBox = [&](const TBox&) {
+            // The question is open: the file comes in whole meanwhile.
+            EXPECT_TRUE(portal.Release("/update/a.dat"));
+            doneDuringQuestion = PumpUntil([&] { return Has("file done a.dat.uTMP"); }, 20000);
+            PumpUntil([&] { return !upgrader->Busy(); }, 20000);
+            PostedMessageBack(); // the step after the last file has run
+            const TUpgraderWizardForm* form = UpgraderWizard();
+            finishedDuringQuestion = !form || form->FinishBtn->Enabled();
+            return reply;
+        };
+        TWhenShown answer(AnswerAsk(true));
+        const TWatchdog watchdog(60000);
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
+        ASSERT_TRUE(PumpUntil([&] { return started; }, 20000));
+        PostMessageA(UpgraderWizard()->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        TWhenShown finish(PressFinish);
+        ASSERT_TRUE(PumpUntil([&] { return Has(reply == IDNO ? "end" : "aborted"); }, 30000));
+        ASSERT_TRUE(Settle());
+        EXPECT_FALSE(watchdog.Fired());
+        EXPECT_TRUE(doneDuringQuestion);
+        EXPECT_FALSE(finishedDuringQuestion);
+        const Strings expected = reply == IDNO ? Strings{"begin 0 1 ", "file done a.dat.uTMP", "end"}
+                                               : Strings{"begin 0 1 ", "file done a.dat.uTMP", "aborted"};
+        EXPECT_EQ(events, expected);
+        EXPECT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(UpgraderWizard(), nullptr);
+        EXPECT_EQ(DownloadedFiles(), reply == IDNO ? Strings{"a.dat.uTMP"} : Strings{});
+        upgrader->OnFileStart = nullptr;
+        onBox = nullptr;
+        ClearDownloads();
+    }
+}
+
+// The dialog keys work while the upgrader waits in a loop of its own: Enter on the
+// finished wizard's OK ends the upgrade; Escape in the wizard while a requested check
+// waits for the download asks the abort question.
+TEST_F(UpgraderTest, DialogKeysWorkWhileTheUpgraderWaits)
+{
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/a.dat") + "\""));
+    ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "AAAA")"));
+    {
+        SCOPED_TRACE("Enter");
+        TWhenShown answer(AnswerAsk(true));
+        TWhenShown enter([] {
+            TUpgraderWizardForm* form = UpgraderWizard();
+            if (!form || !form->FinishBtn->Enabled() || GetFocus() != form->FinishBtn->Handle())
+                return false;
+            PostMessageA(form->FinishBtn->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+            return true;
+        });
+        const TWatchdog watchdog(60000);
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
+        ASSERT_TRUE(PumpUntil([&] { return Has("end"); }, 60000));
+        EXPECT_FALSE(watchdog.Fired());
+        EXPECT_EQ(events, (Strings{"begin 0 1 ", "file done a.dat.uTMP", "end"}));
+    }
+    {
+        SCOPED_TRACE("Escape");
+        events.clear();
+        ClearDownloads();
+        ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "AAAA", "hold_at": 0)"));
+        bool started = false;
+        upgrader->OnFileStart = [&](cl::TObject*, const AnsiString&, int, TDateTime, bool&) { started = true; };
+        boxAnswer = IDYES;
+        TWhenShown answer(AnswerAsk(true));
+        EXPECT_TRUE(upgrader->CheckUpdateWait());
+        ASSERT_TRUE(PumpUntil([&] { return started; }, 20000));
+        TWhenShown escape([] {
+            TUpgraderWizardForm* form = UpgraderWizard();
+            if (!form)
+                return false;
+            PostMessageA(form->CancelBtn->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+            return true;
+        });
+        const TWatchdog watchdog(60000);
+        EXPECT_TRUE(upgrader->CheckUpdateWait()); // waits for the upgrade, which the key ends
+        EXPECT_FALSE(watchdog.Fired());
+        EXPECT_EQ(events, (Strings{"begin 0 1 ", "aborted"}));
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "升级操作尚未完成，\r您确定要放弃升级吗？");
+        portal.Release("/update/a.dat");
+        ASSERT_TRUE(Settle());
+        upgrader->OnFileStart = nullptr;
+    }
+}
+
+// A check asked for right after an abort, while the stopped transfer still ends, waits
+// for it and then checks for real.
+TEST_F(UpgraderTest, ACheckRightAfterAnAbortChecksForReal)
+{
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"#version=5\\r\\n#url=" + portal.URL("/update/a.dat") + "\""));
+    ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_size": 100000, "hold_at": 0)"));
+    bool started = false;
+    upgrader->OnFileStart = [&](cl::TObject*, const AnsiString&, int, TDateTime, bool&) { started = true; };
+    boxAnswer = IDYES;
+    TWhenShown answer(AnswerAsk(true));
+    EXPECT_TRUE(upgrader->CheckUpdateWait());
+    ASSERT_TRUE(PumpUntil([&] { return started; }, 20000));
+    PostMessageA(UpgraderWizard()->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Has("aborted"); }, 20000));
+    ASSERT_TRUE(upgrader->Busy()); // the worker is still held in its read
+    ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=4\r\n#url=/update/setup.exe\r\n")"));
+    // Released once the check waits: the stopped worker comes to its checkpoint.
+    TWhenShown release([&] { return portal.Release("/update/a.dat"); });
+    const TWatchdog watchdog(60000);
+    EXPECT_FALSE(upgrader->CheckUpdateWait());
+    EXPECT_FALSE(watchdog.Fired());
+    EXPECT_EQ(events, (Strings{"begin 0 1 ", "aborted", "no update"}));
+    EXPECT_EQ(Log(), (Strings{"GET /update/update.inf 200 -", "GET /update/a.dat 200 -", "GET /update/update.inf 200 -"}));
+}
+
+// A handler that raises ends the check or the upgrade it belongs to: the error is shown
+// and the next check runs.
+TEST_F(UpgraderTest, AHandlerThatRaisesEndsItsPhase)
+{
+    ASSERT_TRUE(portal.SetRoute("/update/a.dat", R"("body_text": "A")"));
+    struct Case {
+        const char* name;
+        const char* info; // the info file's text
+        std::function<void(TUpgrader&)> arm;
+    };
+    const Case cases[] = {
+        {"during the check", "#version=4", [](TUpgrader& u) {
+             u.OnNoUpdateAvailable = [](cl::TObject*) { throw cl::Exception("handler failed"); };
+         }},
+        {"during the download", "#version=5", [](TUpgrader& u) {
+             u.OnFileDone = [](cl::TObject*, const AnsiString&) { throw cl::Exception("handler failed"); };
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.clear();
+        ASSERT_TRUE(portal.SetRoute(kInfoPath, "\"body_text\": \"" + std::string(c.info) + "\\r\\n#url=" +
+                                                   portal.URL("/update/a.dat") + "\""));
+        c.arm(*upgrader);
+        TWhenShown answer(AnswerAsk(true));
+        const TWatchdog watchdog(60000);
+        upgrader->CheckUpdateWait();
+        ASSERT_TRUE(PumpUntil([&] { return !boxes.empty(); }, 20000));
+        EXPECT_EQ(boxes[0].text, "handler failed.");
+        ASSERT_TRUE(Settle());
+        EXPECT_EQ(UpgraderWizard(), nullptr);
+        EXPECT_EQ(DownloadedFiles(), Strings{});
+        // The next check is not held by the one that failed.
+        upgrader->OnNoUpdateAvailable = [this](cl::TObject*) { events.push_back("no update"); };
+        upgrader->OnFileDone = nullptr;
+        events.clear();
+        ASSERT_TRUE(portal.SetRoute(kInfoPath, R"("body_text": "#version=4\r\n#url=/x")"));
+        EXPECT_FALSE(upgrader->CheckUpdateWait());
+        EXPECT_FALSE(watchdog.Fired());
+        EXPECT_EQ(events, Strings{"no update"});
+    }
 }

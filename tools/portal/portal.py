@@ -64,6 +64,7 @@ class Scenario:
     last_modified: float = 0      # seconds since 1970 (UTC); 0: no Last-Modified
     date_layout: str = "rfc1123"
     send_length: bool = True      # False: no Content-Length, the connection end ends the body
+    chunked: bool = False         # True: chunked framing, no Content-Length; a cut leaves out the last chunk
     truncate_after: int = -1      # >= 0: close after this many body bytes (length still full)
     trickle_bytes: int = 0        # > 0: send the body in pieces of this size ...
     trickle_delay: float = 0.0    # ... this many seconds apart
@@ -191,11 +192,17 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if scenario.last_modified:
             moment = datetime.fromtimestamp(scenario.last_modified, timezone.utc)
             self.send_header("Last-Modified", http_date(moment, scenario.date_layout))
-        if scenario.claimed_length >= 0:
+        if scenario.chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+        elif scenario.claimed_length >= 0:
             self.send_header("Content-Length", str(scenario.claimed_length))
         elif scenario.send_length:
             self.send_header("Content-Length", str(scenario.length()))
-        if not scenario.send_length or scenario.truncate_after >= 0 or scenario.claimed_length >= 0:
+        if scenario.chunked:
+            if scenario.truncate_after >= 0:
+                self.send_header("Connection", "close")
+                self.close_connection = True
+        elif not scenario.send_length or scenario.truncate_after >= 0 or scenario.claimed_length >= 0:
             self.send_header("Connection", "close")
             self.close_connection = True
         self.end_headers()
@@ -207,24 +214,37 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if hold == 0:
             self._hold(scenario)
         for chunk in scenario.chunks(piece):
+            full = len(chunk)  # what a cut chunk announces
             chunk = chunk[:limit - entry["sent"]]
             if not chunk:
                 break
             if 0 < hold < entry["sent"] + len(chunk):
                 head = chunk[:hold - entry["sent"]]
-                self.wfile.write(head)
+                self._write_body(scenario, head, len(head))
                 entry["sent"] += len(head)
                 self._hold(scenario)
                 hold = -1
                 chunk = chunk[len(head):]
-            self.wfile.write(chunk)
+                full -= len(head)
+            self._write_body(scenario, chunk, full)
             self.wfile.flush()
             entry["sent"] += len(chunk)
             if scenario.trickle_bytes > 0:
                 time.sleep(scenario.trickle_delay)
+        if scenario.chunked and entry["sent"] == scenario.length():
+            self.wfile.write(b"0\r\n\r\n")
         if entry["sent"] < scenario.length() or scenario.claimed_length >= 0:
             self.wfile.flush()
             self.connection.shutdown(socket.SHUT_RDWR)
+
+    def _write_body(self, scenario, data, announced):
+        """Body bytes; in chunked framing one chunk of the announced size (data may be less)."""
+        if not scenario.chunked:
+            self.wfile.write(data)
+            return
+        self.wfile.write(b"%x\r\n" % announced + data)
+        if len(data) == announced:
+            self.wfile.write(b"\r\n")
 
     def _control(self, portal, command):
         length = int(self.headers.get("Content-Length", "0") or 0)

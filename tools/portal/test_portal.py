@@ -54,6 +54,17 @@ class PortalTest(unittest.TestCase):
         self.assertEqual(self.get("/s").read(), generated_body(1000))
         self.assertGreaterEqual(time.monotonic() - start, 0.15)
 
+    def test_chunked_whole_and_cut(self):
+        self.portal.set_route("/c", Scenario(body=b"0123456789", chunked=True, trickle_bytes=4))
+        answer = self.get("/c")
+        self.assertEqual(answer.headers["Transfer-Encoding"], "chunked")
+        self.assertIsNone(answer.headers["Content-Length"])
+        self.assertEqual(answer.read(), b"0123456789")
+        # Cut inside the second chunk: the last chunk never comes.
+        self.portal.set_route("/x", Scenario(body=b"0123456789", chunked=True, trickle_bytes=4, truncate_after=6))
+        with self.assertRaises(http.client.IncompleteRead):
+            self.get("/x").read()
+
     def test_login_and_log(self):
         self.control("route", {"path": "/a", "body_text": "secret", "auth_user": "ann", "auth_password": "pw",
                                "realm": "Zone A"})
