@@ -63,6 +63,9 @@ TMainForm::TMainForm(cl::TComponent* owner) : TForm(owner)
 
 TMainForm::~TMainForm()
 {
+    // Before anything of the window goes: page script run while the panes go meets
+    // objects without a window.
+    externals_.Clear();
     cl::Free(std::exchange(offlinePlayer_, nullptr));
     if (MainForm == this) MainForm = nullptr;
 }
@@ -144,6 +147,7 @@ HRESULT TMainForm::NewExternal(cl::TComPtr<IDispatch>& dispatch)
 {
     TIEExternal* ext = IEExternalFactory().Create();
     ext->MainForm = this;
+    externals_.Add(*ext);
     dispatch = cl::TComPtr<IDispatch>::Attach(ext);
     return S_OK;
 }

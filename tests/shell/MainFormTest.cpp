@@ -649,6 +649,32 @@ TEST_F(MainWindow, AboutItemShowsTheAboutWindowWhosePictureOpensTheHomePage)
     EXPECT_EQ(OpenForm<TAboutForm>(), nullptr);
 }
 
+// A page may keep its window.external past the window: the object then answers as
+// without a window instead of reaching a freed one.
+TEST_F(MainWindow, ScriptableObjectsOutliveTheirWindows)
+{
+    Create(nullptr);
+    cl::TComPtr<IDispatch> mainExt, feedbackExt;
+    ASSERT_EQ(MainForm->webLeftGetExternal(mainExt), S_OK);
+    auto* feedback = cl::CreateForm<TFeedBackForm>(nullptr);
+    ASSERT_EQ(feedback->webFeedBackGetExternal(feedbackExt), S_OK);
+    cl::Free(feedback);
+    cl::Free(MainForm);
+    EXPECT_EQ(static_cast<TIEExternal*>(mainExt.get())->MainForm, nullptr);
+    EXPECT_EQ(static_cast<TIEExternal*>(feedbackExt.get())->FeedBackForm, nullptr);
+    TScriptHost script;
+    script.AddObject(L"external", mainExt.get());
+    script.AddObject(L"feedback", feedbackExt.get());
+    for (const wchar_t* call : {L"external.Play('http://127.0.0.1:9/flash/7')", L"external.Navigate('webgames')",
+                                L"external.DelGame('Local', 'A')", L"feedback.CloseWindow()"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(call)));
+        TScriptHost::Result r = script.Run(call);
+        EXPECT_EQ(r.hr, S_OK);
+        EXPECT_FALSE(r.scriptError);
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(MainWindow, TheProgramsPlayerWindowIsMadeHiddenWithItsPanes)
 {
     Create(nullptr);
