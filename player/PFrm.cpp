@@ -176,11 +176,13 @@ void TPlayForm::RecordGame(const cl::AnsiString& url, IDispatch* playDocument, b
     cl::TOleVariant f;
     if (complete) {
         f = cl::GetProperty(cl::GetProperty(playDocument, L"Script").AsDispatch().get(), L"f");
-        Ini->WriteString(url, "swf", MoviePathOf(f.AsString()));
-        Ini->WriteString(url, "title", DescriptionLine(Caption()));
+        // Page text is one line in the records whatever it holds: a line break would write
+        // keys and sections of the page's choosing.
+        Ini->WriteString(url, "swf", RecordLine(MoviePathOf(f.AsString())));
+        Ini->WriteString(url, "title", RecordLine(Caption()));
         cl::TComPtr<IDispatch> element =
             cl::CallMethod(playDocument, L"getElementByID", {cl::TOleVariant("HowToPlay")}).AsDispatch();
-        Ini->WriteString(url, "desc", DescriptionLine(cl::GetProperty(element.get(), L"innerHTML").AsString()));
+        Ini->WriteString(url, "desc", RecordLine(cl::GetProperty(element.get(), L"innerHTML").AsString()));
     }
     GameAdd("Local", Caption(), url);
     if (complete && !f.IsNull()) GetSwf(f.AsWide());

@@ -255,6 +255,27 @@ TEST_F(PlayWindow, TheTitleIsRecordedOnOneLine)
     EXPECT_EQ(Profile("injected", "swf"), "<none>");
 }
 
+// The page's movie variable goes into "swf": with line breaks it would forge records.
+TEST_F(PlayWindow, TheMovieVariableIsRecordedOnOneLine)
+{
+    GamePage page(L"x/a\r\n[http://127.0.0.1:9/flash/66]\r\nswf=forged.swf\n\rtitle=forged", L"d");
+    form->RecordGame(kGame, &page.document, true, nullptr);
+    EXPECT_EQ(Profile(kGame, "swf"), "a[http://127.0.0.1:9/flash/66]swf=forged.swftitle=forged");
+    EXPECT_EQ(Profile(kGame, "title"), "小游戏");
+    EXPECT_EQ(Profile("http://127.0.0.1:9/flash/66", "swf"), "<none>");
+    EXPECT_EQ(Profile("http://127.0.0.1:9/flash/66", "title"), "<none>");
+    EXPECT_EQ(Profile("http://other/flash/1", "swf"), "keep.swf");
+    // The file itself, past any cache of the profile functions: its two sections only.
+    std::vector<std::string> sections;
+    const std::string file = ReadBytes(AppPath + DataFileName);
+    for (size_t at = 0; at < file.size();) {
+        if (file[at] == '[') sections.push_back(file.substr(at, file.find(']', at) - at + 1));
+        at = file.find_first_of("\r\n", at);
+        if (at != std::string::npos) ++at;
+    }
+    EXPECT_EQ(sections, (std::vector<std::string>{"[http://other/flash/1]", "[http://127.0.0.1:9/flash/42]"})) << file;
+}
+
 TEST_F(PlayWindow, APageStillLoadingErasesTheRecordWithoutRewritingIt)
 {
     GamePage page(L"/swf/game42.swf", L"desc");
