@@ -127,6 +127,7 @@ struct PlayWindow : ::testing::Test {
         form = cl::CreateForm<TPlayForm>(nullptr);
         form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
         form->WaitTimeoutMs = 200;
+        form->FavouriteWaitMs = 200;
         form->SetCaption("小游戏");
     }
 
@@ -388,7 +389,8 @@ TEST_F(PlayWindow, ClosingHidesTheWindowAtOnceAndFreesItAfterwards)
 }
 
 // A close that arrives while the top page's call waits in the message loop hides the
-// window; the window goes only once the call has returned.
+// window; the window goes only once the call has returned. The closed window adds no
+// favourite and says nothing.
 TEST_F(PlayWindow, AWindowClosedDuringAWaitingCallOutlivesTheCall)
 {
     form->Url = kGame;
@@ -400,6 +402,8 @@ TEST_F(PlayWindow, AWindowClosedDuringAWaitingCallOutlivesTheCall)
     script.AddObject(L"external", ext.get());
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(script.Run(L"external.AddFav()").hr, S_OK); // the close runs inside its wait
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(Entries(kFavourites).empty());
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_TRUE(IsWindow(window)) << "not freed under the call";
     ASSERT_TRUE(AwaitFree());
@@ -466,6 +470,7 @@ TEST_F(PlayWindow, OnlyTheHomeCaptionButtonDoesSomething)
 
 TEST_F(PlayWindow, TheTopPageReachesTheWindowThroughExternal)
 {
+    form->Show();
     cl::TComPtr<IDispatch> ext;
     ASSERT_EQ(form->webTopGetExternal(ext), S_OK);
     cl::TComPtr<IDispatch> other;
@@ -473,12 +478,15 @@ TEST_F(PlayWindow, TheTopPageReachesTheWindowThroughExternal)
     EXPECT_NE(ext.get(), other.get());
     TScriptHost script;
     script.AddObject(L"external", ext.get());
-    // The play pane never becomes ready here: the favourite is not added and no box shows.
+    // The play pane never becomes ready here: the favourite is not added, and the user
+    // learns that the game has not finished loading.
     EXPECT_EQ(script.Run(L"external.AddFav()").hr, S_OK);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"游戏还没有加载完成，请稍后再收藏/提示/64"}));
+    EXPECT_TRUE(Entries(kFavourites).empty());
+    boxes.clear();
     EXPECT_EQ(script.Run(L"external.Refresh()").hr, S_OK);
     EXPECT_EQ(script.Run(L"external.GetSwf('no-such-movie-in-any-cache')").hr, S_OK);
     EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(Entries(kFavourites).empty());
 }
 
 TEST(PlayExtendObject, DispatchIdentifiersFollowTheTypeLibrary)
