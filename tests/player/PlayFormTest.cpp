@@ -375,7 +375,10 @@ TEST_F(PlayWindow, ClosingHidesTheWindowAtOnceAndFreesItAfterwards)
         visibleInWait = IsWindowVisible(window) != FALSE;
     });
     PostMessageA(window, probe, 0, 0);
-    form->Close(); // under Wine the blank page never completes: the wait gives up
+    // Under Wine the blank page never completes: the wait gives up, with time enough on a
+    // slow machine to handle the queued message first.
+    form->WaitTimeoutMs = 3000;
+    form->Close();
     ASSERT_TRUE(probed) << "the wait runs the message loop";
     EXPECT_FALSE(visibleInWait) << "hidden before the wait";
     EXPECT_FALSE(IsWindowVisible(window));
