@@ -115,6 +115,7 @@ void TPlayForm::FormClose(cl::TObject*, cl::TCloseAction& action)
     // movie; the window is freed once the messages now queued have run: it is never shown
     // again, and each closed window kept would hold its browser controls to the end.
     TInUse inUse(*this);
+    closed_ = true;
     action = cl::caHide;
     Hide();
     try {
@@ -176,11 +177,13 @@ void TPlayForm::RecordGame(const cl::AnsiString& url, IDispatch* playDocument, b
     cl::TOleVariant f;
     if (complete) {
         f = cl::GetProperty(cl::GetProperty(playDocument, L"Script").AsDispatch().get(), L"f");
-        Ini->WriteString(url, "swf", MoviePathOf(f.AsString()));
-        Ini->WriteString(url, "title", DescriptionLine(Caption()));
+        // Page text is one line in the records whatever it holds: a line break would write
+        // keys and sections of the page's choosing.
+        Ini->WriteString(url, "swf", RecordLine(MoviePathOf(f.AsString())));
+        Ini->WriteString(url, "title", RecordLine(Caption()));
         cl::TComPtr<IDispatch> element =
             cl::CallMethod(playDocument, L"getElementByID", {cl::TOleVariant("HowToPlay")}).AsDispatch();
-        Ini->WriteString(url, "desc", DescriptionLine(cl::GetProperty(element.get(), L"innerHTML").AsString()));
+        Ini->WriteString(url, "desc", RecordLine(cl::GetProperty(element.get(), L"innerHTML").AsString()));
     }
     GameAdd("Local", Caption(), url);
     if (complete && !f.IsNull()) GetSwf(f.AsWide());
@@ -202,12 +205,23 @@ void TPlayForm::GameAdd(const cl::AnsiString& kind, const cl::AnsiString& title,
 void TPlayForm::AddFav()
 {
     TInUse inUse(*this);
-    // A pane that never becomes ready adds nothing once the wait gives up.
-    if (!browser::WaitForPane(
-            *webPlay, [this] { return !webPlay->Busy() && webPlay->ReadyState() == READYSTATE_COMPLETE; },
-            WaitTimeoutMs))
+    if (closed_) return;
+    // Taken now: the close navigates the pane to the blank page during the wait.
+    const cl::AnsiString title = Caption();
+    const cl::AnsiString address = cl::WideToAnsi(webPlay->LocationURL());
+    const bool loaded = browser::WaitForPane(
+        *webPlay, [this] { return closed_ || (!webPlay->Busy() && webPlay->ReadyState() == READYSTATE_COMPLETE); },
+        FavouriteWaitMs);
+    if (closed_) return;
+    if (!loaded) {
+        // The program is ending or the pane has gone: nobody is there to tell.
+        MSG quit;
+        if (!webPlay->HandleAllocated() || !IsWindow(webPlay->Handle()) ||
+            PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return;
+        cl::Application->MessageBox("游戏还没有加载完成，请稍后再收藏", "提示", MB_ICONINFORMATION);
         return;
-    GameAdd("Fav", Caption(), cl::WideToAnsi(webPlay->LocationURL()));
+    }
+    GameAdd("Fav", title, address);
 }
 
 void TPlayForm::Refresh()

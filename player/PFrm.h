@@ -33,8 +33,11 @@ public:
     cl::AnsiString Url;                  // the address given to ShowForm
     std::unique_ptr<cl::TIniFile> Ini;   // Data\Data.db, opened when shown
     HWND HostHandle = nullptr;           // ShowForm's first argument; not used
-    // How long closing waits for the blank page and adding a favourite for the play pane.
+    // How long closing waits for the blank page.
     DWORD WaitTimeoutMs = 5000;
+    // How long a favourite click waits for the game to finish loading before the user is
+    // told that it has not.
+    DWORD FavouriteWaitMs = 30000;
 
     void FormShow(cl::TObject* sender);
     void FormClose(cl::TObject* sender, cl::TCloseAction& action);
@@ -46,6 +49,8 @@ public:
     HRESULT webTopGetExternal(cl::TComPtr<IDispatch>& dispatch);
 
     // Reached from the top page through its scriptable object.
+    // Adds the game of the click (caption and address as they are when it comes) to the
+    // favourites once the play pane has loaded; a window closed meanwhile adds nothing.
     void AddFav();
     void Refresh();
     void GetSwf(std::wstring_view text);
@@ -89,5 +94,6 @@ private:
 
     int inUse_ = 0;
     bool releaseWanted_ = false;
+    bool closed_ = false; // the user closed the window: it never plays again
     std::vector<TPlayExtend*> externals_;
 };

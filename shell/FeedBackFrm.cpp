@@ -22,6 +22,7 @@ HRESULT TFeedBackForm::webFeedBackGetExternal(cl::TComPtr<IDispatch>& dispatch)
 {
     TIEExternal* ext = IEExternalFactory().Create();
     ext->FeedBackForm = this;
+    externals_.Add(*ext);
     dispatch = cl::TComPtr<IDispatch>::Attach(ext);
     return S_OK;
 }

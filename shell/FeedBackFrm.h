@@ -4,6 +4,7 @@
 
 #include "browser/WebPane.h"
 #include "classlib/Forms.h"
+#include "shell/IEExternal.h"
 
 class TFeedBackForm : public cl::TForm {
     CL_CLASS(TFeedBackForm)
@@ -17,4 +18,7 @@ public:
     HRESULT webFeedBackGetExternal(cl::TComPtr<IDispatch>& dispatch);
     // Reached from page script: closes the window as the user's close does.
     void CloseWindow();
+
+private:
+    TExternalLinks externals_; // emptied as the window goes, before its pane
 };

@@ -46,13 +46,32 @@ cl::AnsiString MoviePathOf(std::string_view f)
     return cl::AnsiString(slash == std::string_view::npos ? f : f.substr(slash + 1));
 }
 
-cl::AnsiString DescriptionLine(std::string_view html)
+cl::AnsiString RecordLine(std::string_view text)
 {
     cl::AnsiString line;
-    line.reserve(html.size());
-    for (char c : html)
+    line.reserve(text.size());
+    for (char c : text)
         if (c != '\r' && c != '\n') line += c;
     return line;
+}
+
+cl::AnsiString HtmlText(std::string_view text)
+{
+    // The five characters lie below 0x40, so none is ever a trail byte of code page 936:
+    // byte by byte is safe for double-byte text.
+    cl::AnsiString out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
 }
 
 cl::AnsiString MovieFileName(std::string_view sourceUrl)

@@ -16,9 +16,13 @@ cl::AnsiString FillOfflinePage(std::string_view format, const cl::AnsiString& ti
 // or all of f when it has none.
 cl::AnsiString MoviePathOf(std::string_view f);
 
-// A record's "desc" (and "title") value: the page's text with every CR and every LF
-// removed, so it stays one ini line.
-cl::AnsiString DescriptionLine(std::string_view html);
+// Any value of a record as it is written: the page's text with every CR and every LF
+// removed, so it stays one ini line and cannot start a line or a section of its own.
+cl::AnsiString RecordLine(std::string_view text);
+
+// Text for an HTML page, in element content and in quoted attribute values alike: "&",
+// "<", ">", '"' and "'" become character references, everything else stays.
+cl::AnsiString HtmlText(std::string_view text);
 
 // The file name a movie copied from sourceUrl takes in the movie folder: the last path
 // segment (after the last "/", "\" or ":"), or "" when that would not name a file inside

@@ -9,6 +9,8 @@
 #include "shell/Portal.h"
 #include "shell/SettingFrm.h"
 
+#include <algorithm>
+
 namespace {
 // Text arguments arrive as UTF-16 and go on as 8-bit text of the ANSI code page.
 cl::AnsiString Text(BSTR s) { return cl::WideToAnsi(s ? std::wstring_view(s, SysStringLen(s)) : std::wstring_view()); }
@@ -18,6 +20,35 @@ cl::TAutoObjectFactory<TIEExternal>& IEExternalFactory()
 {
     static cl::TAutoObjectFactory<TIEExternal> factory(GetModuleHandleA(nullptr), CLSID_IEExternal, IID_IIEExternal);
     return factory;
+}
+
+TIEExternal::~TIEExternal()
+{
+    if (links_) links_->Remove(*this);
+}
+
+void TExternalLinks::Add(TIEExternal& external)
+{
+    if (external.links_) external.links_->Remove(external);
+    external.links_ = this;
+    externals_.push_back(&external);
+}
+
+void TExternalLinks::Remove(TIEExternal& external)
+{
+    externals_.erase(std::remove(externals_.begin(), externals_.end(), &external), externals_.end());
+    external.links_ = nullptr;
+}
+
+void TExternalLinks::Clear()
+{
+    for (TIEExternal* external : externals_) {
+        external->MainForm = nullptr;
+        external->FeedBackForm = nullptr;
+        external->PlayForm = nullptr;
+        external->links_ = nullptr;
+    }
+    externals_.clear();
 }
 
 HRESULT TIEExternal::Test()

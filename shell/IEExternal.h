@@ -7,15 +7,21 @@
 
 #include "ludora_tlb_h.h"
 
+#include <vector>
+
 class TMainForm;
 class TFeedBackForm;
 class TPlayForm;
 
+class TExternalLinks;
+
 class TIEExternal : public cl::TAutoObject<IIEExternal> {
 public:
     using TAutoObject::TAutoObject;
+    ~TIEExternal() override;
 
     // Plain references to the windows it serves; an empty one makes its methods do nothing.
+    // A window that keeps its objects in a TExternalLinks empties them when it goes.
     TPlayForm* PlayForm = nullptr;
     TFeedBackForm* FeedBackForm = nullptr;
     TMainForm* MainForm = nullptr;
@@ -30,6 +36,28 @@ public:
     HRESULT STDMETHODCALLTYPE GetSwf(BSTR strUrl) override;
     HRESULT STDMETHODCALLTYPE DelGame(BSTR sType, BSTR sName, LONG* re) override;
     HRESULT STDMETHODCALLTYPE CloseWindow() override;
+
+private:
+    friend class TExternalLinks;
+    TExternalLinks* links_ = nullptr;
+};
+
+// The scriptable objects a window handed out, which a page may keep past the window. Clear
+// (also when the links go) empties their references to their windows, so that they answer
+// as without a window instead of reaching a freed one.
+class TExternalLinks {
+public:
+    TExternalLinks() = default;
+    ~TExternalLinks() { Clear(); }
+    TExternalLinks(const TExternalLinks&) = delete;
+    TExternalLinks& operator=(const TExternalLinks&) = delete;
+
+    void Add(TIEExternal& external);
+    void Remove(TIEExternal& external);
+    void Clear();
+
+private:
+    std::vector<TIEExternal*> externals_;
 };
 
 // The class factory, made when the program starts (internal instancing: never registered).

@@ -36,9 +36,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         cl::Application->MessageBox(e.what(), "Orvane游戏盒", MB_ICONSTOP);
         code = 1;
     }
+    // The mutex goes first: a copy started while the windows go runs in this one's place.
     // The windows and their browser controls go before OLE does, when the module ends.
+    MultInst::Stop();
     cl::Free(SettingForm);
     cl::Free(MainForm);
-    MultInst::Stop();
     return code;
 }

@@ -64,6 +64,9 @@ TMainForm::TMainForm(cl::TComponent* owner) : TForm(owner)
 
 TMainForm::~TMainForm()
 {
+    // Before anything of the window goes: page script run while the panes go meets
+    // objects without a window.
+    externals_.Clear();
     cl::Free(std::exchange(offlinePlayer_, nullptr));
     if (MainForm == this) MainForm = nullptr;
 }
@@ -150,6 +153,7 @@ HRESULT TMainForm::NewExternal(cl::TComPtr<IDispatch>& dispatch)
 {
     TIEExternal* ext = IEExternalFactory().Create();
     ext->MainForm = this;
+    externals_.Add(*ext);
     dispatch = cl::TComPtr<IDispatch>::Attach(ext);
     return S_OK;
 }
@@ -172,12 +176,13 @@ bool FileExists(const cl::AnsiString& path)
 }
 
 // Fills the offline page template with the record's texts and writes "Data\Temp.html",
-// line by line, replacing the earlier page; returns its path.
+// line by line, replacing the earlier page; returns its path. The page runs from the local
+// disk: title and movie path go in as text, the description as the game page's own markup.
 cl::AnsiString WriteOfflinePage(const cl::AnsiString& title, const cl::AnsiString& swf, const cl::AnsiString& desc)
 {
     cl::TStringList page;
     page.LoadFromFile(AppPath + "Data\\Swf.html");
-    page.SetText(FillOfflinePage(page.Text(), title, swf, desc));
+    page.SetText(FillOfflinePage(page.Text(), HtmlText(title), HtmlText(swf), desc));
     const cl::AnsiString path = AppPath + "Data\\Temp.html";
     page.SaveToFile(path);
     return path;

@@ -8,6 +8,7 @@
 #include "classlib/Forms.h"
 #include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
+#include "shell/IEExternal.h"
 #include "shell/ShellMessages.h"
 #include "shell/Volume.h"
 #include "skin/engine/SkinData.h"
@@ -113,6 +114,7 @@ private:
     // The hidden player window of the catalogue's recorded games: made on first need, then
     // reused by every such navigation; freed with this window.
     TPlayForm* offlinePlayer_ = nullptr;
+    TExternalLinks externals_; // the panes' scriptable objects
 };
 
 extern TMainForm* MainForm;

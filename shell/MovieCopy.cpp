@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <process.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -57,6 +58,28 @@ private:
     std::vector<DWORD> buffer_;
 };
 
+bool FileSize(const cl::AnsiString& path, ULONGLONG& size)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+// Copies source to target by way of a name of its own in the target's folder, renamed
+// once the copy is whole: a copy that fails, or that the process's end cuts short, never
+// leaves a truncated movie under the game's name. The platform's copy can end early on a
+// failed read and still answer success, so the sizes are compared before the rename.
+void CopyWhole(const char* source, const cl::AnsiString& target)
+{
+    const cl::AnsiString part = target + "." + std::to_string(GetCurrentThreadId()) + ".part";
+    ULONGLONG sourceSize = 0, partSize = 0;
+    if (CopyFileA(source, part.c_str(), FALSE) && FileSize(source, sourceSize) && FileSize(part, partSize) &&
+        sourceSize == partSize && MoveFileExA(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return;
+    DeleteFileA(part.c_str()); // a failure is otherwise ignored
+}
+
 unsigned __stdcall CopyThread(void* arg)
 {
     std::unique_ptr<cl::AnsiString> text(static_cast<cl::AnsiString*>(arg));
@@ -79,10 +102,7 @@ void GetSwfThread(const cl::AnsiString& text)
         const std::string_view source(entry->lpszSourceUrlName);
         if (source.find(text) == std::string_view::npos) continue;
         const cl::AnsiString name = MovieFileName(source);
-        if (!name.empty() && entry->lpszLocalFileName) {
-            const cl::AnsiString target = AppPath + "Data/swf/" + name;
-            CopyFileA(entry->lpszLocalFileName, target.c_str(), FALSE); // a failure is ignored
-        }
+        if (!name.empty() && entry->lpszLocalFileName) CopyWhole(entry->lpszLocalFileName, AppPath + "Data/swf/" + name);
         return; // only the first matching entry counts
     }
 }

@@ -15,7 +15,24 @@ bool asked = false; // this copy broadcast its question: only then does an answe
 cl::TApplication* application = nullptr;
 HWND subclassed = nullptr;
 
+// The timer of a second copy that has asked, on the application window.
+constexpr UINT_PTR TakeOverTimer = 0x4D49;
+
 bool Unicode(HWND wnd) { return IsWindowUnicode(wnd) != FALSE; }
+
+// A second copy that has asked and finds the mutex free: the copy it asked has ended
+// without answering (it was shutting down), so this one runs in its place and shows.
+void TryTakeOver(HWND wnd)
+{
+    const DWORD wait = WaitForSingleObject(mutex.get(), 0);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return;
+    KillTimer(wnd, TakeOverTimer);
+    asked = false;
+    firstCopy = true;
+    if (!application) return;
+    application->SetShowMainForm(true);
+    if (cl::TCustomForm* form = application->MainForm()) form->Show();
+}
 } // namespace
 
 UINT Message() { return message; }
@@ -23,6 +40,10 @@ bool IsFirstCopy() { return firstCopy; }
 
 LRESULT CALLBACK MultInstWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == WM_TIMER && wp == TakeOverTimer && asked) {
+        TryTakeOver(wnd);
+        return 0;
+    }
     if (msg != message || message == 0)
         return Unicode(wnd) ? CallWindowProcW(oldProc, wnd, msg, wp, lp) : CallWindowProcA(oldProc, wnd, msg, wp, lp);
     HWND other = reinterpret_cast<HWND>(lp);
@@ -32,6 +53,8 @@ LRESULT CALLBACK MultInstWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     } else if (wp == 1 && other && asked) {
         // The running copy answered: bring it forward and end this copy. A copy that never
         // asked ignores the answer, or any program could end it by posting one.
+        KillTimer(wnd, TakeOverTimer);
+        asked = false;
         if (IsIconic(other)) OpenIcon(other);
         else SetForegroundWindow(other);
         if (application) application->Terminate();
@@ -42,15 +65,18 @@ LRESULT CALLBACK MultInstWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 void CheckPrevInstance()
 {
     // Creating and testing for an existing one is atomic: of two copies started together
-    // exactly one is first.
-    mutex.reset(CreateMutexA(nullptr, FALSE, InstanceName));
+    // exactly one is first. Only the creator gets the ownership asked for here; a copy
+    // that merely opened the mutex can take it once its owner has given it up or ended.
+    mutex.reset(CreateMutexA(nullptr, TRUE, InstanceName));
     firstCopy = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
     if (!mutex || firstCopy) return;
     application->SetShowMainForm(false);
     asked = true;
+    const HWND own = application->Handle();
+    if (own) SetTimer(own, TakeOverTimer, TakeOverIntervalMs, nullptr);
     DWORD recipients = BSM_APPLICATIONS;
     BroadcastSystemMessageA(BSF_IGNORECURRENTTASK | BSF_POSTMESSAGE, &recipients, message, 2,
-                            reinterpret_cast<LPARAM>(application->Handle()));
+                            reinterpret_cast<LPARAM>(own));
 }
 
 void Start(cl::TApplication& app)
@@ -68,6 +94,9 @@ void Start(cl::TApplication& app)
 
 void Stop()
 {
+    if (subclassed && IsWindow(subclassed)) KillTimer(subclassed, TakeOverTimer);
+    // A copy started from now on finds the mutex free and runs as the first copy.
+    if (mutex && firstCopy) ReleaseMutex(mutex.get());
     if (subclassed && oldProc && IsWindow(subclassed)) {
         bool unicode = Unicode(subclassed);
         auto current = reinterpret_cast<WNDPROC>(unicode ? GetWindowLongPtrW(subclassed, GWLP_WNDPROC)

@@ -352,8 +352,10 @@ TEST_F(WebPaneTest, ShowHelpWithAHelpFileOpensItAndAnswersSOk)
 {
     TComPtr<IDocHostShowUI> show = SiteAs<IDocHostShowUI>(pane, __uuidof(IDocHostShowUI));
     pane.HelpFile = "Z:\\nowhere\\missing.chm";
-    // The file does not exist: the help call gives no window, the answer is still S_OK.
+    // The file does not exist: the help call gives no window, the answer is still S_OK,
+    // and the help library has been loaded to take it.
     EXPECT_EQ(show->ShowHelp(pane.Handle(), nullptr, 0 /* HH_DISPLAY_TOPIC */, 0, POINT{}, nullptr), S_OK);
+    EXPECT_NE(GetModuleHandleA("hhctrl.ocx"), nullptr);
 }
 
 TEST_F(WebPaneTest, HandlerExceptionsStayInThePane)

@@ -461,7 +461,12 @@ TEST(UtilityWindow, TopLevelAndReachedByBroadcasts)
     });
     EXPECT_EQ(GetAncestor(wnd, GA_PARENT), GetDesktopWindow()); // not message-only
     EXPECT_FALSE(IsWindowVisible(wnd));
-    SendMessageA(HWND_BROADCAST, ping, 0, 0);
+    // Posted: a sent broadcast would wait on every window of every process.
+    ASSERT_TRUE(PostMessageA(HWND_BROADCAST, ping, 0, 0));
+    for (const DWORD start = GetTickCount(); pings == 0 && GetTickCount() - start < 10000;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+    }
     EXPECT_EQ(pings, 1);
     DeallocateHWnd(wnd);
     EXPECT_FALSE(IsWindow(wnd));

@@ -127,6 +127,7 @@ struct PlayWindow : ::testing::Test {
         form = cl::CreateForm<TPlayForm>(nullptr);
         form->Ini = std::make_unique<cl::TIniFile>(AppPath + DataFileName);
         form->WaitTimeoutMs = 200;
+        form->FavouriteWaitMs = 200;
         form->SetCaption("小游戏");
     }
 
@@ -255,6 +256,27 @@ TEST_F(PlayWindow, TheTitleIsRecordedOnOneLine)
     EXPECT_EQ(Profile("injected", "swf"), "<none>");
 }
 
+// The page's movie variable goes into "swf": with line breaks it would forge records.
+TEST_F(PlayWindow, TheMovieVariableIsRecordedOnOneLine)
+{
+    GamePage page(L"x/a\r\n[http://127.0.0.1:9/flash/66]\r\nswf=forged.swf\n\rtitle=forged", L"d");
+    form->RecordGame(kGame, &page.document, true, nullptr);
+    EXPECT_EQ(Profile(kGame, "swf"), "a[http://127.0.0.1:9/flash/66]swf=forged.swftitle=forged");
+    EXPECT_EQ(Profile(kGame, "title"), "小游戏");
+    EXPECT_EQ(Profile("http://127.0.0.1:9/flash/66", "swf"), "<none>");
+    EXPECT_EQ(Profile("http://127.0.0.1:9/flash/66", "title"), "<none>");
+    EXPECT_EQ(Profile("http://other/flash/1", "swf"), "keep.swf");
+    // The file itself, past any cache of the profile functions: its two sections only.
+    std::vector<std::string> sections;
+    const std::string file = ReadBytes(AppPath + DataFileName);
+    for (size_t at = 0; at < file.size();) {
+        if (file[at] == '[') sections.push_back(file.substr(at, file.find(']', at) - at + 1));
+        at = file.find_first_of("\r\n", at);
+        if (at != std::string::npos) ++at;
+    }
+    EXPECT_EQ(sections, (std::vector<std::string>{"[http://other/flash/1]", "[http://127.0.0.1:9/flash/42]"})) << file;
+}
+
 TEST_F(PlayWindow, APageStillLoadingErasesTheRecordWithoutRewritingIt)
 {
     GamePage page(L"/swf/game42.swf", L"desc");
@@ -353,7 +375,10 @@ TEST_F(PlayWindow, ClosingHidesTheWindowAtOnceAndFreesItAfterwards)
         visibleInWait = IsWindowVisible(window) != FALSE;
     });
     PostMessageA(window, probe, 0, 0);
-    form->Close(); // under Wine the blank page never completes: the wait gives up
+    // Under Wine the blank page never completes: the wait gives up, with time enough on a
+    // slow machine to handle the queued message first.
+    form->WaitTimeoutMs = 3000;
+    form->Close();
     ASSERT_TRUE(probed) << "the wait runs the message loop";
     EXPECT_FALSE(visibleInWait) << "hidden before the wait";
     EXPECT_FALSE(IsWindowVisible(window));
@@ -367,7 +392,8 @@ TEST_F(PlayWindow, ClosingHidesTheWindowAtOnceAndFreesItAfterwards)
 }
 
 // A close that arrives while the top page's call waits in the message loop hides the
-// window; the window goes only once the call has returned.
+// window; the window goes only once the call has returned. The closed window adds no
+// favourite and says nothing.
 TEST_F(PlayWindow, AWindowClosedDuringAWaitingCallOutlivesTheCall)
 {
     form->Url = kGame;
@@ -379,6 +405,8 @@ TEST_F(PlayWindow, AWindowClosedDuringAWaitingCallOutlivesTheCall)
     script.AddObject(L"external", ext.get());
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(script.Run(L"external.AddFav()").hr, S_OK); // the close runs inside its wait
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(Entries(kFavourites).empty());
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_TRUE(IsWindow(window)) << "not freed under the call";
     ASSERT_TRUE(AwaitFree());
@@ -445,6 +473,7 @@ TEST_F(PlayWindow, OnlyTheHomeCaptionButtonDoesSomething)
 
 TEST_F(PlayWindow, TheTopPageReachesTheWindowThroughExternal)
 {
+    form->Show();
     cl::TComPtr<IDispatch> ext;
     ASSERT_EQ(form->webTopGetExternal(ext), S_OK);
     cl::TComPtr<IDispatch> other;
@@ -452,12 +481,15 @@ TEST_F(PlayWindow, TheTopPageReachesTheWindowThroughExternal)
     EXPECT_NE(ext.get(), other.get());
     TScriptHost script;
     script.AddObject(L"external", ext.get());
-    // The play pane never becomes ready here: the favourite is not added and no box shows.
+    // The play pane never becomes ready here: the favourite is not added, and the user
+    // learns that the game has not finished loading.
     EXPECT_EQ(script.Run(L"external.AddFav()").hr, S_OK);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"游戏还没有加载完成，请稍后再收藏/提示/64"}));
+    EXPECT_TRUE(Entries(kFavourites).empty());
+    boxes.clear();
     EXPECT_EQ(script.Run(L"external.Refresh()").hr, S_OK);
     EXPECT_EQ(script.Run(L"external.GetSwf('no-such-movie-in-any-cache')").hr, S_OK);
     EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(Entries(kFavourites).empty());
 }
 
 TEST(PlayExtendObject, DispatchIdentifiersFollowTheTypeLibrary)

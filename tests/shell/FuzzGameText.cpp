@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view rest = cut == std::string_view::npos ? std::string_view() : in.substr(cut + 1);
     const cl::AnsiString text(rest);
     try {
-        const cl::AnsiString page = FillOfflinePage(format, text, "swf/x.swf", DescriptionLine(rest));
+        const cl::AnsiString page = FillOfflinePage(format, text, "swf/x.swf", RecordLine(rest));
         // Every conversion takes at least two characters and inserts one text.
         if (page.size() > format.size() * (1 + std::max<std::size_t>(text.size(), 9))) std::abort();
     } catch (const cl::EConvertError&) {
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // "\\" may be the trail byte of a code page 936 character; "/" and ":" never are.
     if (name.find_first_of("/:") != cl::AnsiString::npos) std::abort();
     if (!name.empty() && name.find_first_not_of(". ") == cl::AnsiString::npos) std::abort();
-    if (DescriptionLine(rest).find_first_of("\r\n") != cl::AnsiString::npos) std::abort();
+    if (RecordLine(rest).find_first_of("\r\n") != cl::AnsiString::npos) std::abort();
     MoviePathOf(rest);
     return 0;
 }

@@ -200,7 +200,7 @@ TEST_F(CacheEntries, StartingACopyReturnsAtOnceAndTheThreadCopies)
 }
 
 // A copy that cannot read its source or write its target changes nothing: the earlier
-// copy stays as it was and no partial file takes its place.
+// copy stays as it was, no partial file takes its place and none is left beside it.
 TEST_F(CacheEntries, AFailedCopyLeavesTheEarlierCopyAlone)
 {
     const std::string url = Add("http://127.0.0.1:9/" + token + "/swf/locked.swf", "FWS-new");
@@ -215,6 +215,17 @@ TEST_F(CacheEntries, AFailedCopyLeavesTheEarlierCopyAlone)
         GetSwfThread(token + "/swf/locked.swf");
         CloseHandle(f);
         EXPECT_EQ(Copied("locked.swf"), "earlier");
+        // The copy was made under a name of its own, which goes with the failure.
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((AppPath + "Data\\swf\\locked.swf*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do names.push_back(found.cFileName);
+            while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        EXPECT_EQ(names, std::vector<std::string>{"locked.swf"});
     }
     DeleteFileA(target.c_str());
 }
+

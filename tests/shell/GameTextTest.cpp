@@ -50,10 +50,25 @@ TEST(GameRecordText, MoviePathIsWhatFollowsTheFirstSlash)
 
 TEST(GameRecordText, DescriptionLosesEveryLineBreak)
 {
-    EXPECT_EQ(DescriptionLine("a\r\nb\nc\rd\n\r\n"), "abcd");
+    EXPECT_EQ(RecordLine("a\r\nb\nc\rd\n\r\n"), "abcd");
     // A lone LF would otherwise end the ini line and could start a section of its own.
-    EXPECT_EQ(DescriptionLine("x\n[evil]\nswf=y"), "x[evil]swf=y");
-    EXPECT_EQ(DescriptionLine(""), "");
+    EXPECT_EQ(RecordLine("x\n[evil]\nswf=y"), "x[evil]swf=y");
+    EXPECT_EQ(RecordLine(""), "");
+}
+
+TEST(GameRecordText, HtmlTextHoldsNoMarkup)
+{
+    struct Case {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"<script>alert('x')</script>", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;"},
+        {"\" onload=\"go()", "&quot; onload=&quot;go()"},
+        {"a&amp;b", "a&amp;amp;b"},
+        {"贪吃蛇 1.0", "贪吃蛇 1.0"},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(HtmlText(c.text), c.expected) << c.text;
 }
 
 TEST(MovieCopyName, LastSegmentOfTheSourceAddress)

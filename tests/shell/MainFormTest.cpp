@@ -685,6 +685,32 @@ TEST_F(MainWindow, AboutItemShowsTheAboutWindowWhosePictureOpensTheHomePage)
     EXPECT_EQ(OpenForm<TAboutForm>(), nullptr);
 }
 
+// A page may keep its window.external past the window: the object then answers as
+// without a window instead of reaching a freed one.
+TEST_F(MainWindow, ScriptableObjectsOutliveTheirWindows)
+{
+    Create(nullptr);
+    cl::TComPtr<IDispatch> mainExt, feedbackExt;
+    ASSERT_EQ(MainForm->webLeftGetExternal(mainExt), S_OK);
+    auto* feedback = cl::CreateForm<TFeedBackForm>(nullptr);
+    ASSERT_EQ(feedback->webFeedBackGetExternal(feedbackExt), S_OK);
+    cl::Free(feedback);
+    cl::Free(MainForm);
+    EXPECT_EQ(static_cast<TIEExternal*>(mainExt.get())->MainForm, nullptr);
+    EXPECT_EQ(static_cast<TIEExternal*>(feedbackExt.get())->FeedBackForm, nullptr);
+    TScriptHost script;
+    script.AddObject(L"external", mainExt.get());
+    script.AddObject(L"feedback", feedbackExt.get());
+    for (const wchar_t* call : {L"external.Play('http://127.0.0.1:9/flash/7')", L"external.Navigate('webgames')",
+                                L"external.DelGame('Local', 'A')", L"feedback.CloseWindow()"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(call)));
+        TScriptHost::Result r = script.Run(call);
+        EXPECT_EQ(r.hr, S_OK);
+        EXPECT_FALSE(r.scriptError);
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(MainWindow, TheProgramsPlayerWindowIsMadeHiddenWithItsPanes)
 {
     Create(nullptr);
@@ -734,8 +760,11 @@ struct Games : MainWindow {
         MainWindow::SetUp();
         Put("Data\\Data.db", "[http://127.0.0.1:9/flash/7]\r\nswf=swf/seven.swf\r\ntitle=七\r\ndesc=Jump <b>100%</b>\r\n"
                              "[http://127.0.0.1:9/flash/8]\r\nswf=swf/gone.swf\r\ntitle=八\r\n"
-                             "[http://127.0.0.1:9/flash/9]\r\nswf=seven.swf\r\ntitle=九\r\ndesc=d\r\n");
+                             "[http://127.0.0.1:9/flash/9]\r\nswf=seven.swf\r\ntitle=九\r\ndesc=d\r\n"
+                             "[http://127.0.0.1:9/flash/5]\r\nswf=swf/it's&.swf\r\n"
+                             "title=<script>alert(\"x\")</script>\r\ndesc=<b>d</b>\r\n");
         Put("Data\\swf\\seven.swf", "FWS");
+        Put("Data\\swf\\it's&.swf", "FWS");
         Put("Data\\Swf.html", "<title>%0:s</title>\n<embed src=\"%1:s\">\r\n<p>%2:s 50%%</p>");
         Put("LocalPage\\catalog\\gamelocal.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>"
                                                  "<item><txt>A</txt><url><![CDATA[a]]></url></item></root>\n");
@@ -744,7 +773,7 @@ struct Games : MainWindow {
     void TearDown() override
     {
         MainWindow::TearDown();
-        for (const char* f : {"Data\\Data.db", "Data\\swf\\seven.swf", "Data\\Swf.html", "Data\\Temp.html",
+        for (const char* f : {"Data\\Data.db", "Data\\swf\\seven.swf", "Data\\swf\\it's&.swf", "Data\\Swf.html", "Data\\Temp.html",
                               "LocalPage\\catalog\\gamelocal.xml"})
             DeleteFileA((AppPath + f).c_str());
     }
@@ -765,6 +794,16 @@ TEST_F(Games, KeysResolveToTheOfflinePageNothingOrThePortal)
     EXPECT_EQ(MainForm->GetRealUrl("http://127.0.0.1:9/flash/8"), "") << "a record without its movie";
     EXPECT_EQ(MainForm->GetRealUrl("42"), "http://127.0.0.1:9/flash/42");
     EXPECT_EQ(MainForm->GetRealUrl(""), "http://127.0.0.1:9/flash/");
+}
+
+// The offline page runs from the local disk: a record's title and movie path are text
+// there, its description the game page's own markup.
+TEST_F(Games, TheOfflinePageHoldsTitleAndMovieAsText)
+{
+    Create(nullptr);
+    EXPECT_EQ(MainForm->GetRealUrl("http://127.0.0.1:9/flash/5"), AppPath + "Data\\Temp.html");
+    EXPECT_EQ(Get("Data\\Temp.html"), "<title>&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;</title>\r\n"
+                                      "<embed src=\"swf/it&#39;s&amp;.swf\">\r\n<p><b>d</b> 50%</p>\r\n");
 }
 
 TEST_F(Games, AnUnusableTemplateIsAnErrorForThePage)

@@ -24,7 +24,7 @@ TEST(UnConst, FindPageElementGivesNothingWhileThePaneLoads)
         auto* pane = new browser::TWebPane(&form);
         pane->SetParent(&form);
         pane->SetBounds(0, 0, 200, 100);
-        form.Show();
+        form.Handle(); // made, never shown: the test takes no desktop lock
         EXPECT_NE(pane->ReadyState(), READYSTATE_COMPLETE); // no HTML engine here: never loads
         cl::TOleVariant element;
         EXPECT_NO_THROW(element = FindPageElement("bosskey", *pane));
