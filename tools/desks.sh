@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Desks for the Windows tests, sourced by tools/test.sh and tools/vm/guest-run.sh. A desk
 # is an X screen (Xvfb) and a Wine prefix of its own (tools/wine-run.sh copies it from the
 # tree's prefix on first use); CTest hands each Windows test one desk through its resource
