@@ -28,21 +28,33 @@ else()
   endif()
 endif()
 
-# ludora_test(name SOURCES ... LIBS ... [LOCK resource] [SERIAL]): a GoogleTest executable;
+# ludora_test(name SOURCES ... LIBS ... [FILES folder]): a GoogleTest executable;
 # under Windows it runs through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR names.
-# Tests sharing a LOCK (for example programs that hold one mutex) never run at the same
-# time; SERIAL tests run while nothing else does.
+# Each Windows test case takes a desk (LUDORA_DESK): an X screen and a Wine prefix of its
+# own, so focus, pointer, hot keys, mutexes and the registry are its alone. Cases that
+# write into the FILES folder (files beside a program) run one at a time with every other
+# test that names that folder.
 set(LUDORA_TEST_TIMEOUT 120 CACHE STRING "Time limit of one test case, in seconds")
+if(WIN32)
+  # Outside a CTest run with desks (no resource spec) the runner makes such programs take
+  # turns on its one desktop.
+  set(LUDORA_DESK_ENV LUDORA_ALONE=1)
+  set(LUDORA_DESK RESOURCE_GROUPS desk:1 ENVIRONMENT ${LUDORA_DESK_ENV})
+endif()
 function(ludora_test name)
-  cmake_parse_arguments(T "SERIAL" "LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "FILES" "SOURCES;LIBS" ${ARGN})
+  if("LOCK" IN_LIST T_LIBS OR "SERIAL" IN_LIST T_LIBS)
+    message(FATAL_ERROR "ludora_test(${name}): LOCK and SERIAL are gone; each case has a desk of its own, "
+                        "and FILES names a folder the test writes into beside its program")
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
-  set(props TIMEOUT ${LUDORA_TEST_TIMEOUT})
-  if(T_LOCK)
-    list(APPEND props RESOURCE_LOCK ${T_LOCK})
+  set(props TIMEOUT ${LUDORA_TEST_TIMEOUT} ${LUDORA_DESK})
+  if(T_FILES)
+    list(APPEND props RESOURCE_LOCK ${T_FILES})
   endif()
-  if(T_SERIAL)
-    list(APPEND props RUN_SERIAL TRUE)
+  if(WIN32)
+    add_dependencies(${name} desk_holder)
   endif()
   # Cases are listed when CTest starts, not after linking, so the Windows tests build on a
   # machine that cannot run them.

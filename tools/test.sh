@@ -28,18 +28,15 @@ cmake -S "$root" -B "$build/win32" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=
 cmake -S "$root" -B "$build/native" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 
-xvfb_pid= vm_pid=
+# shellcheck source=tools/desks.sh
+. "$root/tools/desks.sh"
+vm_pid=
 cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   [ -n "$vm_pid" ] && kill "$vm_pid" 2>/dev/null || true
-  WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null || true
+  desks_stop "$build/win32/wine"
 }
 trap cleanup EXIT
-exec 3>"$build/xvfb.display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 50); do [ -s "$build/xvfb.display" ] && break; sleep 0.1; done
+xvfb_start "$build/xvfb.display" || exit 1
 export DISPLAY=":$(cat "$build/xvfb.display")"
 
 build_tree() { # dir: builds all, or the named targets that this tree has
@@ -68,10 +65,13 @@ summary() { # CTest log: "passed failed"
     echo "0 0"
   fi
 }
-vm_pid= way="directly (32-bit x86 programs run here)"
+vm_pid= way="directly (32-bit x86 programs run here)" desks=()
 if "$root/tools/can-run-x86.sh"; then
   echo "This machine runs 32-bit x86 programs: the Windows tests run directly"
   printf 'subdirs("native" "win32")\n' > "$build/CTestTestfile.cmake"
+  # One desk per CTest job.
+  desks_start "$build/win32/wine" "$jobs" || exit 1
+  desks=(--resource-spec-file "$build/win32/wine/desks.json")
 else
   echo "This machine cannot run 32-bit x86 programs: the Windows tests run in a virtual machine"
   printf 'subdirs("native")\n' > "$build/CTestTestfile.cmake"
@@ -81,7 +81,7 @@ else
   vm_pid=$!
 fi
 set +e
-ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 900 "$@" | tee "$build/ctest.log"
+ctest --test-dir "$build" -j "$jobs" "${desks[@]}" --output-on-failure --timeout 900 "$@" | tee "$build/ctest.log"
 rc=${PIPESTATUS[0]}
 set -e
 read -r passed failed < <(summary "$build/ctest.log")

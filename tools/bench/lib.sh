@@ -16,7 +16,7 @@ bench_display() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   bench_xvfb=$!
   exec 3>&-
-  trap 'kill $bench_xvfb 2>/dev/null; WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null || true' EXIT
+  trap 'kill $bench_xvfb 2>/dev/null; WINEPREFIX="$build/win32/wine/desks/shared/prefix" wineserver -k 2>/dev/null || true' EXIT
   for _ in $(seq 100); do [ -s "$build/bench.display" ] && break; sleep 0.1; done
   DISPLAY=":$(cat "$build/bench.display")"
   export DISPLAY

@@ -23,7 +23,7 @@ movie() {
   entry=$(wine_run "$bench/PlayerBench.exe" entry | tr -d '\r')
   [[ $entry == [A-Za-z]:* ]] || { echo "no cache entry: $entry"; exit 1; }
   drive=$(tr '[:upper:]' '[:lower:]' <<<"${entry:0:1}")
-  file=$build/win32/wine/prefix/drive_$drive$(tr '\\' / <<<"${entry:2}")
+  file=$build/win32/wine/desks/shared/prefix/drive_$drive$(tr '\\' / <<<"${entry:2}")
   mkdir -p "$bench/Data/swf"
   cp_times=$(for _ in $(seq "$runs"); do
     start=$(date +%s.%N); cp "$file" "$bench/Data/swf/cp-copy.swf"; end=$(date +%s.%N)

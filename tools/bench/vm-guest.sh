@@ -50,5 +50,5 @@ for bench in "${args[@]}"; do
   [ "${PIPESTATUS[0]}" -eq 0 ] || rc=1
 done
 echo "$rc" > "$run/rc"
-WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null
+WINEPREFIX="$build/win32/wine/desks/shared/prefix" wineserver -k 2>/dev/null
 echo "ludora-vm: benchmarks done"

@@ -17,7 +17,7 @@ mkdir -p "$out"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null || true
+  WINEPREFIX="$build/win32/wine/desks/shared/prefix" wineserver -k 2>/dev/null || true
 }
 trap cleanup EXIT
 
