@@ -181,5 +181,11 @@ trap 'kill "$pid" 2>/dev/null' TERM INT HUP
 set +e
 while wait "$pid"; rc=$?; kill -0 "$pid" 2>/dev/null; do :; done
 wait "$follower"
+# A program Wine ends on a fault can leave status 0: a GoogleTest case passed only if its
+# program got as far as saying so.
+if [ "$rc" -eq 0 ] && [[ " $* " == *" --gtest_filter="* ]] && ! grep -q '^\[  PASSED  \]' "$out"; then
+  echo "wine-run.sh: $1 ended with status 0 before GoogleTest's closing line (a fault?)" >&2
+  rc=1
+fi
 rm -f "$out"
 exit "$rc"

@@ -1,6 +1,7 @@
 // Stands in for a process Wine starts on a program's behalf and that outlives it (the
 // desktop's explorer): "hold" starts a copy of itself that inherits the output and waits,
-// prints a line and ends; "release" lets the copy end.
+// prints a line and ends; "release" lets the copy end. "quiet" and "passed", given a
+// GoogleTest filter, end with status 0 as a faulted case and a passed case would.
 #include <windows.h>
 
 #include <cstdio>
@@ -56,5 +57,10 @@ int main(int argc, char** argv)
     if (argc == 2 && std::strcmp(argv[1], "hold") == 0) return Hold();
     if (argc == 3 && std::strcmp(argv[1], "child") == 0) return Child(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "release") == 0) return Release();
+    if (argc == 3 && std::strcmp(argv[1], "quiet") == 0) return 0;
+    if (argc == 3 && std::strcmp(argv[1], "passed") == 0) {
+        std::printf("[==========] 1 test from 1 test suite ran. (0 ms total)\n[  PASSED  ] 1 test.\n");
+        return 0;
+    }
     return 64;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Wine runner's run ends when its program ends, even while a process the program left
-# behind still holds the program's output: wine_run_test.sh RUNNER WINEDIR HOLDER.EXE
+# behind still holds the program's output, and a GoogleTest case passes only if its program
+# said so: wine_run_test.sh RUNNER WINEDIR HOLDER.EXE
 set -euo pipefail
 runner=$1 winedir=$2 holder=$3
 
@@ -19,3 +20,14 @@ if ! grep -qx "holder started" <<<"$output"; then
   exit 1
 fi
 echo "the run ended with its program"
+
+# Status 0 without GoogleTest's closing line is what a case Wine ended on a fault can leave.
+if "$runner" "$winedir" "$holder" quiet --gtest_filter=A.B >"$dir/quiet" 2>&1; then
+  echo "FAIL: a case that ended without GoogleTest's closing line counted as passed"
+  exit 1
+fi
+if ! "$runner" "$winedir" "$holder" passed --gtest_filter=A.B >"$dir/passed" 2>&1; then
+  echo "FAIL: a case that said it passed counted as failed: $(cat "$dir/passed")"
+  exit 1
+fi
+echo "a case passes only with GoogleTest's closing line"
