@@ -28,15 +28,20 @@ else()
   endif()
 endif()
 
-# ludora_test(name SOURCES ... LIBS ... [LOCK resource] [SERIAL]): a GoogleTest executable;
-# under Windows it runs through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR names.
+# ludora_test(name SOURCES ... LIBS ... [LOCK resource] [SERIAL] [NO_HEAP_GUARD]): a GoogleTest
+# executable; under Windows it runs through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR
+# names, with the heap guard (tests/support/HeapGuard.cpp) linked in unless the program
+# replaces operator new itself (NO_HEAP_GUARD).
 # Tests sharing a LOCK (for example programs that hold one mutex) never run at the same
 # time; SERIAL tests run while nothing else does.
 set(LUDORA_TEST_TIMEOUT 120 CACHE STRING "Time limit of one test case, in seconds")
 function(ludora_test name)
-  cmake_parse_arguments(T "SERIAL" "LOCK" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL;NO_HEAP_GUARD" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  if(WIN32 AND NOT T_NO_HEAP_GUARD)
+    target_link_libraries(${name} PRIVATE ludora_heap_guard)
+  endif()
   set(props TIMEOUT ${LUDORA_TEST_TIMEOUT})
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
