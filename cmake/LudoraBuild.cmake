@@ -28,8 +28,10 @@ else()
   endif()
 endif()
 
-# ludora_test(name SOURCES ... LIBS ... [FILES folder]): a GoogleTest executable;
-# under Windows it runs through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR names.
+# ludora_test(name SOURCES ... LIBS ... [FILES folder] [NO_HEAP_GUARD]): a GoogleTest
+# executable; under Windows it runs through the Wine wrapper that CMAKE_CROSSCOMPILING_EMULATOR
+# names, with the heap guard (tests/support/HeapGuard.cpp) linked in unless the program
+# replaces operator new itself (NO_HEAP_GUARD).
 # Each Windows test case takes a desk (LUDORA_DESK): an X screen and a Wine prefix of its
 # own, so focus, pointer, hot keys, mutexes and the registry are its alone. Cases that
 # write into the FILES folder (files beside a program) run one at a time with every other
@@ -42,13 +44,16 @@ if(WIN32)
   set(LUDORA_DESK RESOURCE_GROUPS desk:1 ENVIRONMENT ${LUDORA_DESK_ENV})
 endif()
 function(ludora_test name)
-  cmake_parse_arguments(T "" "FILES" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "NO_HEAP_GUARD" "FILES" "SOURCES;LIBS" ${ARGN})
   if("LOCK" IN_LIST T_LIBS OR "SERIAL" IN_LIST T_LIBS)
     message(FATAL_ERROR "ludora_test(${name}): LOCK and SERIAL are gone; each case has a desk of its own, "
                         "and FILES names a folder the test writes into beside its program")
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  if(WIN32 AND NOT T_NO_HEAP_GUARD)
+    target_link_libraries(${name} PRIVATE ludora_heap_guard)
+  endif()
   set(props TIMEOUT ${LUDORA_TEST_TIMEOUT} ${LUDORA_DESK})
   if(T_FILES)
     list(APPEND props RESOURCE_LOCK ${T_FILES})

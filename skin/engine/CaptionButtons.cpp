@@ -261,8 +261,8 @@ void TSkinnedForm::CaptionButtonAction(int X, int Y)
 
 void TSkinnedForm::MDIChildCommand(WPARAM command)
 {
-    if (!SkinManager || !SkinManager->MDIClientWindow) return;
-    const auto child = reinterpret_cast<HWND>(SendMessageA(SkinManager->MDIClientWindow, WM_MDIGETACTIVE, 0, 0));
+    if (WindowKind != wkMDIFrame || !MDIClient) return;
+    const auto child = reinterpret_cast<HWND>(SendMessageA(MDIClient, WM_MDIGETACTIVE, 0, 0));
     if (child) SendMessageA(child, WM_SYSCOMMAND, command, 0);
 }
 
@@ -462,9 +462,11 @@ void TSkinnedForm::PopupSystemMenu(POINT Point)
         if (SkinManager) SkinManager->MenuKind = 2;
         lastSystemMenuTick_ = now;
         CreateSystemMenu();
-        if (!systemPopup_) return;
+        // Unskinning or freeing this window while the menu is open leaves the menu to this call.
+        const std::shared_ptr<cl::TPopupMenu> menu = systemPopup_;
+        if (!menu) return;
         TrackingScope tracking;
-        systemPopup_->Popup(Point.x, Point.y);
+        menu->Popup(Point.x, Point.y);
         return;
     }
     // The second click of a double click on the system-menu button: close through the
@@ -485,7 +487,7 @@ void TSkinnedForm::CreateSystemMenu()
     }
     HMENU menu = GetSystemMenu(Window, FALSE);
     if (!menu) return;
-    auto popup = std::make_unique<cl::TPopupMenu>(nullptr);
+    auto popup = std::make_shared<cl::TPopupMenu>(nullptr);
     popup->SetTag(33333);
     popup->SetOwnerDraw(true);
     if (SkinData) popup->SetImages(&SkinData->MenuImages);
@@ -523,7 +525,7 @@ void TSkinnedForm::CreateSystemMenu()
         item->SetImageIndex(image);
         if (info.fState == MFS_GRAYED) item->SetEnabled(false);
         if (info.fState & MFS_CHECKED) item->SetChecked(true);
-        item->OnClick = [this](cl::TObject* sender) { SystemMenuClick(sender); };
+        item->OnClick = [window = Window](cl::TObject* sender) { SystemMenuClick(window, sender); };
         SkinMenuItemEvents(*item);
         popup->Items()->Add(item);
     }
@@ -532,7 +534,7 @@ void TSkinnedForm::CreateSystemMenu()
 
 void TSkinnedForm::CreateFixedSystemMenu()
 {
-    auto popup = std::make_unique<cl::TPopupMenu>(nullptr);
+    auto popup = std::make_shared<cl::TPopupMenu>(nullptr);
     popup->SetTag(33333);
     popup->SetOwnerDraw(true);
     if (SkinData) popup->SetImages(&SkinData->MenuImages);
@@ -542,7 +544,9 @@ void TSkinnedForm::CreateFixedSystemMenu()
         item->SetTag(tag);
         item->SetImageIndex(tag);
         item->SetShortCut(shortCut);
-        item->OnClick = [this](cl::TObject* sender) { FixedSystemMenuClick(sender); };
+        item->OnClick = [this, alive = alive_](cl::TObject* sender) {
+            if (*alive) FixedSystemMenuClick(sender);
+        };
         SkinMenuItemEvents(*item);
         popup->Items()->Add(item);
     };
@@ -566,10 +570,10 @@ void TSkinnedForm::SkinMenuItemEvents(cl::TMenuItem& Item)
     };
 }
 
-void TSkinnedForm::SystemMenuClick(cl::TObject* Sender)
+void TSkinnedForm::SystemMenuClick(HWND Target, cl::TObject* Sender)
 {
     if (auto* item = dynamic_cast<cl::TMenuItem*>(Sender))
-        PostMessageA(Window, WM_SYSCOMMAND, static_cast<WPARAM>(item->Tag()), 0);
+        PostMessageA(Target, WM_SYSCOMMAND, static_cast<WPARAM>(item->Tag()), 0);
 }
 
 void TSkinnedForm::FixedSystemMenuClick(cl::TObject* Sender)
@@ -597,29 +601,31 @@ void TSkinnedForm::PopupCaptionMenu()
     ClientToScreen(Window, &origin);
     RECT w{};
     GetWindowRect(Window, &w);
+    // Unskinning or freeing this window while the menu is open leaves the menu to this call.
+    const std::shared_ptr<cl::TPopupMenu> menu = captionMenu_;
     TrackingScope tracking;
-    captionMenu_->Popup(CaptionMenuX(origin.x, w.right - w.left), CaptionMenuY(origin.y, TitleTextRect.top));
+    menu->Popup(CaptionMenuX(origin.x, w.right - w.left), CaptionMenuY(origin.y, TitleTextRect.top));
 }
 
 void TSkinnedForm::CreateCaptionMenu()
 {
     captionMenu_.reset();
-    auto menu = std::make_unique<cl::TPopupMenu>(nullptr);
+    auto menu = std::make_shared<cl::TPopupMenu>(nullptr);
     for (const TCaptionMenuItem& entry : CaptionMenuItems()) {
         auto* item = new cl::TMenuItem(menu.get());
         item->SetCaption(entry.caption ? cl::WideToAnsi(entry.caption) : cl::AnsiString("-"));
         item->SetName(entry.name);
         item->SetTag(entry.tag);
-        item->OnClick = [this](cl::TObject* sender) { CaptionMenuClick(sender); };
+        item->OnClick = [window = Window](cl::TObject* sender) { CaptionMenuClick(window, sender); };
         menu->Items()->Add(item);
     }
     captionMenu_ = std::move(menu);
 }
 
-void TSkinnedForm::CaptionMenuClick(cl::TObject* Sender)
+void TSkinnedForm::CaptionMenuClick(HWND Target, cl::TObject* Sender)
 {
     if (auto* item = dynamic_cast<cl::TMenuItem*>(Sender))
-        PostMessageA(Window, WM_SKIN_CAPTION_MENU, static_cast<WPARAM>(item->Tag()), 0);
+        PostMessageA(Target, WM_SKIN_CAPTION_MENU, static_cast<WPARAM>(item->Tag()), 0);
 }
 
 } // namespace skin

@@ -14,7 +14,11 @@ void TSkinnedForm::SubclassMDIClient()
         std::make_unique<cl::TWindowSubclass>(MDIClient, [this](cl::TMessage& m) { MDIClientWndProc(m); });
 }
 
-void TSkinnedForm::UnsubclassMDIClient() { mdiClientSubclass_.reset(); }
+void TSkinnedForm::UnsubclassMDIClient()
+{
+    mdiClientSubclass_.reset();
+    if (SkinManager) SkinManager->ForgetMDIFrame(*this);
+}
 
 void TSkinnedForm::CallOldMDIClientProc(cl::TMessage& m)
 {

@@ -393,7 +393,9 @@ void TSkinData::DoFormSkin(HWND, const cl::AnsiString& aName, bool& DoSkin)
 
 void TSkinData::DoSkinChanged()
 {
-    if (OnSkinChanged) OnSkinChanged(this);
+    // A copy: the handler may free this component and with it the event.
+    const cl::TNotifyEvent handler = OnSkinChanged;
+    if (handler) handler(this);
 }
 
 void TSkinData::ShowCaptionHint(const RECT& Rect, const std::wstring& Text)

@@ -101,6 +101,10 @@ void TSkinManage::RemoveSkinData(TSkinData& data)
             form->Unhook();
             cl::Free(form);
         }
+    // Open popup-menu windows framed with it paint as the platform does from now on.
+    for (auto* menus : {&popupMenus_, &retiredMenus_})
+        for (TSkinnedPopMenu* menu : *menus)
+            if (menu->SkinData == &data) menu->SkinData = nullptr;
     if (ActionSkinData == &data) {
         ActionSkinData = nullptr;
         timer_->SetEnabled(false);
@@ -313,8 +317,25 @@ void TSkinManage::RunAction()
         for (TSkinnedForm* f : mine) f->BuildCaptionObjects();
         for (TSkinnedForm* f : mine) f->ApplyColours();
     }
-    data->DoSkinChanged();
+    // The event comes last: its handler may free the component and with it this manager.
     ActionSkinData = nullptr;
+    data->DoSkinChanged();
+}
+
+void TSkinManage::ForgetMDIFrame(const TSkinnedForm& frame)
+{
+    if (!frame.MDIClient || MDIClientWindow != frame.MDIClient) return;
+    MDIClientWindow = nullptr;
+    MDIForm = nullptr;
+    for (auto it = forms_.rbegin(); it != forms_.rend(); ++it) {
+        const TSkinnedForm* other = *it;
+        if (other != &frame && other->WindowKind == wkMDIFrame && other->SkinState != ssReleased &&
+            IsWindow(other->MDIClient)) {
+            MDIClientWindow = other->MDIClient;
+            MDIForm = other->FormControl;
+            return;
+        }
+    }
 }
 
 void TSkinManage::ResetCaptionButtons()

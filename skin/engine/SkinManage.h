@@ -58,6 +58,9 @@ public:
     void ResetCaptionButtons();
     // The windows skinned with data drop their caption buttons.
     void DropCaptionButtons(const TSkinData& data);
+    // An MDI frame that goes or is unskinned: the MDI client and form turn to the newest
+    // other skinned frame, or to none.
+    void ForgetMDIFrame(const TSkinnedForm& frame);
     // Skinned MDI children switch between maximised mode (no region) and normal frames.
     void SetMDIMaximized(bool maximized);
     // Unhooks every skinned window and frees it; skinning goes off.
@@ -77,6 +80,7 @@ public:
     // True while the caption menu or the skinned system menu of a window is tracked.
     bool MenuTracking = false;
     bool MDIMaximized = false;
+    // The newest skinned MDI frame's client and form; cleared when that frame goes.
     HWND MDIClientWindow = nullptr;
     cl::TCustomForm* MDIForm = nullptr;
     int PendingAction = 0;

@@ -40,8 +40,10 @@ TSkinnedForm::~TSkinnedForm()
 {
     *alive_ = false;
     ForgetMenuBarTracking(*this);
+    ReleaseMenus();
     FreeControlSkins();
     if (SkinManager) SkinManager->RemoveForm(*this);
+    UnsubclassMDIClient();
     formHook_.reset();
     subclass_.reset();
 }
@@ -583,8 +585,7 @@ void TSkinnedForm::OnNcPaint(cl::TMessage& m)
 void TSkinnedForm::OnNcActivate(cl::TMessage& m)
 {
     Active = m.WParam != 0;
-    if (WindowKind == wkMDIFrame && SkinManager && SkinManager->MDIClientWindow)
-        SendMessageA(SkinManager->MDIClientWindow, WM_NCACTIVATE, m.WParam, 0);
+    if (WindowKind == wkMDIFrame && MDIClient) SendMessageA(MDIClient, WM_NCACTIVATE, m.WParam, 0);
     if (WindowKind == wkMDIChild) CallOldWndProc(m);
     if (!MaximisedMDIChild()) PaintFrame(nullptr);
     if (Active && SkinState == ssSkinned) {
@@ -690,8 +691,7 @@ void TSkinnedForm::Unskin()
     PlainMenus();
     StopHoverTimer();
     HotObject = nullptr;
-    captionMenu_.reset();
-    systemPopup_.reset();
+    ReleaseMenus();
     if (SkinState != ssUnskinning && FormControl && savedColor_) FormControl->SetColor(*savedColor_);
     FreeMenuBar();
     UnsubclassMDIClient();
@@ -708,6 +708,21 @@ void TSkinnedForm::Unskin()
     SetWindowRgn(Window, nullptr, TRUE);
     region_ = nullptr;
     ForgetFrameImages();
+}
+
+void TSkinnedForm::ReleaseMenus()
+{
+    // A menu still tracked stays with its Popup call until that returns; its items draw
+    // themselves from now on, and a pick still reaches the window.
+    for (auto* menu : {&captionMenu_, &systemPopup_}) {
+        if (!*menu) continue;
+        for (int i = 0; i < (*menu)->Items()->Count(); ++i) {
+            cl::TMenuItem* item = (*menu)->Items()->Items(i);
+            item->OnDrawItem = nullptr;
+            item->OnMeasureItem = nullptr;
+        }
+        menu->reset();
+    }
 }
 
 void TSkinnedForm::Unhook()

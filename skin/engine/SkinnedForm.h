@@ -126,12 +126,13 @@ public:
     void PopupSystemMenu(POINT Point);
     void PopupCaptionMenu();
     void CreateCaptionMenu();
-    void CaptionMenuClick(cl::TObject* Sender);
+    // Picks are posted to the window given, whatever became of its skin meanwhile.
+    static void CaptionMenuClick(HWND Target, cl::TObject* Sender);
     void CreateSystemMenu();
     void CreateFixedSystemMenu();
     // The skin's item drawing and measuring as the item's events.
     void SkinMenuItemEvents(cl::TMenuItem& Item);
-    void SystemMenuClick(cl::TObject* Sender);
+    static void SystemMenuClick(HWND Target, cl::TObject* Sender);
     void FixedSystemMenuClick(cl::TObject* Sender);
     void ToggleMaximize();
     void ToggleMinimize();
@@ -226,6 +227,8 @@ private:
     bool OnMenuItemMessage(cl::TMessage& m);
     void FrameRefresh();
     void RemoveProcedures();
+    // Lets go of the caption and system menus.
+    void ReleaseMenus();
     void UnskinPlain();
     // The form's menus given their own drawing back.
     void PlainMenus();
@@ -268,7 +271,8 @@ private:
     cl::IconHandle iconCopy_;
     HICON iconCopySource_ = nullptr;
     int iconCopySize_ = 0;
-    std::unique_ptr<cl::TPopupMenu> captionMenu_, systemPopup_;
+    // Shared with the Popup call while a menu is open.
+    std::shared_ptr<cl::TPopupMenu> captionMenu_, systemPopup_;
     std::unique_ptr<cl::TTimer> hoverTimer_;
     std::unique_ptr<TSkinnedMenuBar> menuBar_;
     DWORD lastSystemMenuTick_ = 0;

@@ -9,11 +9,13 @@
 
 #include "BorderedSkin.h"
 #include "MessagePump.h"
+#include "RawWindows.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
+#include <vector>
 
 using namespace skin;
 using namespace skin::test;
@@ -62,6 +64,9 @@ using skintest::PumpUntil;
 std::map<UINT, int> seen;
 std::vector<std::pair<UINT, WPARAM>> program;
 LRESULT visibleAnswer = 0;
+// Whether a popup menu was seen open, and where.
+RECT menuRect{};
+bool menuSeen = false;
 
 LRESULT CALLBACK CaptionProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -73,7 +78,7 @@ LRESULT CALLBACK CaptionProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 struct Caption : ::testing::Test {
     std::unique_ptr<TSkinData> data;
-    std::vector<HWND> windows;
+    skintest::RawWindows windows;
 
     void SetUp() override
     {
@@ -81,30 +86,17 @@ struct Caption : ::testing::Test {
         program.clear();
         visibleAnswer = 0;
         data = CaptionSkin();
-        data->Loaded();
-        ASSERT_NE(SkinManager, nullptr);
-        SkinManager->Active = true;
+        skintest::StartSkin(*data);
     }
     void TearDown() override
     {
         data.reset();
-        for (HWND w : windows)
-            if (IsWindow(w)) DestroyWindow(w);
+        windows.DestroyAll();
     }
     HWND Window(DWORD style)
     {
-        static const ATOM cls = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = CaptionProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "SkinCaptionTest";
-            return RegisterClassA(&wc);
-        }();
-        (void)cls;
-        HWND wnd = CreateWindowExA(0, "SkinCaptionTest", "Caption", style, 100, 100, 300, 200, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
-        windows.push_back(wnd);
-        return wnd;
+        skintest::RegisterRawClass("SkinCaptionTest", CaptionProc);
+        return windows.Add(skintest::RawWindow("SkinCaptionTest", "Caption", style, 300, 200));
     }
     // A window active before the skin comes: its activation skins it through the manager's
     // hook, as it does the program's main window.
@@ -126,13 +118,7 @@ struct Caption : ::testing::Test {
     {
         HWND wnd = Window(style);
         ShowWindow(wnd, SW_SHOWNA);
-        EXPECT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
-        EXPECT_NE(f, nullptr);
-        if (!f) return nullptr;
-        EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
-        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0); // active, frame (and buttons) painted
-        return f;
+        return skintest::SkinNow(wnd);
     }
     // Handles what is posted to wnd so far: a marker posted last arrives after it.
     static void Drain(HWND wnd)
@@ -149,17 +135,22 @@ struct Caption : ::testing::Test {
         const RECT& r = f.CaptionObjects[static_cast<size_t>(i)]->Rect;
         return MAKELPARAM(w.left + r.left + 2, w.top + r.top + 2);
     }
+    // Presses and releases button i with tick running every 50 ms meanwhile; returns once a
+    // menu the click opened has closed. The window's skin may be gone by then.
+    static void ClickWithTicks(HWND wnd, LPARAM at, TIMERPROC tick)
+    {
+        menuSeen = false;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, tick);
+        SendMessageA(wnd, WM_NCLBUTTONDOWN, HTCAPTION, at);
+        SendMessageA(wnd, WM_NCLBUTTONUP, HTCAPTION, at);
+        KillTimer(nullptr, timer);
+    }
     // The frame colour at the centre of button i after painting the frame into a bitmap.
     static TColor Painted(TSkinnedForm& f, int i)
     {
-        RECT w{};
-        GetWindowRect(f.Window, &w);
-        cl::TBitmap image;
-        image.SetPixelFormat(cl::pf24bit);
-        image.SetSize(w.right - w.left, w.bottom - w.top);
-        f.PaintFrame(image.Canvas()->Handle());
+        skintest::FrameShot shot(f);
         const RECT& r = f.CaptionObjects[static_cast<size_t>(i)]->Rect;
-        return image.Canvas()->Pixel((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return shot.At((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
 };
 
@@ -255,8 +246,6 @@ TEST_F(Caption, ReleaseWithoutPressDoesNothing)
 
 namespace {
 // Finds the open popup menu, records its place and keys a pick of the third item.
-RECT menuRect{};
-bool menuSeen = false;
 void CALLBACK PickThird(HWND, UINT, UINT_PTR id, DWORD)
 {
     HWND menu = FindWindowA("#32768", nullptr);
@@ -269,20 +258,23 @@ void CALLBACK PickThird(HWND, UINT, UINT_PTR id, DWORD)
 }
 // Whether the skin manager said it was tracking a menu while one was open.
 bool trackingSeen = false;
-// Records the open popup menu's place and closes it unpicked; gives up after 40 ticks.
-void CALLBACK Dismiss(HWND, UINT, UINT_PTR id, DWORD)
+DWORD dismissStart = 0;
+// Records the open popup menu's place and closes it unpicked. It runs until the test kills
+// it, so a menu that opens late is closed too; one still open after the harness's bound is
+// closed by force and fails the test.
+void CALLBACK Dismiss(HWND, UINT, UINT_PTR, DWORD)
 {
-    static int ticks = 0;
     HWND menu = FindWindowA("#32768", nullptr);
-    if ((menu && IsWindowVisible(menu)) || ++ticks > 40) {
-        KillTimer(nullptr, id);
-        ticks = 0;
-        if (menu) {
-            GetWindowRect(menu, &menuRect);
-            trackingSeen = SkinManager && SkinManager->MenuTracking;
-            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-        }
-        menuSeen = menu != nullptr;
+    if (!menu || !IsWindowVisible(menu)) return;
+    if (!menuSeen) {
+        menuSeen = true;
+        dismissStart = GetTickCount();
+        GetWindowRect(menu, &menuRect);
+        trackingSeen = SkinManager && SkinManager->MenuTracking;
+        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    } else if (GetTickCount() - dismissStart > skintest::WaitBound) {
+        ADD_FAILURE() << "the popup menu did not close";
+        EndMenu();
     }
 }
 } // namespace
@@ -291,12 +283,7 @@ TEST_F(Caption, CaptionMenuAtItsOffsetPostsThePickedTag)
 {
     TSkinnedForm* f = Skinned();
     ASSERT_NE(f, nullptr);
-    menuSeen = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, PickThird);
-    const LPARAM p = At(*f, Menu);
-    SendMessageA(f->Window, WM_NCLBUTTONDOWN, HTCAPTION, p);
-    SendMessageA(f->Window, WM_NCLBUTTONUP, HTCAPTION, p); // returns when the menu closes
-    KillTimer(nullptr, timer);
+    ClickWithTicks(f->Window, At(*f, Menu), PickThird);
     ASSERT_TRUE(menuSeen);
     POINT origin{0, 0};
     ClientToScreen(f->Window, &origin);
@@ -339,12 +326,7 @@ TEST_F(Caption, SystemMenuButtonClickOpensTheSkinnedSystemMenu)
 {
     TSkinnedForm* f = Skinned();
     ASSERT_NE(f, nullptr);
-    menuSeen = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Dismiss);
-    const LPARAM p = At(*f, SysMenu);
-    SendMessageA(f->Window, WM_NCLBUTTONDOWN, HTCAPTION, p);
-    SendMessageA(f->Window, WM_NCLBUTTONUP, HTCAPTION, p);
-    KillTimer(nullptr, timer);
+    ClickWithTicks(f->Window, At(*f, SysMenu), Dismiss);
     EXPECT_TRUE(menuSeen);
     ASSERT_NE(f->SystemPopupMenu(), nullptr);
     EXPECT_EQ(f->SystemPopupMenu()->Tag(), 33333);
@@ -402,7 +384,14 @@ TEST_F(Caption, HintShowsAfterASecondAndHidesTwoAndAHalfSecondsLater)
         f->HoverTimer();
     }
     ASSERT_TRUE(IsWindowVisible(data->HintWindow.Handle()));
-    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)) + 100);
+    // The platform may report the old pointer position until it has handled the move.
+    const POINT away{static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)) + 100};
+    ASSERT_TRUE(PumpUntil([away] {
+        SetCursorPos(away.x, away.y);
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        return cursor.x == away.x && cursor.y == away.y;
+    }));
     f->HoverTimer();
     EXPECT_EQ(f->HotObject, nullptr);
     EXPECT_EQ(data->HoverTime, 0);
@@ -534,16 +523,13 @@ TEST_F(Caption, TitleKeepsRoomOnlyForTheRightAlignedButtonsShown)
         RECT w{};
         GetWindowRect(f->Window, &w);
         const int W = w.right - w.left;
-        cl::TBitmap image;
-        image.SetPixelFormat(cl::pf24bit);
-        image.SetSize(W, w.bottom - w.top);
-        f->PaintFrame(image.Canvas()->Handle());
+        skintest::FrameShot shot(*f);
         EXPECT_EQ(f->RightButtonReserve, c.reserve);
         EXPECT_EQ(f->TitleTextRect.right, W - R - c.reserve - 5);
         // Title pixels (not the caption's colour) between the two ends, below the buttons.
         int title = 0;
         for (int y = 4 + BH; y < T; ++y)
-            for (int x = W - R - 105 + 2; x < W - R - 85 - 2; ++x) title += image.Canvas()->Pixel(x, y) != Edge;
+            for (int x = W - R - 105 + 2; x < W - R - 85 - 2; ++x) title += shot.At(x, y) != Edge;
         if (c.reserve == 80) {
             EXPECT_GT(title, 0);
         } else {
@@ -565,12 +551,12 @@ TEST_F(Caption, WindowSkinnedWhileActiveRunsItsHoverTimer)
     SendMessageA(f->Window, WM_NCMOUSEMOVE, HTCAPTION, p);
     ASSERT_EQ(f->HotObject, f->CaptionObjects[Maximise].get());
     auto hintShown = [this] { return data->HintWindow.Handle() && IsWindowVisible(data->HintWindow.Handle()); };
-    EXPECT_TRUE(PumpUntil(hintShown, 10000));
+    EXPECT_TRUE(PumpUntil(hintShown));
     // ... and, the cursor gone, makes the button normal and hides the hint.
     RECT w{};
     GetWindowRect(f->Window, &w);
     SetCursorPos(w.left + 150, w.bottom + 100);
-    EXPECT_TRUE(PumpUntil([&] { return f->HotObject == nullptr && !hintShown(); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return f->HotObject == nullptr && !hintShown(); }));
     EXPECT_EQ(f->CaptionObjects[Maximise]->State, osNormal);
 }
 
@@ -580,11 +566,8 @@ TEST_F(Caption, ManagerTracksTheCaptionMenuAndTheTimerGoesOnAfterIt)
     ASSERT_NE(f, nullptr);
     const LPARAM p = At(*f, Menu);
     SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
-    menuSeen = trackingSeen = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Dismiss);
-    SendMessageA(f->Window, WM_NCLBUTTONDOWN, HTCAPTION, p);
-    SendMessageA(f->Window, WM_NCLBUTTONUP, HTCAPTION, p); // returns when the menu closes
-    KillTimer(nullptr, timer);
+    trackingSeen = false;
+    ClickWithTicks(f->Window, p, Dismiss);
     ASSERT_TRUE(menuSeen);
     EXPECT_TRUE(trackingSeen); // the manager knew of the open menu
     EXPECT_FALSE(SkinManager->MenuTracking);
@@ -594,7 +577,7 @@ TEST_F(Caption, ManagerTracksTheCaptionMenuAndTheTimerGoesOnAfterIt)
     RECT w{};
     GetWindowRect(f->Window, &w);
     SetCursorPos(w.left + 150, w.bottom + 100);
-    EXPECT_TRUE(PumpUntil([f] { return f->HotObject == nullptr; }, 10000));
+    EXPECT_TRUE(PumpUntil([f] { return f->HotObject == nullptr; }));
     EXPECT_EQ(f->CaptionObjects[Menu]->State, osNormal);
 }
 

@@ -6,7 +6,9 @@
 #include "skin/engine/SkinnedForm.h"
 #include "skin/engine/SkinnedPopMenu.h"
 
+#include "MenuItemSkin.h"
 #include "MessagePump.h"
+#include "RawWindows.h"
 
 #include "classlib/Forms.h"
 #include "classlib/Menus.h"
@@ -19,49 +21,18 @@
 #include <vector>
 
 using namespace skin;
+using namespace skin::test;
 using skintest::PumpUntil;
 
 namespace {
 
-const TColor Magenta = MakeRGB(255, 0, 255);
-const TColor Frame1 = MakeRGB(200, 0, 0), Frame2 = MakeRGB(0, 200, 0), Frame4 = MakeRGB(0, 0, 200);
-const TColor MenuColour = MakeRGB(250, 250, 210), HilightColour = MakeRGB(255, 200, 0);
-const TColor MenuTextColour = MakeRGB(0, 0, 0), HilightTextColour = MakeRGB(255, 255, 255),
-             ShadowColour = MakeRGB(0, 160, 160);
 // The popup window's menu background: a 3-pixel edge round a middle.
 const TColor BgEdge = MakeRGB(30, 30, 160), BgMiddle = MakeRGB(10, 160, 30);
-constexpr int ItemLeftMargin = 2;
 
-void Fill(cl::TBitmap& b, const RECT& r, TColor c)
-{
-    b.Canvas()->Brush().SetColor(c);
-    b.Canvas()->FillRect(r);
-}
-
-// Borders for frame skinning; with an item image of five 10 x 12 frames whose top 4 rows
-// are magenta (transparent), so the item's background shows above the frame's colour.
+// The item image's frames with transparent tops, and the popup window's menu background.
 std::unique_ptr<TSkinData> MenuSkin(bool withImage)
 {
-    auto d = std::make_unique<TSkinData>(nullptr);
-    for (TDataSkinBorder* b : {d->LeftBorder.get(), d->RightBorder.get(), d->TopBorder.get(), d->BottomBorder.get()}) {
-        b->Bitmap->SetPixelFormat(cl::pf24bit);
-        b->Bitmap->SetSize(20, 20);
-        Fill(*b->Bitmap, RECT{0, 0, 20, 20}, MakeRGB(0, 0, 120));
-        b->Frame = b->Tile = 1;
-    }
-    if (withImage) {
-        d->MenuItem = std::make_unique<TDataSkinObject>("MenuItem");
-        cl::TBitmap& image = *d->MenuItem->Bitmap;
-        image.SetPixelFormat(cl::pf24bit);
-        image.SetSize(50, 12);
-        const TColor frames[] = {Frame1, Frame2, MakeRGB(90, 90, 90), Frame4, MakeRGB(90, 90, 90)};
-        for (int i = 0; i < 5; ++i) {
-            Fill(image, RECT{i * 10, 0, i * 10 + 10, 4}, Magenta);
-            Fill(image, RECT{i * 10, 4, i * 10 + 10, 12}, frames[i]);
-        }
-        d->MenuItem->LeftWidth = ItemLeftMargin;
-        d->MenuItem->Trans = 1;
-    }
+    auto d = MenuItemSkin(withImage, true);
     d->MenuBackground = std::make_unique<TDataSkinObject>("MenuBackground");
     cl::TBitmap& bg = *d->MenuBackground->Bitmap;
     bg.SetPixelFormat(cl::pf24bit);
@@ -70,28 +41,7 @@ std::unique_ptr<TSkinData> MenuSkin(bool withImage)
     Fill(bg, RECT{3, 3, 9, 9}, BgMiddle);
     d->MenuBackground->LeftWidth = d->MenuBackground->TopHeight = 3;
     d->MenuBackground->RightWidth = d->MenuBackground->BottomHeight = 3;
-    d->Colors[scMenu] = MenuColour;
-    d->Colors[scHilight] = HilightColour;
-    d->Colors[scMenuText] = MenuTextColour;
-    d->Colors[scHilightText] = HilightTextColour;
-    d->Colors[scButtonShadow] = ShadowColour;
-    d->Colors[scButtonFace] = MakeRGB(240, 240, 240);
-    d->Empty = false;
     return d;
-}
-
-bool Near(TColor a, TColor b)
-{
-    return std::abs(int(a & 0xFF) - int(b & 0xFF)) <= 40 && std::abs(int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF)) <= 40 &&
-           std::abs(int((a >> 16) & 0xFF) - int((b >> 16) & 0xFF)) <= 40;
-}
-
-bool AnyNear(cl::TBitmap& b, const RECT& r, TColor c)
-{
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            if (Near(b.Canvas()->Pixel(x, y), c)) return true;
-    return false;
 }
 
 void Blank(cl::TBitmap& image)
@@ -109,19 +59,11 @@ cl::TMenuItem* Item(cl::TComponent& owner, cl::TMenuItem& parent, const char* ca
     return item;
 }
 
-// A window class for the raw windows standing in for a popup menu and a right-to-left window.
+// A raw window standing in for a popup menu or a right-to-left window.
 HWND RawWindow(DWORD exStyle, DWORD style, int w, int h, HMENU menu)
 {
-    static const ATOM cls = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SkinFormMenuItemsTest";
-        return RegisterClassA(&wc);
-    }();
-    (void)cls;
-    return CreateWindowExA(exStyle, "SkinFormMenuItemsTest", "Items", style, 100, 100, w, h, nullptr, menu,
-                           GetModuleHandleA(nullptr), nullptr);
+    skintest::RegisterRawClass("SkinFormMenuItemsTest", DefWindowProcA);
+    return skintest::RawWindow("SkinFormMenuItemsTest", "Items", style, w, h, menu, exStyle);
 }
 
 // A form with a main menu "File" (Open, a separator, Tick checked) shown in its window, and a
@@ -423,18 +365,15 @@ TEST(RightToLeftMenuItems, GlyphAtTheRightAndCaptionEndingBeforeIt)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto data = MenuSkin(false);
-        data->Loaded();
+        skintest::StartSkin(*data);
         ASSERT_NE(SkinManager, nullptr);
-        SkinManager->Active = true;
         HMENU menu = CreateMenu(), drop = CreatePopupMenu();
         AppendMenuA(drop, MF_STRING | MF_CHECKED, 103, "Tick");
         AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(drop), "&File");
         HWND wnd = RawWindow(c.exStyle, WS_OVERLAPPEDWINDOW, 400, 250, menu);
         ShowWindow(wnd, SW_SHOWNA);
-        ASSERT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+        TSkinnedForm* f = skintest::SkinNow(wnd, false);
         ASSERT_NE(f, nullptr);
-        EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
         cl::TBitmap image;
         Blank(image);
         DRAWITEMSTRUCT item{};
@@ -465,18 +404,15 @@ TEST(MenuItemsOnWindows9x, HandleItemsMeasureFourPixelsHigher)
     if (!GetEnvironmentVariableA(Win9xChild, nullptr, 0)) GTEST_SKIP() << "runs in the Windows 98 copy only";
     ASSERT_NE(GetVersion() & 0x80000000u, 0u);
     auto data = MenuSkin(true);
-    data->Loaded();
+    skintest::StartSkin(*data);
     ASSERT_NE(SkinManager, nullptr);
-    SkinManager->Active = true;
     HMENU menu = CreateMenu(), drop = CreatePopupMenu();
     AppendMenuA(drop, MF_STRING, 101, "&Open");
     AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(drop), "&File");
     HWND wnd = RawWindow(0, WS_OVERLAPPEDWINDOW, 400, 250, menu);
     ShowWindow(wnd, SW_SHOWNA);
-    ASSERT_TRUE(SkinManager->SkinWindow(wnd));
-    TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+    TSkinnedForm* f = skintest::SkinNow(wnd, false);
     ASSERT_NE(f, nullptr);
-    EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
     struct Case {
         UINT id;
         UINT height;

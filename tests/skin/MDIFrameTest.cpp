@@ -9,6 +9,7 @@
 
 #include "BorderedSkin.h"
 #include "MessagePump.h"
+#include "RawWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -50,11 +51,11 @@ std::unique_ptr<TSkinData> FrameSkin()
 
 using skintest::PumpUntil;
 
-HWND client = nullptr; // the frame's MDI client
+HWND client = nullptr; // the first frame's MDI client
 
 LRESULT CALLBACK FrameProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return DefFrameProcA(wnd, client, msg, wParam, lParam);
+    return DefFrameProcA(wnd, FindWindowExA(wnd, nullptr, "MDIClient", nullptr), msg, wParam, lParam);
 }
 
 LRESULT CALLBACK ChildProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -77,19 +78,7 @@ std::vector<std::wstring> Captions(const TSkinnedForm& f)
     return captions;
 }
 
-// The frame as its paint makes it, window coordinates.
-struct FrameShot {
-    cl::TBitmap image;
-    explicit FrameShot(TSkinnedForm& f)
-    {
-        RECT w{};
-        GetWindowRect(f.Window, &w);
-        image.SetPixelFormat(cl::pf24bit);
-        image.SetSize(w.right - w.left, w.bottom - w.top);
-        f.PaintFrame(image.Canvas()->Handle());
-    }
-    TColor At(int x, int y) { return image.Canvas()->Pixel(x, y); }
-};
+using skintest::FrameShot;
 
 int WindowWidth(HWND wnd)
 {
@@ -101,56 +90,53 @@ int WindowWidth(HWND wnd)
 struct MDIFrame : ::testing::Test {
     std::unique_ptr<TSkinData> data;
     HWND frame = nullptr;
+    std::vector<HWND> others;
     HMENU menu = nullptr;
     LONG_PTR clientProc = 0; // the client's own procedure
 
     void SetUp() override
     {
         data = FrameSkin();
-        data->Loaded();
-        ASSERT_NE(SkinManager, nullptr);
-        SkinManager->Active = true;
-        static const bool registered = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = FrameProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "SkinMDIFrameTest";
-            RegisterClassA(&wc);
-            wc.lpfnWndProc = ChildProc;
-            wc.lpszClassName = "SkinMDIChildTest";
-            return RegisterClassA(&wc) != 0;
-        }();
-        ASSERT_TRUE(registered);
+        skintest::StartSkin(*data);
+        skintest::RegisterRawClass("SkinMDIFrameTest", FrameProc);
+        skintest::RegisterRawClass("SkinMDIChildTest", ChildProc);
         menu = BarMenu({"&File", "&Edit"}, 100);
-        frame = CreateWindowExA(0, "SkinMDIFrameTest", "Frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 100, 400,
-                                300, nullptr, menu, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(frame, nullptr);
-        CLIENTCREATESTRUCT ccs{nullptr, 50000};
-        client = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL,
-                                 0, 0, 300, 200, frame, nullptr, GetModuleHandleA(nullptr), &ccs);
+        MakeFrame(menu, 100, frame, client);
         ASSERT_NE(client, nullptr);
         clientProc = GetWindowLongPtrA(client, GWLP_WNDPROC);
-        ShowWindow(frame, SW_SHOWNA);
     }
     void TearDown() override
     {
         data.reset();
         if (IsWindow(frame)) DestroyWindow(frame);
+        for (HWND other : others)
+            if (IsWindow(other)) DestroyWindow(other);
         client = nullptr;
     }
-    TSkinnedForm* Skinned()
+    // A shown frame with the menu and its MDI client, left at x.
+    void MakeFrame(HMENU bar, int x, HWND& made, HWND& madeClient)
     {
-        EXPECT_TRUE(SkinManager->SkinWindow(frame));
-        TSkinnedForm* f = SkinManager->FindSkinForm(frame);
-        EXPECT_NE(f, nullptr);
-        if (!f) return nullptr;
-        EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
-        SendMessageA(frame, WM_NCACTIVATE, TRUE, 0);
-        return f;
+        made = CreateWindowExA(0, "SkinMDIFrameTest", "Frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, 100, 400, 300,
+                               nullptr, bar, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(made, nullptr);
+        CLIENTCREATESTRUCT ccs{nullptr, 50000};
+        madeClient = CreateWindowExA(0, "MDICLIENT", nullptr,
+                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL, 0, 0, 300, 200,
+                                     made, nullptr, GetModuleHandleA(nullptr), &ccs);
+        ASSERT_NE(madeClient, nullptr);
+        ShowWindow(made, SW_SHOWNA);
     }
-    // A child made through the client, skinned by the hook as it is created.
-    HWND Child()
+    // Another frame, destroyed at the end of the test if it is still there.
+    void OtherFrame(HWND& made, HWND& madeClient)
     {
+        MakeFrame(BarMenu({"&Game"}, 300), 150, made, madeClient);
+        others.push_back(made);
+    }
+    TSkinnedForm* Skinned(HWND wnd = nullptr) { return skintest::SkinNow(wnd ? wnd : frame); }
+    // A child made through the client, skinned by the hook as it is created.
+    HWND Child(HWND in = nullptr)
+    {
+        if (!in) in = client;
         MDICREATESTRUCTA mcs{};
         mcs.szClass = "SkinMDIChildTest";
         mcs.szTitle = "Child";
@@ -158,7 +144,7 @@ struct MDIFrame : ::testing::Test {
         mcs.x = mcs.y = 0;
         mcs.cx = 200;
         mcs.cy = 120;
-        auto child = reinterpret_cast<HWND>(SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+        auto child = reinterpret_cast<HWND>(SendMessageA(in, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
         EXPECT_NE(child, nullptr);
         TSkinnedForm* skinned = child ? SkinManager->FindSkinForm(child) : nullptr;
         EXPECT_NE(skinned, nullptr);
@@ -286,6 +272,45 @@ TEST_F(MDIFrame, TheBarButtonsActOnTheMaximisedChildBeforeTheClickReturns)
     }
 }
 
+TEST_F(MDIFrame, TheBarButtonsActOnTheChildOfTheirOwnFrame)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    HWND child = Child();
+    ASSERT_NE(child, nullptr);
+    SendMessageA(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child), 0);
+    // A second frame skinned later, with a maximised child of its own.
+    HWND second = nullptr, secondClient = nullptr;
+    OtherFrame(second, secondClient);
+    ASSERT_NE(Skinned(second), nullptr);
+    HWND other = Child(secondClient);
+    ASSERT_NE(other, nullptr);
+    SendMessageA(secondClient, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(other), 0);
+    ASSERT_TRUE(IsZoomed(child));
+    ASSERT_TRUE(IsZoomed(other));
+
+    FrameShot placed(*f);
+    const LPARAM at = ScreenAt(ButtonCentre(0)); // the first frame's minimise button
+    SendMessageA(frame, WM_NCLBUTTONDOWN, HTMENU, at);
+    SendMessageA(frame, WM_NCLBUTTONUP, HTMENU, at);
+    EXPECT_TRUE(IsIconic(child));
+    EXPECT_TRUE(IsZoomed(other));
+}
+
+TEST_F(MDIFrame, TheManagerForgetsAFrameThatGoes)
+{
+    ASSERT_NE(Skinned(), nullptr);
+    HWND second = nullptr, secondClient = nullptr;
+    OtherFrame(second, secondClient);
+    ASSERT_NE(Skinned(second), nullptr);
+    EXPECT_EQ(SkinManager->MDIClientWindow, secondClient); // the newest frame's
+    DestroyWindow(second);
+    EXPECT_EQ(SkinManager->MDIClientWindow, client); // the frame still skinned
+    DestroyWindow(frame);
+    EXPECT_EQ(SkinManager->MDIClientWindow, nullptr);
+    EXPECT_EQ(SkinManager->MDIForm, nullptr);
+}
+
 TEST_F(MDIFrame, ChildrenKeepTheBarUntilTheLastOneGoes)
 {
     TSkinnedForm* f = Skinned();
@@ -382,31 +407,19 @@ TEST(MenuChange, TheMenuShownAgainGoesToTheBarWhenMenuUpdateIsOn)
         bool update;
         std::vector<std::wstring> captions;
     } const cases[] = {{true, {L"&File", L"&Edit", L"&Help"}}, {false, {L"&File", L"&Edit"}}};
-    static const ATOM cls = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = ChangingProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SkinMenuChangeTest";
-        return RegisterClassA(&wc);
-    }();
-    ASSERT_NE(cls, 0);
+    skintest::RegisterRawClass("SkinMenuChangeTest", ChangingProc);
     auto data = FrameSkin();
-    data->Loaded();
+    skintest::StartSkin(*data);
     ASSERT_NE(SkinManager, nullptr);
-    SkinManager->Active = true;
     changing = data.get();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.update);
         HMENU first = BarMenu({"&File", "&Edit"}, 100);
         shownAfterChange = BarMenu({"&File", "&Edit", "&Help"}, 100);
-        HWND wnd = CreateWindowExA(0, "SkinMenuChangeTest", "Change", WS_OVERLAPPEDWINDOW, 100, 100, 400, 250, nullptr,
-                                   first, GetModuleHandleA(nullptr), nullptr);
+        HWND wnd = skintest::RawWindow("SkinMenuChangeTest", "Change", WS_OVERLAPPEDWINDOW, 400, 250, first);
         ShowWindow(wnd, SW_SHOWNA);
-        ASSERT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+        TSkinnedForm* f = skintest::SkinNow(wnd);
         ASSERT_NE(f, nullptr);
-        ASSERT_TRUE(PumpUntil([f] { return f->Initialised; }));
-        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
         data->MenuUpdate = c.update;
         paintingDuringChange = true;
 

@@ -9,6 +9,7 @@
 
 #include "BorderedSkin.h"
 #include "MessagePump.h"
+#include "RawWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +75,7 @@ void CALLBACK WatchMenus(HWND, UINT, UINT_PTR, DWORD)
 
 struct MenuBar : ::testing::Test {
     std::unique_ptr<TSkinData> data;
-    std::vector<HWND> windows;
+    skintest::RawWindows windows;
     HMENU menu = nullptr, file = nullptr, edit = nullptr;
     UINT_PTR timer = 0;
 
@@ -87,9 +88,7 @@ struct MenuBar : ::testing::Test {
         watched = nullptr;
         probe = nullptr;
         data = BarSkin();
-        data->Loaded();
-        ASSERT_NE(SkinManager, nullptr);
-        SkinManager->Active = true;
+        skintest::StartSkin(*data);
     }
     void TearDown() override
     {
@@ -97,20 +96,12 @@ struct MenuBar : ::testing::Test {
         watched = nullptr;
         probe = nullptr;
         data.reset();
-        for (HWND w : windows)
-            if (IsWindow(w)) DestroyWindow(w);
+        windows.DestroyAll();
     }
     // "&File" (a drop-down with Open), "&Edit" (a drop-down with Cut), "&Help" (a command).
     TSkinnedForm* Skinned(DWORD exStyle = 0)
     {
-        static const ATOM cls = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = BarProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "SkinMenuBarTest";
-            return RegisterClassA(&wc);
-        }();
-        (void)cls;
+        skintest::RegisterRawClass("SkinMenuBarTest", BarProc);
         menu = CreateMenu();
         file = CreatePopupMenu();
         edit = CreatePopupMenu();
@@ -119,16 +110,9 @@ struct MenuBar : ::testing::Test {
         AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
         AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "&Edit");
         AppendMenuA(menu, MF_STRING, HelpCmd, "&Help");
-        HWND wnd = CreateWindowExA(exStyle, "SkinMenuBarTest", "Bar", WS_OVERLAPPEDWINDOW, 100, 100, 400, 250, nullptr,
-                                   menu, GetModuleHandleA(nullptr), nullptr);
-        windows.push_back(wnd);
+        HWND wnd = windows.Add(skintest::RawWindow("SkinMenuBarTest", "Bar", WS_OVERLAPPEDWINDOW, 400, 250, menu, exStyle));
         ShowWindow(wnd, SW_SHOWNA);
-        EXPECT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
-        EXPECT_NE(f, nullptr);
-        if (!f) return nullptr;
-        EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
-        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
+        TSkinnedForm* f = skintest::SkinNow(wnd);
         watched = f;
         return f;
     }
@@ -149,13 +133,7 @@ struct MenuBar : ::testing::Test {
     }
     static TColor BarPixel(TSkinnedForm& f, int x)
     {
-        RECT w{};
-        GetWindowRect(f.Window, &w);
-        cl::TBitmap image;
-        image.SetPixelFormat(cl::pf24bit);
-        image.SetSize(w.right - w.left, w.bottom - w.top);
-        f.PaintFrame(image.Canvas()->Handle());
-        return image.Canvas()->Pixel(x, T + GetSystemMetrics(SM_CYMENU) / 2);
+        return skintest::FrameShot(f).At(x, T + GetSystemMetrics(SM_CYMENU) / 2);
     }
 };
 

@@ -4,7 +4,9 @@
 #include "skin/engine/SkinManage.h"
 #include "skin/engine/SkinnedForm.h"
 
+#include "MenuItemSkin.h"
 #include "MessagePump.h"
+#include "RawWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -12,50 +14,13 @@
 #include <functional>
 
 using namespace skin;
+using namespace skin::test;
 
 namespace {
 
-const TColor Frame1 = MakeRGB(200, 0, 0), Frame2 = MakeRGB(0, 200, 0), Frame4 = MakeRGB(0, 0, 200);
-const TColor MenuColour = MakeRGB(250, 250, 210), HilightColour = MakeRGB(255, 200, 0);
-const TColor MenuTextColour = MakeRGB(0, 0, 0), HilightTextColour = MakeRGB(255, 255, 255),
-             ShadowColour = MakeRGB(0, 160, 160);
 constexpr UINT OpenCmd = 101, GoneCmd = 102, TickCmd = 103;
-constexpr int ItemLeftMargin = 2;
 
-void Fill(cl::TBitmap& b, const RECT& r, TColor c)
-{
-    b.Canvas()->Brush().SetColor(c);
-    b.Canvas()->FillRect(r);
-}
-
-std::unique_ptr<TSkinData> ItemSkin(bool withImage)
-{
-    auto d = std::make_unique<TSkinData>(nullptr);
-    for (TDataSkinBorder* b : {d->LeftBorder.get(), d->RightBorder.get(), d->TopBorder.get(), d->BottomBorder.get()}) {
-        b->Bitmap->SetPixelFormat(cl::pf24bit);
-        b->Bitmap->SetSize(20, 20);
-        Fill(*b->Bitmap, RECT{0, 0, 20, 20}, MakeRGB(0, 0, 120));
-        b->Frame = b->Tile = 1;
-    }
-    if (withImage) {
-        // Five frames of 10 x 12, side by side.
-        d->MenuItem = std::make_unique<TDataSkinObject>("MenuItem");
-        cl::TBitmap& image = *d->MenuItem->Bitmap;
-        image.SetPixelFormat(cl::pf24bit);
-        image.SetSize(50, 12);
-        const TColor frames[] = {Frame1, Frame2, MakeRGB(90, 90, 90), Frame4, MakeRGB(90, 90, 90)};
-        for (int i = 0; i < 5; ++i) Fill(image, RECT{i * 10, 0, i * 10 + 10, 12}, frames[i]);
-        d->MenuItem->LeftWidth = ItemLeftMargin;
-    }
-    d->Colors[scMenu] = MenuColour;
-    d->Colors[scHilight] = HilightColour;
-    d->Colors[scMenuText] = MenuTextColour;
-    d->Colors[scHilightText] = HilightTextColour;
-    d->Colors[scButtonShadow] = ShadowColour;
-    d->Colors[scButtonFace] = MakeRGB(240, 240, 240);
-    d->Empty = false;
-    return d;
-}
+std::unique_ptr<TSkinData> ItemSkin(bool withImage) { return MenuItemSkin(withImage, false); }
 
 using skintest::PumpUntil;
 
@@ -76,32 +41,6 @@ int MenuTextWidth(const char* s)
     return size.cx;
 }
 
-bool Near(TColor a, TColor b)
-{
-    return std::abs(int(a & 0xFF) - int(b & 0xFF)) <= 40 && std::abs(int((a >> 8) & 0xFF) - int((b >> 8) & 0xFF)) <= 40 &&
-           std::abs(int((a >> 16) & 0xFF) - int((b >> 16) & 0xFF)) <= 40;
-}
-
-bool AnyNear(cl::TBitmap& b, const RECT& r, TColor c)
-{
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            if (Near(b.Canvas()->Pixel(x, y), c)) return true;
-    return false;
-}
-
-void RegisterTestClass()
-{
-    static const ATOM cls = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SkinMenuItemsTest";
-        return RegisterClassA(&wc);
-    }();
-    (void)cls;
-}
-
 struct MenuItems : ::testing::Test {
     std::unique_ptr<TSkinData> data;
     HWND wnd = nullptr;
@@ -111,11 +50,9 @@ struct MenuItems : ::testing::Test {
     TSkinnedForm* Skinned(bool withImage)
     {
         data = ItemSkin(withImage);
-        data->Loaded();
-        EXPECT_NE(SkinManager, nullptr);
+        skintest::StartSkin(*data);
         if (!SkinManager) return nullptr;
-        SkinManager->Active = true;
-        RegisterTestClass();
+        skintest::RegisterRawClass("SkinMenuItemsTest", DefWindowProcA);
         menu = CreateMenu();
         file = CreatePopupMenu();
         AppendMenuA(file, MF_STRING, OpenCmd, "&Open");
@@ -123,14 +60,10 @@ struct MenuItems : ::testing::Test {
         AppendMenuA(file, MF_STRING | MF_GRAYED, GoneCmd, "Gone");
         AppendMenuA(file, MF_STRING | MF_CHECKED, TickCmd, "Tick");
         AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-        wnd = CreateWindowExA(0, "SkinMenuItemsTest", "Items", WS_OVERLAPPEDWINDOW, 100, 100, 400, 250, nullptr, menu,
-                              GetModuleHandleA(nullptr), nullptr);
+        wnd = skintest::RawWindow("SkinMenuItemsTest", "Items", WS_OVERLAPPEDWINDOW, 400, 250, menu);
         ShowWindow(wnd, SW_SHOWNA);
-        EXPECT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
-        EXPECT_NE(f, nullptr);
+        TSkinnedForm* f = skintest::SkinNow(wnd, false);
         if (!f) return nullptr;
-        EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
         EXPECT_NE(f->MenuBar(), nullptr);
         return f;
     }
@@ -244,17 +177,13 @@ TEST_F(MenuItems, WindowWithoutMenuBarKeepsItsOwnItemHandling)
 {
     // A window without a skinned menu bar leaves item messages to its own procedure.
     data = ItemSkin(true);
-    data->Loaded();
+    skintest::StartSkin(*data);
     ASSERT_NE(SkinManager, nullptr);
-    SkinManager->Active = true;
-    RegisterTestClass();
-    wnd = CreateWindowExA(0, "SkinMenuItemsTest", "NoMenu", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200, nullptr, nullptr,
-                          GetModuleHandleA(nullptr), nullptr);
+    skintest::RegisterRawClass("SkinMenuItemsTest", DefWindowProcA);
+    wnd = skintest::RawWindow("SkinMenuItemsTest", "NoMenu", WS_OVERLAPPEDWINDOW, 300, 200);
     ShowWindow(wnd, SW_SHOWNA);
-    ASSERT_TRUE(SkinManager->SkinWindow(wnd));
-    TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
+    TSkinnedForm* f = skintest::SkinNow(wnd, false);
     ASSERT_NE(f, nullptr);
-    EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
     MEASUREITEMSTRUCT item{};
     item.CtlType = ODT_MENU;
     item.itemID = OpenCmd;

@@ -1,5 +1,5 @@
-// The skin tests' message loop: dispatches until a condition holds, for at most 2 s unless
-// the caller gives another bound.
+// The skin tests' message loop: dispatches until a condition holds, for at most the
+// harness-wide bound unless the caller gives another.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +8,12 @@
 
 namespace skintest {
 
+// How long any wait for what a test has set going may take: far more than an emulated
+// machine needs, so that a wait runs out only when the awaited thing never comes.
+constexpr DWORD WaitBound = 30000;
+
 // Waits on the queue; a WM_QUIT it meets is posted again and ends the wait.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD bound = 2000)
+inline bool PumpUntil(const std::function<bool()>& done, DWORD bound = WaitBound)
 {
     const DWORD end = GetTickCount() + bound;
     MSG msg;

@@ -38,6 +38,19 @@ HWND MenuLikeWindow()
                            GetModuleHandleA(nullptr), nullptr);
 }
 
+// The skin's menu background: 12 by 12 pixels of Back with 3-pixel margins.
+void GiveMenuBackground(TSkinData& d)
+{
+    d.MenuBackground = std::make_unique<TDataSkinObject>("MenuBackground");
+    cl::TBitmap& bg = *d.MenuBackground->Bitmap;
+    bg.SetPixelFormat(cl::pf24bit);
+    bg.SetSize(12, 12);
+    bg.Canvas()->Brush().SetColor(Back);
+    bg.Canvas()->FillRect(RECT{0, 0, 12, 12});
+    d.MenuBackground->LeftWidth = d.MenuBackground->TopHeight = 3;
+    d.MenuBackground->RightWidth = d.MenuBackground->BottomHeight = 3;
+}
+
 struct PopMenu : ::testing::Test {
     std::unique_ptr<TSkinData> data = std::make_unique<TSkinData>(nullptr);
     HWND wnd = nullptr;
@@ -47,14 +60,7 @@ struct PopMenu : ::testing::Test {
     void SetUp() override
     {
         seen.clear();
-        data->MenuBackground = std::make_unique<TDataSkinObject>("MenuBackground");
-        cl::TBitmap& bg = *data->MenuBackground->Bitmap;
-        bg.SetPixelFormat(cl::pf24bit);
-        bg.SetSize(12, 12);
-        bg.Canvas()->Brush().SetColor(Back);
-        bg.Canvas()->FillRect(RECT{0, 0, 12, 12});
-        data->MenuBackground->LeftWidth = data->MenuBackground->TopHeight = 3;
-        data->MenuBackground->RightWidth = data->MenuBackground->BottomHeight = 3;
+        GiveMenuBackground(*data);
         data->Loaded();
         data->Empty = false;
         ASSERT_NE(SkinManager, nullptr);
@@ -135,4 +141,29 @@ TEST_F(PopMenu, DestroyRestoresTheProcedureAndRestoreRunsTwice)
     DestroyWindow(wnd);
     EXPECT_EQ(seen[WM_DESTROY], 1);
     EXPECT_FALSE(menu.Attached());
+}
+
+TEST_F(PopMenu, AMenuWindowOfASkinRemovedWhileItIsOpenPaintsAsThePlatformDoes)
+{
+    auto second = std::make_unique<TSkinData>(nullptr);
+    GiveMenuBackground(*second);
+    second->Loaded();
+    second->Empty = false;
+    HWND open = MenuLikeWindow();
+    ASSERT_NE(open, nullptr);
+    SkinManager->SkinPopupMenu(open); // as the manager's hook frames a new menu window
+    const auto& framed = SkinManager->PopupMenus();
+    ASSERT_EQ(framed.size(), 1u);
+    ASSERT_EQ(framed[0]->SkinData, second.get()); // the newest main-form skin
+    const WPARAM dc = reinterpret_cast<WPARAM>(Dc());
+    SendMessageA(open, WM_PRINT, dc, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+    EXPECT_EQ(target.Canvas()->Pixel(0, 0), Back);
+
+    second.reset(); // the window stays open, its skin is gone
+    target.Canvas()->Brush().SetColor(Untouched);
+    target.Canvas()->FillRect(RECT{0, 0, 120, 90});
+    SendMessageA(open, WM_PRINT, dc, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+    EXPECT_NE(target.Canvas()->Pixel(0, 0), Back);
+    EXPECT_EQ(static_cast<COLORREF>(target.Canvas()->Pixel(60, 45)), ClassBrush);
+    DestroyWindow(open);
 }

@@ -9,6 +9,7 @@
 
 #include "BorderedSkin.h"
 #include "MessagePump.h"
+#include "RawWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -53,48 +54,26 @@ LRESULT CALLBACK PlainProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 struct Upkeep : ::testing::Test {
     std::unique_ptr<TSkinData> data;
-    std::vector<HWND> windows;
+    skintest::RawWindows windows;
 
     void SetUp() override
     {
         data = Skin();
-        data->Loaded();
-        ASSERT_NE(SkinManager, nullptr);
-        SkinManager->Active = true;
+        skintest::StartSkin(*data);
     }
     void TearDown() override
     {
         data.reset();
-        for (HWND w : windows)
-            if (IsWindow(w)) DestroyWindow(w);
+        windows.DestroyAll();
     }
     HWND Window()
     {
-        static const ATOM cls = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = PlainProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "SkinUpkeepTest";
-            return RegisterClassA(&wc);
-        }();
-        (void)cls;
-        HWND wnd = CreateWindowExA(0, "SkinUpkeepTest", "Upkeep", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200, nullptr,
-                                   nullptr, GetModuleHandleA(nullptr), nullptr);
-        windows.push_back(wnd);
+        skintest::RegisterRawClass("SkinUpkeepTest", PlainProc);
+        HWND wnd = windows.Add(skintest::RawWindow("SkinUpkeepTest", "Upkeep", WS_OVERLAPPEDWINDOW, 300, 200));
         ShowWindow(wnd, SW_SHOWNA);
         return wnd;
     }
-    TSkinnedForm* Skinned()
-    {
-        HWND wnd = Window();
-        EXPECT_TRUE(SkinManager->SkinWindow(wnd));
-        TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
-        EXPECT_NE(f, nullptr);
-        if (!f) return nullptr;
-        EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
-        SendMessageA(wnd, WM_NCACTIVATE, TRUE, 0);
-        return f;
-    }
+    TSkinnedForm* Skinned() { return skintest::SkinNow(Window()); }
 };
 
 // The colour at the close button's middle as the frame paint makes it.
@@ -102,11 +81,7 @@ TColor ButtonPixel(TSkinnedForm& f)
 {
     RECT w{};
     GetWindowRect(f.Window, &w);
-    cl::TBitmap image;
-    image.SetPixelFormat(cl::pf24bit);
-    image.SetSize(w.right - w.left, w.bottom - w.top);
-    f.PaintFrame(image.Canvas()->Handle());
-    return image.Canvas()->Pixel((w.right - w.left) - 20 + BW / 2, 8 + BH / 2);
+    return skintest::FrameShot(f).At((w.right - w.left) - 20 + BW / 2, 8 + BH / 2);
 }
 
 } // namespace
@@ -184,4 +159,22 @@ TEST_F(Upkeep, ASkinChangeLeavesWindowsOfAnotherSkinTheirButtons)
     EXPECT_EQ(SkinManager->ActionSkinData, other.get());
     ASSERT_EQ(f->CaptionObjects.size(), 1u);
     EXPECT_EQ(ButtonPixel(*f), OldButton);
+}
+
+TEST_F(Upkeep, TheSkinChangedHandlerMayFreeTheComponentAndWithItTheManager)
+{
+    TSkinnedForm* f = Skinned();
+    ASSERT_NE(f, nullptr);
+    HWND wnd = f->Window;
+    bool changed = false;
+    data->OnSkinChanged = [this, &changed](cl::TObject*) {
+        changed = true;
+        data.reset(); // the only component: the manager goes with it
+    };
+    data->SkinChanged();
+    ASSERT_TRUE(PumpUntil([&changed] { return changed; }));
+    EXPECT_EQ(SkinManager, nullptr);
+    // The window lives on, unskinned.
+    EXPECT_TRUE(IsWindow(wnd));
+    EXPECT_NE(SendMessageA(wnd, WM_SKIN_QUERY, 0, 0), 1);
 }

@@ -14,6 +14,7 @@
 #include "classlib/TypInfo.h"
 
 #include "MessagePump.h"
+#include "RawWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -93,16 +94,8 @@ LRESULT CALLBACK WideProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 HWND RawWindow(int w = 300, int h = 200, DWORD style = WS_OVERLAPPEDWINDOW)
 {
-    static const ATOM cls = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = RawProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SkinTestRaw";
-        return RegisterClassA(&wc);
-    }();
-    (void)cls;
-    return CreateWindowExA(0, "SkinTestRaw", "", style, 100, 100, w, h, nullptr, nullptr, GetModuleHandleA(nullptr),
-                           nullptr);
+    skintest::RegisterRawClass("SkinTestRaw", RawProc);
+    return skintest::RawWindow("SkinTestRaw", "", style, w, h);
 }
 
 SIZE SizeOf(HWND wnd)
@@ -130,15 +123,7 @@ TColor Erased(HWND wnd)
 }
 
 // Skins wnd and waits until WM_SKIN_INIT has completed it.
-TSkinnedForm* Skin(HWND wnd)
-{
-    EXPECT_TRUE(SkinManager->SkinWindow(wnd));
-    TSkinnedForm* f = SkinManager->FindSkinForm(wnd);
-    EXPECT_NE(f, nullptr);
-    if (!f) return nullptr;
-    EXPECT_TRUE(PumpUntil([f] { return f->Initialised; }));
-    return f;
-}
+TSkinnedForm* Skin(HWND wnd) { return skintest::SkinNow(wnd, false); }
 
 struct Engine : ::testing::Test {
     std::unique_ptr<TSkinData> data;
@@ -148,9 +133,7 @@ struct Engine : ::testing::Test {
     void Start(std::unique_ptr<TSkinData> d)
     {
         data = std::move(d);
-        data->Loaded();
-        ASSERT_NE(SkinManager, nullptr);
-        SkinManager->Active = true;
+        skintest::StartSkin(*data);
     }
     void TearDown() override
     {
@@ -946,7 +929,7 @@ TEST(SkinChange, AValidSkinReplacesTheSkinInUse)
         ASSERT_TRUE(CaptionObjectsOfTheSkin(*f, *data));
         picture.Paint(); // before the refresh: the frame already comes from the new images
         EXPECT_EQ(picture.At(1, 100), MakeRGB(0, 0, 200));
-        ASSERT_TRUE(PumpUntil([&changes] { return changes == 1; }, 5000));
+        ASSERT_TRUE(PumpUntil([&changes] { return changes == 1; }));
         EXPECT_EQ(SkinManager->ActionSkinData, nullptr);
         EXPECT_EQ(f->CaptionObjects.size(), data->CaptionButtons.size());
         ASSERT_TRUE(CaptionObjectsOfTheSkin(*f, *data));

@@ -7,38 +7,19 @@
 #include "skin/engine/SkinnedForm.h"
 
 #include "Fixtures.h"
+#include "MessagePump.h"
 
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 
 using namespace skin;
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done)
-{
-    const DWORD end = GetTickCount() + 2000;
-    MSG msg;
-    while (!done()) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                return done();
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done()) break;
-        const DWORD now = GetTickCount();
-        if (now >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-    }
-    return true;
-}
+using skintest::PumpUntil;
 
 // Handles every message queued so far, and what those post in turn (an engine's skin
 // start): a mark posted last tells when they are done. False if the marks never came.
@@ -47,7 +28,7 @@ bool Drain()
     static const UINT mark = RegisterWindowMessageA("TwoEnginesDrainMark");
     for (int round = 0; round < 2; ++round) {
         if (!PostThreadMessageA(GetCurrentThreadId(), mark, 0, 0)) return false;
-        const DWORD end = GetTickCount() + 2000;
+        const DWORD end = GetTickCount() + skintest::WaitBound;
         MSG msg;
         for (;;) {
             if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
