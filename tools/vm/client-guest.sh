@@ -23,7 +23,7 @@ pids=()
 finish() { # RC [REASON]: stops what was started and reports
   [ -z "${2:-}" ] || echo "ludora-vm: $2"
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  WINEPREFIX="$build/win32/wine/prefix" wineserver -k 2>/dev/null
+  WINEPREFIX="$build/win32/wine/desks/shared/prefix" wineserver -k 2>/dev/null
   echo "$1" > "$run/rc"
   sync
   exit "$1"
