@@ -48,6 +48,7 @@ struct Key { using Handle = HKEY; static Handle Invalid() { return nullptr; } st
 struct Module { using Handle = HMODULE; static Handle Invalid() { return nullptr; } static void Close(Handle h) { FreeLibrary(h); } };
 struct Window { using Handle = HWND; static Handle Invalid() { return nullptr; } static void Close(Handle h) { DestroyWindow(h); } };
 struct Hook { using Handle = HHOOK; static Handle Invalid() { return nullptr; } static void Close(Handle h) { UnhookWindowsHookEx(h); } };
+struct Find { using Handle = HANDLE; static Handle Invalid() { return INVALID_HANDLE_VALUE; } static void Close(Handle h) { FindClose(h); } };
 } // namespace traits
 
 using KernelHandle = UniqueHandle<traits::Kernel>;  // events, mutexes, threads, processes
@@ -66,6 +67,7 @@ using KeyHandle = UniqueHandle<traits::Key>;
 using ModuleHandle = UniqueHandle<traits::Module>;  // LoadLibrary
 using WindowHandle = UniqueHandle<traits::Window>;
 using HookHandle = UniqueHandle<traits::Hook>;
+using FindHandle = UniqueHandle<traits::Find>;      // FindFirstFile
 
 // A device context borrowed from a window with GetDC / GetWindowDC.
 class WindowDc {

@@ -56,20 +56,7 @@ public:
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         return file && FlushFileBuffers(file.get());
     }
-    std::vector<std::string> Downloads(const std::string& folder) override
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((folder + "*.uTMP").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.push_back(data.cFileName);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-        return names;
-    }
+    std::vector<std::string> Downloads(const std::string& folder) override { return DownloadsIn(folder, 0); }
     std::unique_ptr<THeldJournal> CreateJournal(const std::string& path) override
     {
         HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -122,6 +109,20 @@ TRecovery RecoverHandOver(const std::string& programPath)
 {
     TSystemFiles files;
     return RecoverHandOver(files, JournalOf(programPath), FolderOf(programPath));
+}
+
+std::vector<std::string> DownloadsIn(const std::string& folder, unsigned long skip)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    cl::FindHandle find(FindFirstFileA((folder + "*.uTMP").c_str(), &data));
+    if (!find)
+        return names;
+    do {
+        if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | skip)))
+            names.push_back(data.cFileName);
+    } while (FindNextFileA(find.get(), &data));
+    return names;
 }
 
 void DeleteDownloads(const std::string& programPath)

@@ -7,6 +7,7 @@
 #include "upgrade/Radirazo3/HandOverMoves.h"
 
 #include <string>
+#include <vector>
 
 namespace up {
 
@@ -16,6 +17,10 @@ THandOver ApplyMoves(const TMovePlan& plan, const std::string& programPath, cons
 // Run at the program's start, before the files of the hand-over are used, and before a new
 // download or hand-over begins.
 TRecovery RecoverHandOver(const std::string& programPath);
+
+// The names of the "*.uTMP" files in the folder (ending in a separator), leaving out
+// those with any of the attributes in skip.
+std::vector<std::string> DownloadsIn(const std::string& folder, unsigned long skip);
 
 // Deletes the "*.uTMP" files beside the program, except those its journal lists.
 void DeleteDownloads(const std::string& programPath);

@@ -96,18 +96,7 @@ bool WaitUntilWritable(const std::string& path, DWORD timeoutMs)
 // enough, since not every file system keeps both; a complete download carries neither.
 std::vector<std::string> CompleteDownloads(const std::string& folder)
 {
-    constexpr DWORD kIncomplete = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY;
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*.uTMP").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & kIncomplete))
-            names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return names;
+    return up::DownloadsIn(folder, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY);
 }
 
 // Starts the program with the parameter; the process, empty when it could not be started.
@@ -207,9 +196,7 @@ bool HandOver(const up::THandOverArgs& args, up::TMovePlan& plan)
     std::string programName = args.programPath.substr(folder.size());
     DWORD programAttributes = INVALID_FILE_ATTRIBUTES;
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(args.programPath.c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
+    if (cl::FindHandle(FindFirstFileA(args.programPath.c_str(), &data))) {
         programName = data.cFileName; // its actual name
         programAttributes = data.dwFileAttributes;
         // A read-only program file would never open for writing.
